@@ -1,0 +1,78 @@
+#include "boundary/traceBisector.h"
+
+#include <limits>
+
+#include "boundary/ApolloniusCircle.h"
+#include "boundary/BoundaryTest.h"
+#include "boundary/StraightBisector.h"
+#include "boundary/sweep.h"
+#include "window/Int.h"
+
+namespace voroquarn {
+
+namespace {
+
+constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
+
+// Plots the candidate points of one pair that pass its boundary test.
+class BoundaryPlotter {
+public:
+    BoundaryPlotter(DrawingSurface& window, const SiteArrays& sites, int i, int j)
+        : window_(window), test_(sites, i, j)
+    {
+    }
+
+    void plotIfBoundary(double px, double py) const
+    {
+        if (test_.isBoundaryPoint(px, py)) {
+            window_.PSet(static_cast<float>(px), static_cast<float>(py), QBColor(15));
+        }
+    }
+
+private:
+    DrawingSurface& window_;
+    BoundaryTest test_;
+};
+
+// Different weights: the bisector is a circle. The column sweep yields the circle's
+// upper and lower point in every column, the row sweep its right and left point in
+// every row, so that no part of it is steeper than one pixel per step in both.
+bool traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle& c)
+{
+    return sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R),
+                 [&](double X) {
+                     const double h = c.halfChordAt(X - c.cx);
+                     plotter.plotIfBoundary(X, c.cy + h);
+                     plotter.plotIfBoundary(X, c.cy - h);
+                 }) &&
+           sweep(window, SweepAxis::Rows, Int(c.cy - c.R), Int(c.cy + c.R), [&](double Y) {
+               const double h = c.halfChordAt(Y - c.cy);
+               plotter.plotIfBoundary(c.cx + h, Y);
+               plotter.plotIfBoundary(c.cx - h, Y);
+           });
+}
+
+// Equal weights: the bisector is a straight line, met once per column unless it is
+// vertical and once per row unless it is horizontal.
+bool traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector& line)
+{
+    return (!line.crossesColumns() ||
+            sweep(window, SweepAxis::Columns, 0, UNBOUNDED,
+                  [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); })) &&
+           (!line.crossesRows() ||
+            sweep(window, SweepAxis::Rows, 0, UNBOUNDED,
+                  [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); }));
+}
+
+}  // namespace
+
+bool traceBisector(DrawingSurface& window, const SiteArrays& sites, int i, int j)
+{
+    const BoundaryPlotter plotter(window, sites, i, j);
+    if (sites.w[i - 1] == sites.w[j - 1]) {
+        return traceLine(window, plotter, StraightBisector(sites, i, j));
+    }
+    return traceCircle(window, plotter, apolloniusCircle(sites, i, j));
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+#include <iterator>
+#include <type_traits>
+
+namespace voroquarn {
+
+// Heap sort of entries 0 to NN-1, ascending by the key array s1; the entries of s2 and s3
+// at the same index move with their key, so every (s1, s2, s3) triple stays together.
+// Values are only compared and moved, never converted. Entries from NN on are untouched.
+// Not stable: ties are broken by the fixed rules of the two phases below.
+//
+// The heap is a max-heap over 1-based positions; position p is array index p - 1.
+template <class Keys, class Carried1, class Carried2>
+void hSort(std::int16_t NN, Keys& s1, Carried1& s2, Carried2& s3)
+{
+    assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s1));
+    assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s2));
+    assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s3));
+
+    struct Entry {
+        std::remove_reference_t<decltype(s1[0])> key;
+        std::remove_reference_t<decltype(s2[0])> a;
+        std::remove_reference_t<decltype(s3[0])> b;
+    };
+    const auto key = [&](int p) { return s1[p - 1]; };
+    const auto take = [&](int p) { return Entry{s1[p - 1], s2[p - 1], s3[p - 1]}; };
+    const auto put = [&](int p, const Entry& e) {
+        s1[p - 1] = e.key;
+        s2[p - 1] = e.a;
+        s3[p - 1] = e.b;
+    };
+    const auto move = [&](int to, int from) { put(to, take(from)); };
+
+    // Build: sift every inner node down. Between equal children the left one is taken.
+    for (int i = NN / 2; i >= 1; --i) {
+        const Entry t = take(i);
+        int j = i;
+        while (2 * j <= NN) {
+            int k = 2 * j;
+            if (k + 1 <= NN && key(k) < key(k + 1)) {
+                k = k + 1;
+            }
+            if (key(k) <= t.key) {
+                break;
+            }
+            move(j, k);
+            j = k;
+        }
+        put(j, t);
+    }
+
+    // Extract: move the maximum behind the shrinking heap and sift the displaced entry
+    // down. Between equal children the right one is taken.
+    for (std::int16_t m = static_cast<std::int16_t>(NN - 1); m >= 1; --m) {
+        const Entry t = take(m + 1);
+        move(m + 1, 1);
+        int j = 1;
+        while (2 * j <= m) {
+            int k = 2 * j;
+            if (k + 1 <= m && key(k) <= key(k + 1)) {
+                k = k + 1;
+            }
+            if (key(k) <= t.key) {
+                break;
+            }
+            move(j, k);
+            j = k;
+        }
+        put(j, t);
+    }
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,133 @@
+#include "window/FrmVoroQuarn.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QExposeEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTimer>
+
+namespace voroquarn {
+
+namespace {
+
+// How long Show waits for the window system to put the window on screen.
+constexpr int SHOW_TIMEOUT_MS = 5000;
+
+}  // namespace
+
+FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea)
+    : PictureSurface(drawingArea), backingStore_(this)
+{
+    setSurfaceType(QSurface::RasterSurface);
+    setTitle(QStringLiteral("Quarn Voronoi diagram"));
+    // A fixed frame: the size cannot be dragged; caption, menu and the three buttons are
+    // requested from the window manager.
+    setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    resize(drawingArea);
+    setMinimumSize(drawingArea);
+    setMaximumSize(drawingArea);
+}
+
+FrmVoroQuarn::~FrmVoroQuarn() = default;
+
+void FrmVoroQuarn::Show()
+{
+    show();
+    if (isExposed() || closed_) {
+        return;
+    }
+    // Mapping a window is asynchronous; wait, handling events, until it is on screen.
+    QEventLoop loop;
+    waitingForExpose_ = &loop;
+    QTimer::singleShot(SHOW_TIMEOUT_MS, &loop, &QEventLoop::quit);
+    loop.exec();
+    waitingForExpose_ = nullptr;
+}
+
+void FrmVoroQuarn::Refresh()
+{
+    raster().fill(BACK_COLOR);
+    raster().takeChanges([](const QRect&) {});
+    putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+}
+
+float FrmVoroQuarn::Width() const
+{
+    const QMargins m = frameMargins();
+    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()}).width;
+}
+
+float FrmVoroQuarn::Height() const
+{
+    const QMargins m = frameMargins();
+    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()}).height;
+}
+
+bool FrmVoroQuarn::DoEvents()
+{
+    putChangesOnScreen();
+    QCoreApplication::processEvents();
+    return !closed_;
+}
+
+void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
+{
+    if (!isExposed()) {
+        return;
+    }
+    putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+    if (waitingForExpose_ != nullptr) {
+        waitingForExpose_->quit();
+    }
+}
+
+void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
+{
+    // A window made larger (by a window manager that maximizes it anyway) keeps its
+    // picture and gains background around it.
+    raster().growTo(event->size(), BACK_COLOR);
+    backingStore_.resize(event->size());
+}
+
+void FrmVoroQuarn::closeEvent(QCloseEvent* event)
+{
+    closed_ = true;
+    if (waitingForExpose_ != nullptr) {
+        waitingForExpose_->quit();
+    }
+    QWindow::closeEvent(event);
+}
+
+void FrmVoroQuarn::putChangesOnScreen()
+{
+    if (!raster().hasChanges()) {
+        return;
+    }
+    QRegion region;
+    raster().takeChanges([&](const QRect& rect) { region += rect; });
+    putOnScreen(region);
+}
+
+void FrmVoroQuarn::putOnScreen(const QRegion& region)
+{
+    if (closed_ || !isExposed()) {
+        return;  // an expose event repaints everything once the window is visible again
+    }
+    if (backingStore_.size() != size()) {
+        backingStore_.resize(size());
+    }
+    backingStore_.beginPaint(region);
+    QPainter painter(backingStore_.paintDevice());
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& rect : region) {
+        painter.drawImage(rect, image(), rect);
+    }
+    painter.end();
+    backingStore_.endPaint();
+    backingStore_.flush(region);
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,29 @@
+#include "window/ImageSurface.h"
+
+#include "window/WindowMetrics.h"
+
+namespace voroquarn {
+
+ImageSurface::ImageSurface(QSize drawingArea) : PictureSurface(drawingArea) {}
+
+void ImageSurface::Refresh() { raster().fill(BACK_COLOR); }
+
+float ImageSurface::Width() const
+{
+    return outerSizeTwips(image().width(), image().height(), FrameExtents{}).width;
+}
+
+float ImageSurface::Height() const
+{
+    return outerSizeTwips(image().width(), image().height(), FrameExtents{}).height;
+}
+
+bool ImageSurface::DoEvents()
+{
+    // Nothing to show: the image is the output. Forgetting the changes keeps the record
+    // from growing over a long run.
+    raster().takeChanges([](const QRect&) {});
+    return true;
+}
+
+}  // namespace voroquarn

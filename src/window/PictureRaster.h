@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <vector>
+
+#include "window/Colour.h"
+
+namespace voroquarn {
+
+// The picture in memory, with the drawing operations the program uses and a record of
+// what changed since the changes were last taken, so that a window can put exactly
+// those pixels on screen.
+class PictureRaster {
+public:
+    explicit PictureRaster(QSize size);
+
+    const QImage& image() const { return image_; }
+    QSize size() const { return image_.size(); }
+
+    // Enlarges the picture to at least `size`, keeping what is drawn; new pixels are
+    // filled with `background`.
+    void growTo(QSize size, Colour background);
+
+    void fill(Colour colour);
+    // The pixel nearest to (x, y); nothing outside the picture.
+    void setPixel(float x, float y, Colour colour);
+    // A one-pixel aliased outline; the drawing position moves to the centre.
+    void drawCircle(float x, float y, float radius, Colour colour, float aspect);
+    // Digits of an integral value in the default font, without smoothing, top-left
+    // corner at the drawing position.
+    void printNumber(double value, Colour colour);
+
+    // Calls each(rect) for every area changed since the last call, then forgets them.
+    template <class Each>
+    void takeChanges(Each&& each)
+    {
+        for (const QRect& rect : changed_) {
+            each(rect);
+        }
+        changed_.clear();
+    }
+    bool hasChanges() const { return !changed_.empty(); }
+
+private:
+    void markChanged(const QRect& rect);
+
+    QImage image_;
+    QPointF position_;
+    std::vector<QRect> changed_;
+};
+
+}  // namespace voroquarn

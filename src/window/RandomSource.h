@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <random>
+
+namespace voroquarn {
+
+// The run's random numbers: seeded once, then uniform values in [0, 1).
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void Randomize() = 0;
+    // The next uniform value, strictly below 1.
+    virtual float RandomNext() = 0;
+};
+
+// A Mersenne twister. Randomize seeds it from the clock, or from the fixed seed given at
+// construction, so that a seed reproduces the same values on every machine.
+class SeededRandom final : public RandomSource {
+public:
+    explicit SeededRandom(std::optional<std::uint32_t> fixedSeed = std::nullopt);
+
+    void Randomize() override;
+    float RandomNext() override;
+
+private:
+    std::optional<std::uint32_t> fixedSeed_;
+    std::mt19937 engine_;
+};
+
+}  // namespace voroquarn

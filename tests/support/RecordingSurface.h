@@ -1,0 +1,117 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "window/DrawingSurface.h"
+#include "window/RandomSource.h"
+
+namespace voroquarn::testing {
+
+// One call made on the surface, with its arguments.
+struct Call {
+    enum Kind {
+        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, Print, PSet, DoEvents,
+        Randomize, RandomNext,
+    };
+    Kind kind;
+    float x = 0;
+    float y = 0;
+    float radius = 0;
+    double value = 0;
+    Colour colour = 0;
+};
+
+// A drawing surface that draws nothing and records every call. Its size is set by the
+// test; onYield runs inside every DoEvents, like an event handled there; after
+// openYields yields, the window counts as closed.
+class RecordingSurface final : public DrawingSurface {
+public:
+    RecordingSurface(float widthTwips, float heightTwips) : width(widthTwips), height(heightTwips) {}
+
+    void Show() override { record({Call::Show}); }
+    void Refresh() override { record({Call::Refresh}); }
+    Colour ForeColor() const override
+    {
+        calls.push_back({Call::GetForeColor, 0, 0, 0, 0, foreColor});
+        return foreColor;
+    }
+    void setForeColor(Colour colour) override
+    {
+        foreColor = colour;
+        record({Call::SetForeColor, 0, 0, 0, 0, colour});
+    }
+    float Width() const override
+    {
+        calls.push_back({Call::Width});
+        return width;
+    }
+    float Height() const override
+    {
+        calls.push_back({Call::Height});
+        return height;
+    }
+    void Circle(float x, float y, float radius, Colour colour, float /*aspect*/) override
+    {
+        record({Call::Circle, x, y, radius, 0, colour});
+    }
+    void Print(double value) override { record({Call::Print, 0, 0, 0, value}); }
+    void PSet(float x, float y, Colour colour) override { record({Call::PSet, x, y, 0, 0, colour}); }
+    bool DoEvents() override
+    {
+        record({Call::DoEvents});
+        ++yields;
+        if (onYield) {
+            onYield(yields);
+        }
+        return yields < openYields;
+    }
+
+    std::vector<Call> ofKind(Call::Kind kind) const
+    {
+        std::vector<Call> found;
+        for (const Call& call : calls) {
+            if (call.kind == kind) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
+
+    float width;
+    float height;
+    Colour foreColor = 0;
+    long yields = 0;
+    long openYields = 1L << 62;
+    std::function<void(long)> onYield;
+    mutable std::vector<Call> calls;
+
+private:
+    void record(const Call& call) { calls.push_back(call); }
+};
+
+// Random numbers taken from a list, so that a test controls every draw. Seeding and
+// draws are recorded in the surface's call list, to check their order against drawing.
+class ScriptedRandom final : public RandomSource {
+public:
+    ScriptedRandom(std::vector<float> values, RecordingSurface& log)
+        : values_(std::move(values)), log_(log)
+    {
+    }
+
+    void Randomize() override { log_.calls.push_back({Call::Randomize}); }
+    float RandomNext() override
+    {
+        log_.calls.push_back({Call::RandomNext});
+        return values_.at(next_++);
+    }
+
+    std::size_t drawn() const { return next_; }
+
+private:
+    std::vector<float> values_;
+    std::size_t next_ = 0;
+    RecordingSurface& log_;
+};
+
+}  // namespace voroquarn::testing

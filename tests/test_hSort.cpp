@@ -1,0 +1,92 @@
+// Sorting the sites by weight with their coordinates carried along.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "sites/hSort.h"
+
+namespace voroquarn {
+namespace {
+
+struct Arrays {
+    std::vector<float> key;
+    std::vector<double> a;
+    std::vector<double> b;
+};
+
+Arrays sorted(Arrays in, int n)
+{
+    hSort(static_cast<std::int16_t>(n), in.key, in.a, in.b);
+    return in;
+}
+
+TEST(HSort, BreaksTiesByItsTwoRules)
+{
+    // The build phase prefers the left child on equal keys, the extract phase the right.
+    const Arrays threeKeys = sorted({{2, 2, 1}, {10, 20, 30}, {-10, -20, -30}}, 3);
+    EXPECT_EQ(threeKeys.key, (std::vector<float>{1, 2, 2}));
+    EXPECT_EQ(threeKeys.a, (std::vector<double>{30, 20, 10}));
+    EXPECT_EQ(threeKeys.b, (std::vector<double>{-30, -20, -10}));
+
+    const Arrays allEqual = sorted({{1, 1, 1, 1}, {1, 2, 3, 4}, {5, 6, 7, 8}}, 4);
+    EXPECT_EQ(allEqual.a, (std::vector<double>{2, 3, 4, 1}));
+    EXPECT_EQ(allEqual.b, (std::vector<double>{6, 7, 8, 5}));
+}
+
+TEST(HSort, SortsOnlyTheFirstNNEntries)
+{
+    const Arrays two = sorted({{5, 3, 0}, {1, 2, 9}, {3, 4, 9}}, 2);
+    EXPECT_EQ(two.key, (std::vector<float>{3, 5, 0}));
+    EXPECT_EQ(two.a, (std::vector<double>{2, 1, 9}));
+    EXPECT_EQ(two.b, (std::vector<double>{4, 3, 9}));
+
+    for (int n : {0, 1}) {
+        const Arrays in{{9, 1, 5}, {1, 2, 3}, {4, 5, 6}};
+        const Arrays out = sorted(in, n);
+        EXPECT_EQ(out.key, in.key);
+        EXPECT_EQ(out.a, in.a);
+    }
+}
+
+TEST(HSort, MatchesAStableReferenceUpToTiesAndKeepsTriplesBitForBit)
+{
+    std::mt19937 engine(7);
+    std::uniform_real_distribution<float> weight(1, 1000);
+    std::uniform_real_distribution<double> coordinate(-1e6, 1e6);
+    for (int round = 0; round < 2000; ++round) {
+        const int n = static_cast<int>(engine() % 12);
+        Arrays in;
+        for (int k = 0; k < n; ++k) {
+            // Every third round draws keys from a tiny set, to exercise ties.
+            const float key = round % 3 == 0 ? static_cast<float>(engine() % 3) : weight(engine);
+            in.key.push_back(key);
+            in.a.push_back(coordinate(engine));
+            in.b.push_back(coordinate(engine));
+        }
+        if (round % 5 == 0) {
+            std::sort(in.key.begin(), in.key.end());  // ascending already
+        } else if (round % 5 == 1) {
+            std::sort(in.key.begin(), in.key.end(), std::greater<>());
+        }
+        const Arrays out = sorted(in, n);
+
+        std::vector<std::array<double, 3>> expected;
+        std::vector<std::array<double, 3>> actual;
+        for (int k = 0; k < n; ++k) {
+            expected.push_back({in.key[k], in.a[k], in.b[k]});
+            actual.push_back({out.key[k], out.a[k], out.b[k]});
+        }
+        ASSERT_TRUE(std::is_sorted(out.key.begin(), out.key.end()));
+        // The same triples, each intact: as multisets the two lists agree.
+        std::sort(expected.begin(), expected.end());
+        std::sort(actual.begin(), actual.end());
+        ASSERT_EQ(std::memcmp(expected.data(), actual.data(), expected.size() * sizeof expected[0]), 0);
+    }
+}
+
+}  // namespace
+}  // namespace voroquarn

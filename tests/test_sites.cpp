@@ -1,0 +1,148 @@
+// Site generation, markers and the order of the drawing run's first steps.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/drawDiagram.h"
+#include "sites/makeSites.h"
+#include "support/RecordingSurface.h"
+
+namespace voroquarn {
+namespace {
+
+using testing::Call;
+using testing::RecordingSurface;
+using testing::ScriptedRandom;
+
+constexpr float DESIGN_WIDTH_TWIPS = 624 * 15;   // outer size of the design-time window
+constexpr float DESIGN_HEIGHT_TWIPS = 535 * 15;
+constexpr float BELOW_ONE = 0.99999994F;         // the largest float below 1
+
+// Draws for four sites, each with the given x, y and weight draws.
+std::vector<float> fourSites(float rx, float ry, float rw)
+{
+    std::vector<float> draws{0.0F};
+    for (int k = 0; k < 4; ++k) {
+        draws.insert(draws.end(), {rx, ry, rw});
+    }
+    return draws;
+}
+
+std::vector<Call::Kind> kinds(const std::vector<Call>& calls)
+{
+    std::vector<Call::Kind> result;
+    for (const Call& call : calls) {
+        result.push_back(call.kind);
+    }
+    return result;
+}
+
+TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
+{
+    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    ScriptedRandom random({0.0F, 0.1F, 0.1F, 0.1F, 0.9F, 0.1F, 0.2F, 0.1F, 0.9F, 0.3F, 0.9F, 0.9F, 0.4F},
+                          window);
+    EXPECT_EQ(drawDiagram(window, random), RunEnd::Finished);
+
+    const auto firstCircle = std::find_if(window.calls.begin(), window.calls.end(),
+                                          [](const Call& c) { return c.kind == Call::Circle; });
+    ASSERT_NE(firstCircle, window.calls.end());
+    const std::vector<Call> beforeMarkers(window.calls.begin(), firstCircle);
+    std::vector<Call::Kind> start = kinds(beforeMarkers);
+    start.resize(4);
+    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::Show, Call::Randomize, Call::Refresh,
+                                              Call::SetForeColor}));
+    EXPECT_EQ(beforeMarkers[3].colour, 0xFFFFFFU);
+    EXPECT_EQ(random.drawn(), 13U);
+
+    // No yield before the tracing, and every marker before the first boundary pixel.
+    const auto firstYield = std::find_if(window.calls.begin(), window.calls.end(),
+                                         [](const Call& c) { return c.kind == Call::DoEvents; });
+    const auto lastPrint = std::find_if(window.calls.rbegin(), window.calls.rend(),
+                                        [](const Call& c) { return c.kind == Call::Print; });
+    EXPECT_LE(lastPrint.base(), firstYield);
+}
+
+TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
+{
+    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    window.foreColor = 0xFFFFFF;
+    ScriptedRandom random(fourSites(0.5F, 0.5F, 0.5F), window);
+    SiteArrays sites;
+    makeSites(window, random, sites);
+
+    std::vector<Call::Kind> expected{Call::RandomNext};
+    for (int k = 0; k < 4; ++k) {
+        expected.insert(expected.end(), {Call::RandomNext, Call::Width, Call::RandomNext, Call::Height,
+                                         Call::RandomNext, Call::GetForeColor, Call::Circle, Call::Print});
+    }
+    EXPECT_EQ(kinds(window.calls), expected);
+
+    for (const Call& circle : window.ofKind(Call::Circle)) {
+        EXPECT_EQ(circle.radius, 3.0F);
+        EXPECT_EQ(circle.colour, 0xFFFFFFU);
+    }
+}
+
+TEST(MakeSites, PlacesSitesInsideTheMarginsOfTheOuterSize)
+{
+    struct Case {
+        float widthTwips, heightTwips, rx, ry, rw;
+        double x, y;
+        float w;
+    };
+    const Case cases[] = {
+        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, 0.25F, 0.75F, 0.5F, 163.5, 393.75, 500.5F},
+        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, 0.0F, 0.0F, 0.0F, 15.0, 15.0, 1.0F},
+        // The largest draw stays below the far margin: x < 609, y < 520.
+        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, BELOW_ONE, BELOW_ONE, 0.5F, 594.0 * BELOW_ONE + 15,
+         505.0 * BELOW_ONE + 15, 500.5F},
+        // A window narrower and lower than two margins: the span is negative.
+        {20 * 15, 10 * 15, 0.5F, 0.5F, 0.5F, 10.0, 5.0, 500.5F},
+    };
+    for (const Case& c : cases) {
+        RecordingSurface window(c.widthTwips, c.heightTwips);
+        ScriptedRandom random(fourSites(c.rx, c.ry, c.rw), window);
+        SiteArrays sites;
+        makeSites(window, random, sites);
+        EXPECT_EQ(sites.x[3], c.x);
+        EXPECT_EQ(sites.y[3], c.y);
+        EXPECT_EQ(sites.w[3], c.w);
+        EXPECT_EQ(window.ofKind(Call::Circle)[3].x, static_cast<float>(c.x));
+    }
+}
+
+TEST(MakeSites, CountsFourToNineSites)
+{
+    const std::pair<float, int> cases[] = {{0.0F, 4}, {0.5F, 7}, {BELOW_ONE, 9}, {1.0F / 6, 5}};
+    for (const auto& [r, n] : cases) {
+        RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+        std::vector<float> draws(1 + 3 * 9, 0.5F);
+        draws[0] = r;
+        ScriptedRandom random(draws, window);
+        SiteArrays sites;
+        makeSites(window, random, sites);
+        EXPECT_EQ(sites.N, n) << "r = " << r;
+        EXPECT_EQ(random.drawn(), static_cast<std::size_t>(1 + 3 * n));
+        EXPECT_EQ(window.ofKind(Call::Circle).size(), static_cast<std::size_t>(n));
+    }
+}
+
+TEST(MakeSites, LabelsShowTheIntegerPartOfTheStoredWeight)
+{
+    // The weight is formed in double precision and rounded once: the largest draw gives
+    // 999.99994, labelled 999; in single precision it would round up to 1000.
+    const std::pair<float, double> cases[] = {{BELOW_ONE, 999}, {0.0F, 1}, {0.5F, 500}};
+    for (const auto& [r, label] : cases) {
+        RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+        ScriptedRandom random(fourSites(0.5F, 0.5F, r), window);
+        SiteArrays sites;
+        makeSites(window, random, sites);
+        EXPECT_LT(sites.w[0], 1000.0F);
+        EXPECT_EQ(window.ofKind(Call::Print)[0].value, label);
+    }
+}
+
+}  // namespace
+}  // namespace voroquarn
