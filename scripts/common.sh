@@ -1,0 +1,36 @@
+# Shared by the run and test scripts: installing what is missing, and building.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# The Debian packages the program needs to build and run.
+BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
+# What the tests need besides: test libraries, a virtual X server with a window
+# manager and its tools, and clang for the fuzzer.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
+               clang libclang-rt-14-dev)
+
+# Installs the packages that are not installed yet; quick when all are there.
+install_missing() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}" >&2
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# configure DIR [CMAKE OPTIONS...]: configures the build folder DIR below the project.
+configure() {
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}

@@ -1,0 +1,164 @@
+// The in-memory picture and the image surface, on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <cmath>
+#include <limits>
+
+#include "app/drawDiagram.h"
+#include "window/ImageSurface.h"
+#include "window/PictureRaster.h"
+#include "window/RandomSource.h"
+
+namespace voroquarn {
+namespace {
+
+constexpr QRgb OPAQUE_BLACK = 0xFF000000;
+constexpr QRgb OPAQUE_WHITE = 0xFFFFFFFF;
+
+int countOf(const QImage& image, QRgb colour, QRect area = {})
+{
+    const QRect rect = area.isNull() ? image.rect() : area;
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            count += image.pixel(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+bool onlyBlackAndWhite(const QImage& image)
+{
+    return countOf(image, OPAQUE_BLACK) + countOf(image, OPAQUE_WHITE) == image.width() * image.height();
+}
+
+TEST(PictureRaster, SetsTheNearestPixelAndClipsEverythingElse)
+{
+    PictureRaster raster(QSize(10, 8));
+    struct Case {
+        float x, y;
+        int px, py;  // -1: nothing set
+    };
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {0.49999997F, 0, 0, 0},  // just below half: stays (a float sum would round it up)
+        {0.5F, 1.0F, 1, 1},      // half-way goes right
+        {-0.5F, 2, 0, 2},
+        {9.49F, 7.4F, 9, 7},
+        {-0.51F, 3, -1, -1},
+        {9.5F, 3, -1, -1},
+        {3, 7.5F, -1, -1},
+        {1e30F, -1e30F, -1, -1},
+        {inf, 2, -1, -1},
+        {nan, nan, -1, -1},
+    };
+    for (const Case& c : cases) {
+        raster.fill(BLACK);
+        raster.takeChanges([](const QRect&) {});
+        raster.setPixel(c.x, c.y, WHITE);
+        if (c.px < 0) {
+            EXPECT_EQ(countOf(raster.image(), OPAQUE_WHITE), 0) << c.x << ", " << c.y;
+            EXPECT_FALSE(raster.hasChanges());
+        } else {
+            EXPECT_EQ(raster.image().pixel(c.px, c.py), OPAQUE_WHITE) << c.x << ", " << c.y;
+            EXPECT_EQ(countOf(raster.image(), OPAQUE_WHITE), 1);
+            int areas = 0;
+            raster.takeChanges([&](const QRect& r) {
+                EXPECT_EQ(r, QRect(c.px, c.py, 1, 1));
+                ++areas;
+            });
+            EXPECT_EQ(areas, 1);
+        }
+    }
+}
+
+TEST(PictureRaster, ConvertsTheColourLayout)
+{
+    PictureRaster raster(QSize(4, 1));
+    raster.setPixel(0, 0, 0x0000FF);  // 0x00BBGGRR: red
+    raster.setPixel(1, 0, 0xFF0000);  // blue
+    EXPECT_EQ(raster.image().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(raster.image().pixel(1, 0), qRgb(0, 0, 255));
+}
+
+TEST(PictureRaster, RecordsEveryChangeEvenBeyondItsCapacity)
+{
+    PictureRaster raster(QSize(100, 100));
+    for (int n = 0; n < 3000; ++n) {
+        raster.setPixel(static_cast<float>(n % 100), static_cast<float>(n / 100 * 3), WHITE);
+    }
+    QRegion changed;
+    raster.takeChanges([&](const QRect& r) { changed += r; });
+    for (int n = 0; n < 3000; ++n) {
+        EXPECT_TRUE(changed.contains(QPoint(n % 100, n / 100 * 3)));
+    }
+    EXPECT_FALSE(raster.hasChanges());
+}
+
+TEST(PictureRaster, MarkersAreAliasedOutlinesAndLabels)
+{
+    PictureRaster raster(QSize(60, 40));
+    raster.drawCircle(10, 10, 3, WHITE, 1);
+    const QImage& image = raster.image();
+    EXPECT_TRUE(onlyBlackAndWhite(image));
+    EXPECT_EQ(image.pixel(10, 10), OPAQUE_BLACK);  // not filled
+    int ring = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            if (image.pixel(x, y) == OPAQUE_WHITE) {
+                EXPECT_NEAR(std::hypot(x - 10, y - 10), 3.0, 1.0) << x << ", " << y;
+                ++ring;
+            }
+        }
+    }
+    EXPECT_GE(ring, 12);
+
+    // The label's top-left corner is the circle's centre: its digits lie right of and
+    // below it, all inside the area reported as changed.
+    raster.fill(BLACK);
+    raster.takeChanges([](const QRect&) {});
+    raster.printNumber(999, WHITE);
+    QRect changed;
+    raster.takeChanges([&](const QRect& r) { changed |= r; });
+    EXPECT_TRUE(onlyBlackAndWhite(image));
+    const int label = countOf(image, OPAQUE_WHITE);
+    EXPECT_GT(label, 10);
+    EXPECT_EQ(countOf(image, OPAQUE_WHITE, QRect(10, 10, 50, 30)), label);
+    EXPECT_EQ(countOf(image, OPAQUE_WHITE, changed), label);
+}
+
+TEST(ImageSurface, ReportsTheOuterSizeOfAFramedWindow)
+{
+    ImageSurface surface(QSize(618, 508));
+    EXPECT_EQ(surface.Width(), 9360.0F);
+    EXPECT_EQ(surface.Height(), 8025.0F);
+    EXPECT_TRUE(surface.DoEvents());
+}
+
+TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
+{
+    const auto render = [](std::uint32_t seed) {
+        ImageSurface surface(QSize(300, 200));
+        SeededRandom random(seed);
+        EXPECT_EQ(drawDiagram(surface, random), RunEnd::Finished);
+        return surface.image();
+    };
+    const QImage first = render(42);
+    EXPECT_EQ(first, render(42));
+    EXPECT_NE(first, render(43));
+    EXPECT_TRUE(onlyBlackAndWhite(first));
+    EXPECT_GT(countOf(first, OPAQUE_WHITE), 100);
+}
+
+}  // namespace
+}  // namespace voroquarn
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

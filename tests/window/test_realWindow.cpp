@@ -1,0 +1,71 @@
+// The program in a real X session with a window manager.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QThread>
+
+#include "XSession.h"
+
+namespace voroquarn::testing {
+namespace {
+
+const QString CAPTION = QStringLiteral("Quarn Voronoi diagram");
+
+class RealWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(XSession::ensureWindowManager()); }
+};
+
+TEST_F(RealWindow, OpensTheCaptionedWindowWithItsDrawingArea)
+{
+    ProgramRun program;
+    const auto window = XSession::waitForWindow(CAPTION);
+    ASSERT_TRUE(window);
+    const QRect area = XSession::geometry(*window);
+    EXPECT_EQ(area.size(), QSize(618, 508));
+}
+
+TEST_F(RealWindow, ShowsWhiteMarkersOnBlack)
+{
+    ProgramRun program;
+    const auto window = XSession::waitForWindow(CAPTION);
+    ASSERT_TRUE(window);
+    QThread::msleep(300);
+    const QImage shot = XSession::grab(*window);
+    ASSERT_EQ(shot.size(), QSize(618, 508));
+    int white = 0;
+    int other = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb pixel = shot.pixel(x, y) & 0xFFFFFFU;
+            white += pixel == 0xFFFFFFU ? 1 : 0;
+            other += pixel != 0xFFFFFFU && pixel != 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 4 * 12);  // at least four circles' outlines
+    EXPECT_EQ(other, 0);
+}
+
+TEST_F(RealWindow, ACloseRequestEndsTheProgramWithStatusZero)
+{
+    ProgramRun program;
+    const auto window = XSession::waitForWindow(CAPTION);
+    ASSERT_TRUE(window);
+    QThread::msleep(200);
+    QElapsedTimer sinceRequest;
+    sinceRequest.start();
+    ASSERT_TRUE(XSession::requestClose(*window));
+    EXPECT_EQ(program.waitForExit(5000), 0);
+    std::printf("exit after close request: %lld ms\n", static_cast<long long>(sinceRequest.elapsed()));
+}
+
+}  // namespace
+}  // namespace voroquarn::testing
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
