@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "window/DrawingSurface.h"
+#include "window/WindowMetrics.h"
+
+namespace voroquarn::bench {
+
+// A window without a window system for timing the tracing: its drawing area is a plain
+// pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
+// It reports the outer size of a window with the assumed frame, as the in-memory image
+// does, so the sweeps run exactly as long as they do for a real window of that area.
+class CountingSurface final : public DrawingSurface {
+public:
+    CountingSurface(int areaWidth, int areaHeight)
+        : width_(areaWidth),
+          height_(areaHeight),
+          outer_(outerSizeTwips(areaWidth, areaHeight, FrameExtents{})),
+          pixels_(static_cast<std::size_t>(areaWidth) * static_cast<std::size_t>(areaHeight), BLACK)
+    {
+    }
+
+    void Show() override {}
+    void Refresh() override {}
+    Colour ForeColor() const override { return foreColor_; }
+    void setForeColor(Colour colour) override { foreColor_ = colour; }
+    float Width() const override { return outer_.width; }
+    float Height() const override { return outer_.height; }
+    void Circle(float, float, float, Colour, float) override {}
+    void Print(double) override {}
+
+    // Nearest pixel, half-way points to the right and below, as the picture surfaces do.
+    void PSet(float x, float y, Colour colour) override
+    {
+        ++points_;
+        const double column = std::floor(static_cast<double>(x) + 0.5);
+        const double row = std::floor(static_cast<double>(y) + 0.5);
+        if (!(column >= 0 && column < width_ && row >= 0 && row < height_)) {
+            return;
+        }
+        pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+                static_cast<std::size_t>(column)] = colour;
+    }
+
+    bool DoEvents() override
+    {
+        ++yields_;
+        return true;
+    }
+
+    std::int64_t yields() const { return yields_; }
+    std::int64_t points() const { return points_; }
+    const std::vector<Colour>& pixels() const { return pixels_; }
+
+private:
+    int width_;
+    int height_;
+    OuterSize outer_;
+    std::vector<Colour> pixels_;
+    Colour foreColor_ = BLACK;
+    std::int64_t yields_ = 0;
+    std::int64_t points_ = 0;
+};
+
+}  // namespace voroquarn::bench

@@ -1,0 +1,205 @@
+// How long the tracing takes: a whole diagram against labelling every pixel by brute
+// force, and the pairs whose bisectors are hardest to trace against an ordinary pair.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "CountingSurface.h"
+#include "app/drawDiagram.h"
+#include "boundary/dist.h"
+#include "boundary/traceBisector.h"
+#include "sites/SiteArrays.h"
+#include "sites/hSort.h"
+#include "window/WindowMetrics.h"
+
+namespace voroquarn::bench {
+namespace {
+
+struct Site {
+    double x;
+    double y;
+    float w;
+};
+
+// Nine sites as the program might place them in its opening window: inside the margins,
+// weights spread over 1 to 1000 with a light one, a heavy one and several in between.
+// The first n of them, sorted by weight as the drawing run sorts them.
+SiteArrays diagramSites(int n)
+{
+    const Site nine[] = {
+        {112.4, 87.9, 431.7F},  {503.2, 402.6, 12.3F},  {287.5, 251.1, 978.4F},
+        {64.8, 371.0, 155.9F},  {561.7, 58.3, 702.2F},  {390.6, 140.4, 264.0F},
+        {205.3, 455.7, 861.5F}, {451.9, 298.2, 547.8F}, {33.1, 205.6, 1.6F},
+    };
+    SiteArrays sites;
+    sites.N = static_cast<std::int16_t>(n);
+    for (int k = 0; k < n; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        sites.x[at] = nine[at].x;
+        sites.y[at] = nine[at].y;
+        sites.w[at] = nine[at].w;
+    }
+    hSort(sites.N, sites.w, sites.x, sites.y);
+    return sites;
+}
+
+// Every bisector of the diagram, pair by pair, as the drawing run traces them.
+void BM_traceDiagram(benchmark::State& state)
+{
+    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
+    CountingSurface window(DESIGN_WIDTH, DESIGN_HEIGHT);
+    for (auto _ : state) {
+        const bool finished =
+            forEachPair(sites.N, [&](int i, int j) { return traceBisector(window, sites, i, j); });
+        benchmark::DoNotOptimize(finished);
+        benchmark::ClobberMemory();
+    }
+    state.counters["yields"] = benchmark::Counter(static_cast<double>(window.yields()),
+                                                  benchmark::Counter::kAvgIterations);
+    state.counters["points"] = benchmark::Counter(static_cast<double>(window.points()),
+                                                  benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_traceDiagram)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
+
+// The same diagram without tracing: every pixel centre labelled with its site of least
+// distance / weight (ties to the lower index), and every pixel whose label differs from
+// its left or upper neighbour's marked as boundary.
+void BM_bruteForce(benchmark::State& state)
+{
+    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
+    const int width = DESIGN_WIDTH;
+    const int height = DESIGN_HEIGHT;
+    const auto area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<std::uint8_t> label(area, 0);
+    std::vector<Colour> pixels(area, BLACK);
+    for (auto _ : state) {
+        std::size_t at = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x, ++at) {
+                const double px = x;
+                const double py = y;
+                int nearest = 0;
+                double least = std::numeric_limits<double>::infinity();
+                for (int k = 0; k < sites.N; ++k) {
+                    const double e = dist(px, py, sites.x[k], sites.y[k]) / sites.w[k];
+                    if (e < least) {
+                        least = e;
+                        nearest = k;
+                    }
+                }
+                label[at] = static_cast<std::uint8_t>(nearest);
+                const bool edge = (x > 0 && label[at - 1] != label[at]) ||
+                                  (y > 0 && label[at - static_cast<std::size_t>(width)] != label[at]);
+                pixels[at] = edge ? WHITE : BLACK;
+            }
+        }
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_bruteForce)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
+
+// The same labelling made as cheap as it gets: squared distances times the precomputed
+// inverse squared weights, no square root and no division. It may break near-ties
+// differently, which does not matter for the time; it shows how much of the tracing's
+// lead is owed to the plain labelling's square roots.
+void BM_bruteForceSquared(benchmark::State& state)
+{
+    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
+    std::array<double, MAX_SITES> inverseSquaredWeight{};
+    for (int k = 0; k < sites.N; ++k) {
+        const double w = sites.w[k];
+        inverseSquaredWeight[k] = 1 / (w * w);
+    }
+    const int width = DESIGN_WIDTH;
+    const int height = DESIGN_HEIGHT;
+    const auto area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<std::uint8_t> label(area, 0);
+    std::vector<Colour> pixels(area, BLACK);
+    for (auto _ : state) {
+        std::size_t at = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x, ++at) {
+                int nearest = 0;
+                double least = std::numeric_limits<double>::infinity();
+                for (int k = 0; k < sites.N; ++k) {
+                    const double dx = x - sites.x[k];
+                    const double dy = y - sites.y[k];
+                    const double e = (dx * dx + dy * dy) * inverseSquaredWeight[k];
+                    if (e < least) {
+                        least = e;
+                        nearest = k;
+                    }
+                }
+                label[at] = static_cast<std::uint8_t>(nearest);
+                const bool edge = (x > 0 && label[at - 1] != label[at]) ||
+                                  (y > 0 && label[at - static_cast<std::size_t>(width)] != label[at]);
+                pixels[at] = edge ? WHITE : BLACK;
+            }
+        }
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_bruteForceSquared)->Arg(9)->Unit(benchmark::kMicrosecond);
+
+enum class PairCase { Ordinary, EqualWeights, WeightsOneFloatApart, Coincident };
+
+// Two sites alone, lighter first, so that the time is the sweep's and not the third
+// sites' tests. Apart from the coincident pair they sit 300 px apart on a diagonal, so
+// that a straight bisector crosses both columns and rows.
+SiteArrays pairSites(PairCase which)
+{
+    SiteArrays sites;
+    sites.N = 2;
+    sites.x = {180.0, 420.0};
+    sites.y = {160.0, 340.0};
+    switch (which) {
+    case PairCase::Ordinary:
+        sites.w = {300.0F, 700.0F};
+        break;
+    case PairCase::EqualWeights:
+        sites.w = {500.0F, 500.0F};
+        break;
+    case PairCase::WeightsOneFloatApart:
+        // A circle of radius about 2.5e9: nearly a straight line through the window.
+        sites.w = {500.0F, std::nextafter(500.0F, 1000.0F)};
+        break;
+    case PairCase::Coincident:
+        sites.x = {300.0, 300.0};
+        sites.y = {250.0, 250.0};
+        sites.w = {300.0F, 700.0F};
+        break;
+    }
+    return sites;
+}
+
+void BM_tracePair(benchmark::State& state, PairCase which)
+{
+    const SiteArrays sites = pairSites(which);
+    CountingSurface window(DESIGN_WIDTH, DESIGN_HEIGHT);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(traceBisector(window, sites, 1, 2));
+        benchmark::ClobberMemory();
+    }
+    state.counters["yields"] = benchmark::Counter(static_cast<double>(window.yields()),
+                                                  benchmark::Counter::kAvgIterations);
+    state.counters["points"] = benchmark::Counter(static_cast<double>(window.points()),
+                                                  benchmark::Counter::kAvgIterations);
+}
+BENCHMARK_CAPTURE(BM_tracePair, ordinary, PairCase::Ordinary)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_tracePair, equalWeights, PairCase::EqualWeights)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_tracePair, weightsOneFloatApart, PairCase::WeightsOneFloatApart)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_tracePair, coincident, PairCase::Coincident)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace voroquarn::bench
+
+BENCHMARK_MAIN();
