@@ -9,7 +9,7 @@
 
 namespace voroquarn {
 
-RunEnd drawDiagram(DrawingSurface& window, RandomSource& random)
+RunEnd drawDiagram(DrawingSurface& window, RandomSource& random, const RunSettings& settings)
 {
     SiteArrays sites;
 
@@ -18,7 +18,14 @@ RunEnd drawDiagram(DrawingSurface& window, RandomSource& random)
     window.Refresh();
     window.setForeColor(WHITE);
 
-    makeSites(window, random, sites);
+    if (settings.givenSites.empty()) {
+        makeSites(window, random, sites);
+    } else {
+        placeSites(window, settings.givenSites, sites);
+    }
+    if (settings.onSitesPlaced) {
+        settings.onSitesPlaced(sites);
+    }
     hSort(sites.N, sites.w, sites.x, sites.y);
 
     const bool finished =

@@ -1,11 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sites/SiteFile.h"
 
 namespace voroquarn {
 
 class DrawingSurface;
 class RandomSource;
+struct SiteArrays;
+
+// Where a run takes its sites from, and who hears of them.
+struct RunSettings {
+    // The sites to draw, in order; empty: 4 to 9 random sites.
+    std::vector<Site> givenSites;
+    // Called once the sites are placed and marked, in their order of placement.
+    std::function<void(const SiteArrays&)> onSitesPlaced;
+};
 
 enum class RunEnd {
     Finished,      // every pair is drawn; the picture stands
@@ -31,6 +44,6 @@ bool forEachPair(std::int16_t N, Visit&& visit)
 // The whole drawing: shows the window, seeds the random numbers, clears the window,
 // places and marks the sites, sorts them by weight and traces the bisector of every
 // pair, lighter site first. Yields to the window system only inside the tracing.
-RunEnd drawDiagram(DrawingSurface& window, RandomSource& random);
+RunEnd drawDiagram(DrawingSurface& window, RandomSource& random, const RunSettings& settings = {});
 
 }  // namespace voroquarn

@@ -1,5 +1,7 @@
 #include "sites/makeSites.h"
 
+#include <cassert>
+
 #include "window/DrawingSurface.h"
 #include "window/Int.h"
 #include "window/RandomSource.h"
@@ -42,6 +44,24 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites)
         sites.y[at] = coordinateWithin(window.Height(), random.RandomNext());
         sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
         drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at]);
+    }
+}
+
+}  // namespace voroquarn
+
+namespace voroquarn {
+
+void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites)
+{
+    assert(given.size() <= static_cast<std::size_t>(MAX_SITES));
+    sites.N = 0;
+    for (const Site& site : given.first(std::min(given.size(), static_cast<std::size_t>(MAX_SITES)))) {
+        const int at = sites.N;
+        sites.x[at] = site.x;
+        sites.y[at] = site.y;
+        sites.w[at] = site.w;
+        ++sites.N;
+        drawSiteMarker(window, site.x, site.y, site.w);
     }
 }
 

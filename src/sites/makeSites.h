@@ -1,6 +1,9 @@
 #pragma once
 
+#include <span>
+
 #include "sites/SiteArrays.h"
+#include "sites/SiteFile.h"
 
 namespace voroquarn {
 
@@ -17,5 +20,13 @@ void drawSiteMarker(DrawingSurface& window, double x, double y, float w);
 // Draws the site count (4 to 9), then for every site a position inside the window's
 // margins and a weight in [1, 1000), marking each site as soon as it exists.
 void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites);
+
+}  // namespace voroquarn
+
+namespace voroquarn {
+
+// Takes the given sites (at most MAX_SITES) in order, marking each as it is placed, the
+// way makeSites marks the random ones.
+void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites);
 
 }  // namespace voroquarn

@@ -1,0 +1,75 @@
+// Reading the command line.
+#include <gtest/gtest.h>
+
+#include "app/Options.h"
+
+namespace voroquarn {
+namespace {
+
+CommandLine parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("voroquarn"));
+    return parseCommandLine(arguments);
+}
+
+TEST(CommandLine, DefaultsToRandomSitesInTheDesignWindow)
+{
+    const CommandLine none = parse({});
+    ASSERT_TRUE(none.options);
+    EXPECT_FALSE(none.options->seed);
+    EXPECT_FALSE(none.options->sitesPath);
+    EXPECT_FALSE(none.options->outputPath);
+    EXPECT_FALSE(none.options->printSites);
+    EXPECT_EQ(none.options->size, QSize(618, 508));
+}
+
+TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
+{
+    const CommandLine all = parse({"--seed", "4294967295", "--sites=-", "--size", "1x16384",
+                                   "--output", "a.png", "--print-sites"});
+    ASSERT_TRUE(all.options) << all.text.toStdString();
+    EXPECT_EQ(all.options->seed, 4294967295U);
+    EXPECT_EQ(all.options->sitesPath, QStringLiteral("-"));
+    EXPECT_EQ(all.options->size, QSize(1, 16384));
+    EXPECT_EQ(all.options->outputPath, QStringLiteral("a.png"));
+    EXPECT_TRUE(all.options->printSites);
+
+    EXPECT_EQ(parse({"--seed=0"}).options->seed, 0U);
+    EXPECT_EQ(parse({"--seed", "0007"}).options->seed, 7U);
+
+    const CommandLine help = parse({"--help"});
+    EXPECT_FALSE(help.isError);
+    EXPECT_TRUE(help.text.contains("--print-sites"));
+    const CommandLine version = parse({"-v"});
+    EXPECT_EQ(version.text, QStringLiteral("voroquarn 0.00.0002\n"));
+}
+
+TEST(CommandLine, RefusesBadValuesWithAMessage)
+{
+    const std::pair<QStringList, const char*> cases[] = {
+        {{"--seed", "4294967296"}, "--seed"},
+        {{"--seed", "-1"}, "--seed"},
+        {{"--seed", "12x"}, "--seed"},
+        {{"--seed", ""}, "--seed"},
+        {{"--seed", "99999999999999999999999"}, "--seed"},
+        {{"--seed"}, "Missing value"},
+        {{"--size", "0x10"}, "--size"},
+        {{"--size", "16385x10"}, "--size"},
+        {{"--size", "10X10"}, "--size"},
+        {{"--size", "-5x10"}, "--size"},
+        {{"--size", "10x"}, "--size"},
+        {{"--output", ""}, "--output"},
+        {{"--colour", "red"}, "Unknown option"},
+        {{"picture.png"}, "unexpected argument"},
+    };
+    for (const auto& [arguments, fragment] : cases) {
+        const CommandLine result = parse(arguments);
+        EXPECT_FALSE(result.options) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.isError);
+        EXPECT_TRUE(result.text.contains(QString::fromUtf8(fragment)))
+            << arguments.join(' ').toStdString() << ": " << result.text.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace voroquarn
