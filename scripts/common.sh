@@ -9,7 +9,7 @@ BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
 # What the tests need besides: test libraries, a virtual X server with a window
 # manager and its tools, and clang for the fuzzer.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
-               clang libclang-rt-14-dev)
+               clang libclang-rt-14-dev desktop-file-utils)
 
 # Installs the packages that are not installed yet; quick when all are there.
 install_missing() {
