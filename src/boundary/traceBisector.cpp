@@ -1,5 +1,6 @@
 #include "boundary/traceBisector.h"
 
+#include <cmath>
 #include <limits>
 
 #include "boundary/ApolloniusCircle.h"
@@ -14,6 +15,11 @@ namespace {
 
 constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
 
+// No window reaches this far from its origin (it is Qt's largest window size, and where
+// single precision stops telling pixels apart). A nearly flat circle puts half of its
+// candidates billions of pixels away; testing them could not change the picture.
+constexpr double FARTHEST_PIXEL = 16777216.0;
+
 // Plots the candidate points of one pair that pass its boundary test.
 class BoundaryPlotter {
 public:
@@ -24,6 +30,9 @@ public:
 
     void plotIfBoundary(double px, double py) const
     {
+        if (!(std::abs(px) < FARTHEST_PIXEL && std::abs(py) < FARTHEST_PIXEL)) {
+            return;  // also every NaN
+        }
         if (test_.isBoundaryPoint(px, py)) {
             window_.PSet(static_cast<float>(px), static_cast<float>(py), QBColor(15));
         }
