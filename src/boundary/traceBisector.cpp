@@ -45,7 +45,7 @@ private:
 
 // Different weights: the bisector is a circle. The column sweep yields the circle's
 // upper and lower point in every column, the row sweep its right and left point in
-// every row, so that no part of it is steeper than one pixel per step in both.
+// every row: where the circle is steep the columns leave gaps, and the rows fill them.
 bool traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle& c)
 {
     return sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R),
