@@ -34,13 +34,13 @@ void hSort(std::int16_t NN, Keys& s1, Carried1& s2, Carried2& s3)
     };
     const auto move = [&](int to, int from) { put(to, take(from)); };
 
-    // Build: sift every inner node down. Between equal children the left one is taken.
-    for (int i = NN / 2; i >= 1; --i) {
-        const Entry t = take(i);
-        int j = i;
-        while (2 * j <= NN) {
+    // Sifts t down from position j within a heap of n positions and stores it where it
+    // comes to rest. Between equal children the left one is taken, or the right one
+    // when rightOnTies; sifting stops at a child that is not larger than t.
+    const auto siftDown = [&](const Entry& t, int j, int n, bool rightOnTies) {
+        while (2 * j <= n) {
             int k = 2 * j;
-            if (k + 1 <= NN && key(k) < key(k + 1)) {
+            if (k + 1 <= n && (rightOnTies ? key(k) <= key(k + 1) : key(k) < key(k + 1))) {
                 k = k + 1;
             }
             if (key(k) <= t.key) {
@@ -50,26 +50,19 @@ void hSort(std::int16_t NN, Keys& s1, Carried1& s2, Carried2& s3)
             j = k;
         }
         put(j, t);
+    };
+
+    // Build: sift every inner node down, preferring the left child on ties.
+    for (int i = NN / 2; i >= 1; --i) {
+        siftDown(take(i), i, NN, false);
     }
 
     // Extract: move the maximum behind the shrinking heap and sift the displaced entry
-    // down. Between equal children the right one is taken.
+    // down, preferring the right child on ties.
     for (std::int16_t m = static_cast<std::int16_t>(NN - 1); m >= 1; --m) {
         const Entry t = take(m + 1);
         move(m + 1, 1);
-        int j = 1;
-        while (2 * j <= m) {
-            int k = 2 * j;
-            if (k + 1 <= m && key(k) <= key(k + 1)) {
-                k = k + 1;
-            }
-            if (key(k) <= t.key) {
-                break;
-            }
-            move(j, k);
-            j = k;
-        }
-        put(j, t);
+        siftDown(t, 1, m, true);
     }
 }
 
