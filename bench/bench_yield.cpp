@@ -1,0 +1,181 @@
+// What one sweep step costs in a real window: the drawing run on FrmVoroQuarn with its
+// DoEvents as the program has it (changed pixels put on screen, then the window
+// system's events handled), against the same run with the flush left out (events
+// only) and with nothing at all done at a yield. Needs a window system.
+//
+//   bench_yield SITE-FILE [REPETITIONS]
+//
+// The three ways are run in turn, repetition after repetition, on one window, so that
+// a busy moment on the machine does not fall on one of them only. Prints one line per
+// way: "way median-us-per-step min max steps". Fails unless the window, read back from
+// the X server at the end, shows the picture in memory pixel for pixel.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/SiteInput.h"
+#include "app/drawDiagram.h"
+#include "window/DrawingSurface.h"
+#include "window/FrmVoroQuarn.h"
+#include "window/RandomSource.h"
+
+namespace voroquarn::bench {
+namespace {
+
+enum class Yield { Window, EventsOnly, Nothing };
+
+constexpr std::array<Yield, 3> WAYS{Yield::Window, Yield::EventsOnly, Yield::Nothing};
+
+const char* name(Yield way)
+{
+    switch (way) {
+    case Yield::Window:
+        return "window";
+    case Yield::EventsOnly:
+        return "events-only";
+    case Yield::Nothing:
+        return "nothing";
+    }
+    return "?";
+}
+
+// Hands every drawing operation to the window and counts the yields; what a yield does
+// depends on the way being measured.
+class YieldingSurface final : public DrawingSurface {
+public:
+    YieldingSurface(FrmVoroQuarn& window, Yield way) : window_(window), way_(way) {}
+
+    void Show() override { window_.Show(); }
+    void Refresh() override { window_.Refresh(); }
+    Colour ForeColor() const override { return window_.ForeColor(); }
+    void setForeColor(Colour colour) override { window_.setForeColor(colour); }
+    float Width() const override { return window_.Width(); }
+    float Height() const override { return window_.Height(); }
+    void Circle(float x, float y, float radius, Colour colour, float aspect) override
+    {
+        window_.Circle(x, y, radius, colour, aspect);
+    }
+    void Print(double value) override { window_.Print(value); }
+    void PSet(float x, float y, Colour colour) override { window_.PSet(x, y, colour); }
+
+    bool DoEvents() override
+    {
+        ++yields_;
+        switch (way_) {
+        case Yield::Window:
+            return window_.DoEvents();
+        case Yield::EventsOnly:
+            QCoreApplication::processEvents();
+            return !window_.isClosed();
+        case Yield::Nothing:
+            return true;
+        }
+        return true;
+    }
+
+    std::int64_t yields() const { return yields_; }
+
+private:
+    FrmVoroQuarn& window_;
+    Yield way_;
+    std::int64_t yields_ = 0;
+};
+
+struct Timing {
+    double microsecondsPerStep;
+    std::int64_t steps;
+};
+
+// One whole drawing run; the clock runs from the moment the sites are placed and marked
+// to the end of the last pair, so it covers the sweeps and nothing before them.
+Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
+{
+    YieldingSurface surface(window, way);
+    SeededRandom random(1);  // unused: the sites are given
+    RunSettings settings;
+    settings.givenSites = sites;
+    QElapsedTimer clock;
+    std::int64_t yieldsBefore = 0;
+    settings.onSitesPlaced = [&](const SiteArrays&) {
+        yieldsBefore = surface.yields();
+        clock.start();
+    };
+    drawDiagram(surface, random, settings);
+    const auto elapsed = static_cast<double>(clock.nsecsElapsed());
+    const std::int64_t steps = surface.yields() - yieldsBefore;
+    // Whatever the way left undone reaches the screen before the next run.
+    window.DoEvents();
+    return {elapsed / 1000.0 / static_cast<double>(steps), steps};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+}  // namespace voroquarn::bench
+
+int main(int argc, char* argv[])
+{
+    using namespace voroquarn;
+    using namespace voroquarn::bench;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_yield SITE-FILE [REPETITIONS]\n");
+        return 2;
+    }
+    const QGuiApplication app(argc, argv);
+    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
+    if (const QString* problem = std::get_if<QString>(&loaded)) {
+        std::fprintf(stderr, "bench_yield: %s\n", problem->toLocal8Bit().constData());
+        return 2;
+    }
+    const std::vector<Site> sites = std::get<std::vector<Site>>(loaded);
+    const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+
+    FrmVoroQuarn window;
+    // One run of each way first, untimed: fonts, caches and the window's mapping.
+    for (const Yield way : WAYS) {
+        drawOnce(window, way, sites);
+    }
+    std::array<std::vector<double>, WAYS.size()> perStep;
+    std::array<std::int64_t, WAYS.size()> steps{};
+    for (int r = 0; r < repetitions; ++r) {
+        // The order rotates from one repetition to the next.
+        for (std::size_t k = 0; k < WAYS.size(); ++k) {
+            const std::size_t w = (k + static_cast<std::size_t>(r)) % WAYS.size();
+            const Timing t = drawOnce(window, WAYS[w], sites);
+            perStep[w].push_back(t.microsecondsPerStep);
+            steps[w] = t.steps;
+        }
+    }
+    // The figures mean something only if the window really was on screen and showed the
+    // picture: the last run's picture, read back from the window system, must be the
+    // picture in memory pixel for pixel.
+    QCoreApplication::processEvents();
+    const QImage shown = QGuiApplication::primaryScreen()
+                             ->grabWindow(window.winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    if (shown != window.image()) {
+        std::fprintf(stderr, "bench_yield: the window does not show the picture (exposed: %d)\n",
+                     window.isExposed() ? 1 : 0);
+        return 1;
+    }
+    for (std::size_t w = 0; w < WAYS.size(); ++w) {
+        const auto [lo, hi] = std::minmax_element(perStep[w].begin(), perStep[w].end());
+        std::printf("%s %.3f %.3f %.3f %lld\n", name(WAYS[w]), median(perStep[w]), *lo, *hi,
+                    static_cast<long long>(steps[w]));
+    }
+    return window.isClosed() ? 1 : 0;
+}
