@@ -6,10 +6,11 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 # The Debian packages the program needs to build and run.
 BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
-# What the tests need besides: test libraries, a virtual X server with a window
-# manager and its tools, and clang for the fuzzer.
+# What the tests need besides: test and benchmark libraries (the window benchmark
+# talks to the X server through xcb), a virtual X server with a window
+# manager and its tools, clang for the fuzzer, and the desktop-entry validator.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
-               clang libclang-rt-14-dev desktop-file-utils)
+               clang libclang-rt-14-dev desktop-file-utils libxcb1-dev)
 
 # Installs the packages that are not installed yet; quick when all are there.
 install_missing() {
