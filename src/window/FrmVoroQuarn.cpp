@@ -50,7 +50,7 @@ void FrmVoroQuarn::Show()
 void FrmVoroQuarn::Refresh()
 {
     raster().fill(BACK_COLOR);
-    raster().takeChanges([](const QRect&) {});
+    raster().forgetChanges();
     putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
 }
 

@@ -42,6 +42,7 @@ public:
         changed_.clear();
     }
     bool hasChanges() const { return !changed_.empty(); }
+    void forgetChanges() { changed_.clear(); }
 
 private:
     void markChanged(const QRect& rect);
