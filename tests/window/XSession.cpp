@@ -1,6 +1,7 @@
 #include "XSession.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -9,9 +10,17 @@
 
 namespace voroquarn::testing {
 
-std::optional<QString> XSession::run(const QString& program, const QStringList& arguments, int timeoutMs)
+namespace {
+
+std::optional<QString> runTool(const QString& display, const QString& program,
+                               const QStringList& arguments, int timeoutMs)
 {
     QProcess tool;
+    if (!display.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        tool.setProcessEnvironment(environment);
+    }
     tool.start(program, arguments);
     if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
@@ -22,6 +31,19 @@ std::optional<QString> XSession::run(const QString& program, const QStringList& 
         return std::nullopt;
     }
     return QString::fromLocal8Bit(tool.readAllStandardOutput());
+}
+
+}  // namespace
+
+std::optional<QString> XSession::run(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    return runTool({}, program, arguments, timeoutMs);
+}
+
+std::optional<QString> XSession::runOn(const QString& display, const QString& program,
+                                       const QStringList& arguments, int timeoutMs)
+{
+    return runTool(display, program, arguments, timeoutMs);
 }
 
 bool XSession::ensureWindowManager()
@@ -56,6 +78,34 @@ std::optional<QString> XSession::waitForWindow(const QString& name, int timeoutM
     return std::nullopt;
 }
 
+std::optional<QString> XSession::windowOf(qint64 pid, const QString& display)
+{
+    const auto found = runOn(display, "xdotool",
+                             {"search", "--onlyvisible", "--pid", QString::number(pid)});
+    if (!found || found->trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    return found->split('\n', Qt::SkipEmptyParts).first().trimmed();
+}
+
+std::optional<QString> XSession::waitForWindowOf(qint64 pid, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (auto window = windowOf(pid)) {
+            return window;
+        }
+        QThread::msleep(20);
+    }
+    return std::nullopt;
+}
+
+bool XSession::isViewable(const QString& windowId)
+{
+    const auto info = run("xwininfo", {"-id", windowId});
+    return info && info->contains("Map State: IsViewable");
+}
+
 QRect XSession::geometry(const QString& windowId)
 {
     const auto info = run("xwininfo", {"-id", windowId});
@@ -73,6 +123,9 @@ QRect XSession::geometry(const QString& windowId)
 QImage XSession::grab(const QString& windowId)
 {
     const QRect area = geometry(windowId);
+    if (area.isEmpty()) {
+        return {};
+    }
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
         .toImage()
@@ -84,9 +137,45 @@ bool XSession::requestClose(const QString& windowId)
     return run("wmctrl", {"-i", "-c", windowId}).has_value();
 }
 
-ProgramRun::ProgramRun(const QStringList& arguments)
+QImage XSession::waitForFinishedPicture(const QString& windowId, int timeoutMs)
 {
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QDeadlineTimer deadline(timeoutMs);
+    QImage last = grab(windowId);
+    QElapsedTimer unchanged;
+    unchanged.start();
+    while (!deadline.hasExpired() && !last.isNull()) {
+        QThread::msleep(250);
+        QImage now = grab(windowId);
+        if (now != last) {
+            last = std::move(now);
+            unchanged.restart();
+        } else if (unchanged.elapsed() >= 1000) {
+            return last;
+        }
+    }
+    return {};
+}
+
+QImage XSession::waitForPicture(const QString& windowId, const QImage& wanted, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QImage now = grab(windowId);
+    while (now != wanted && !deadline.hasExpired()) {
+        QThread::msleep(50);
+        now = grab(windowId);
+    }
+    return now;
+}
+
+ProgramRun::ProgramRun(const QStringList& arguments, const RunPlace& place)
+{
+    process_.setProcessChannelMode(place.keepErrors ? QProcess::SeparateChannels
+                                                    : QProcess::ForwardedErrorChannel);
+    if (!place.display.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", place.display);
+        process_.setProcessEnvironment(environment);
+    }
     process_.start(VOROQUARN_BINARY, arguments);
     process_.waitForStarted();
 }

@@ -21,8 +21,21 @@ public:
     static std::optional<QString> run(const QString& program, const QStringList& arguments,
                                       int timeoutMs = 10000);
 
+    // Runs a tool as run does, on the named display instead of the current one.
+    static std::optional<QString> runOn(const QString& display, const QString& program,
+                                        const QStringList& arguments, int timeoutMs = 10000);
+
     // Waits until a visible window with exactly this name exists; returns its id.
     static std::optional<QString> waitForWindow(const QString& name, int timeoutMs = 10000);
+
+    // The id of the process's visible window, if it has one now; on the named display,
+    // or the current one when the name is empty.
+    static std::optional<QString> windowOf(qint64 pid, const QString& display = {});
+    // Waits until the process has a visible window; returns its id.
+    static std::optional<QString> waitForWindowOf(qint64 pid, int timeoutMs = 10000);
+
+    // Whether the window is mapped and all its ancestors are, as xwininfo reports it.
+    static bool isViewable(const QString& windowId);
 
     // The window's drawing area in root coordinates.
     static QRect geometry(const QString& windowId);
@@ -32,17 +45,39 @@ public:
 
     // Asks the window manager to close the window, as its close button does.
     static bool requestClose(const QString& windowId);
+
+    // Waits until the window shows the same picture for a whole second, which it does
+    // only once the drawing is over: a drawing, once started, changes the window many
+    // times a second. Returns that picture, or a null image when the window never
+    // settles or goes away.
+    static QImage waitForFinishedPicture(const QString& windowId, int timeoutMs = 30000);
+
+    // Waits until the window shows this picture; returns what it shows then or at the
+    // timeout.
+    static QImage waitForPicture(const QString& windowId, const QImage& wanted, int timeoutMs = 5000);
 };
 
-// The program under test, started with the given arguments on the current display.
+// Where the program under test runs and what becomes of its standard error.
+struct RunPlace {
+    // The X display to run on; empty for the current one.
+    QString display;
+    // Keep standard error for the test to read, instead of passing it through.
+    bool keepErrors = false;
+};
+
+// The program under test, started with the given arguments.
 class ProgramRun {
 public:
-    explicit ProgramRun(const QStringList& arguments = {});
+    explicit ProgramRun(const QStringList& arguments = {}, const RunPlace& place = {});
     ~ProgramRun();
 
     QProcess& process() { return process_; }
-    // Waits for the process to end; returns its exit status, or nothing on timeout.
+    qint64 pid() const { return process_.processId(); }
+    // Waits for the process to end; returns its exit status, or nothing on timeout or
+    // when it ended by a signal.
     std::optional<int> waitForExit(int timeoutMs);
+    // Standard error so far, when kept.
+    QString errors() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
 
 private:
     QProcess process_;

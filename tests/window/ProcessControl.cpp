@@ -1,0 +1,334 @@
+#include "ProcessControl.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <csignal>
+#include <sys/ioctl.h>
+#include <sys/ptrace.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <linux/sockios.h>
+#include <unistd.h>
+
+namespace voroquarn::testing {
+
+namespace {
+
+// The fields of a /proc stat line after the command name, which may hold blanks.
+QList<QByteArray> statFields(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray line = file.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0) {
+        return {};
+    }
+    return line.mid(nameEnd + 1).simplified().split(' ');
+}
+
+enum class Threads { Stopped, Running, Gone };
+
+// Whether every thread of the process stands still.
+Threads threadsOf(qint64 pid)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (threads.isEmpty()) {
+        return Threads::Gone;
+    }
+    Threads all = Threads::Stopped;
+    for (const QString& thread : threads) {
+        const QList<QByteArray> fields = statFields(tasks.filePath(thread + "/stat"));
+        if (fields.isEmpty() || fields[0] == "Z" || fields[0] == "X") {
+            return Threads::Gone;
+        }
+        if (fields[0] != "T" && fields[0] != "t") {
+            all = Threads::Running;
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
+std::optional<ProcessStat> processStat(qint64 pid)
+{
+    // After the name: state is field 0, utime field 11 and stime field 12.
+    const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (fields.size() < 13 || fields[0].isEmpty()) {
+        return std::nullopt;
+    }
+    const qint64 ticks = fields[11].toLongLong() + fields[12].toLongLong();
+    return ProcessStat{fields[0][0], ticks * 1000 / sysconf(_SC_CLK_TCK)};
+}
+
+qint64 cpuTimeMs(qint64 pid)
+{
+    const auto stat = processStat(pid);
+    return stat && stat->state != 'Z' && stat->state != 'X' ? stat->cpuMs : -1;
+}
+
+ProcessFreezer::~ProcessFreezer()
+{
+    if (stopped_) {
+        resume();
+    }
+}
+
+bool ProcessFreezer::stop()
+{
+    if (::kill(static_cast<pid_t>(pid_), SIGSTOP) != 0) {
+        return false;
+    }
+    stopped_ = true;
+    const QDeadlineTimer deadline(5000);
+    for (;;) {
+        const Threads threads = threadsOf(pid_);
+        if (threads != Threads::Running) {
+            return threads == Threads::Stopped;
+        }
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::usleep(100);
+    }
+}
+
+void ProcessFreezer::resume()
+{
+    ::kill(static_cast<pid_t>(pid_), SIGCONT);
+    stopped_ = false;
+}
+
+bool ProcessFreezer::runInSlicesUntil(const std::function<bool()>& reached, int timeoutMs, int sliceUs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        resume();
+        QThread::usleep(static_cast<unsigned long>(sliceUs));
+        if (!stop()) {
+            resume();
+            return false;
+        }
+        if (reached()) {
+            return true;
+        }
+    }
+    resume();
+    return false;
+}
+
+qint64 threadNamed(qint64 pid, const QString& name)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(thread + "/comm"));
+        if (comm.open(QIODevice::ReadOnly) && QString::fromLocal8Bit(comm.readAll()).trimmed() == name) {
+            return thread.toLongLong();
+        }
+    }
+    return -1;
+}
+
+ThreadHold::ThreadHold(qint64 tid) : tid_(tid)
+{
+    const auto thread = static_cast<pid_t>(tid);
+    // With TRACESYSGOOD a stop at a system call is told apart from a trap; with
+    // TRACEEXIT the thread stops once more as it ends, before the process is reaped.
+    if (tid <= 0 ||
+        ptrace(PTRACE_SEIZE, thread, nullptr,
+               reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACEEXIT)) != 0) {
+        return;
+    }
+    // Seized in the middle of its stop, the thread reports that stop to the test and
+    // from then on stays still until the test lets it go, whatever signals come.
+    if (ptrace(PTRACE_INTERRUPT, thread, nullptr, nullptr) != 0) {
+        ptrace(PTRACE_DETACH, thread, nullptr, nullptr);
+        return;
+    }
+    int status = 0;
+    if (waitpid(thread, &status, __WALL) != thread || !WIFSTOPPED(status)) {
+        ptrace(PTRACE_DETACH, thread, nullptr, nullptr);
+        return;
+    }
+    held_ = true;
+}
+
+bool ThreadHold::runUntilItWritesTo(int fd, int timeoutMs)
+{
+    return runUntilSystemCall(
+        [fd](std::uint64_t number, const std::uint64_t* arguments) {
+            return (number == SYS_write || number == SYS_writev || number == SYS_sendmsg) &&
+                   arguments[0] == static_cast<std::uint64_t>(fd);
+        },
+        timeoutMs);
+}
+
+bool ThreadHold::runUntilItLooksForEvents(int timeoutMs)
+{
+    // poll(fds, count, 0) as glib calls it, or ppoll as Qt's own dispatcher does.
+    return runUntilSystemCall(
+        [](std::uint64_t number, const std::uint64_t* arguments) {
+            return (number == SYS_poll && arguments[2] == 0) || number == SYS_ppoll;
+        },
+        timeoutMs);
+}
+
+bool ThreadHold::looksForEvents(std::uint64_t number, const std::uint64_t* /*arguments*/)
+{
+    return number == SYS_poll || number == SYS_ppoll;
+}
+
+int ThreadHold::countSystemCallsToTheEnd(const CallFilter& counted, int limit, int timeoutMs)
+{
+    int count = 0;
+    bool ended = false;
+    const bool ran = runUntilSystemCall(
+        [&](std::uint64_t number, const std::uint64_t* arguments) {
+            count += counted(number, arguments) ? 1 : 0;
+            return count > limit;
+        },
+        timeoutMs, &ended);
+    release();
+    return ran || ended ? count : -1;
+}
+
+bool ThreadHold::runUntilSystemCall(const CallFilter& wanted, int timeoutMs)
+{
+    return runUntilSystemCall(wanted, timeoutMs, nullptr);
+}
+
+bool ThreadHold::runUntilSystemCall(const CallFilter& wanted, int timeoutMs, bool* ended)
+{
+    const auto thread = static_cast<pid_t>(tid_);
+    const QDeadlineTimer deadline(timeoutMs);
+    long signal = 0;
+    while (held_ && !deadline.hasExpired()) {
+        // On to the next entry to or exit from a system call, or the next signal.
+        if (ptrace(PTRACE_SYSCALL, thread, nullptr, reinterpret_cast<void*>(signal)) != 0) {
+            return false;
+        }
+        signal = 0;
+        int status = 0;
+        pid_t stopped = 0;
+        while ((stopped = waitpid(thread, &status, __WALL | WNOHANG)) == 0) {
+            if (deadline.hasExpired()) {
+                // Still running, in a system call that waits: bring it to a stop.
+                ptrace(PTRACE_INTERRUPT, thread, nullptr, nullptr);
+                waitpid(thread, &status, __WALL);
+                return false;
+            }
+            QThread::usleep(100);
+        }
+        if (stopped != thread || !WIFSTOPPED(status)) {
+            held_ = false;  // the thread has ended
+            return false;
+        }
+        if (WSTOPSIG(status) == (SIGTRAP | 0x80)) {
+            __ptrace_syscall_info call = {};
+            if (ptrace(PTRACE_GET_SYSCALL_INFO, thread, reinterpret_cast<void*>(sizeof call), &call) > 0 &&
+                call.op == PTRACE_SYSCALL_INFO_ENTRY && wanted(call.entry.nr, call.entry.args)) {
+                return true;
+            }
+        } else if (status >> 16 == PTRACE_EVENT_EXIT) {
+            // Ending: leave it held, so that letting go lets it end and the process be
+            // reaped by whoever started it.
+            if (ended != nullptr) {
+                *ended = true;
+            }
+            return false;
+        } else if (status >> 16 != PTRACE_EVENT_STOP) {
+            signal = WSTOPSIG(status);  // a signal on its way to the thread: let it through
+        }
+    }
+    return false;
+}
+
+void ThreadHold::release()
+{
+    if (!held_) {
+        return;
+    }
+    held_ = false;
+    const auto thread = static_cast<pid_t>(tid_);
+    if (ptrace(PTRACE_DETACH, thread, nullptr, nullptr) == 0) {
+        return;
+    }
+    // The thread is no longer stopped: the process is ending, and the thread's end is
+    // told to its tracer, which must collect it before the process can be reaped.
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        int status = 0;
+        const pid_t ended = waitpid(thread, &status, __WALL | WNOHANG);
+        if (ended == thread && (WIFEXITED(status) || WIFSIGNALED(status))) {
+            return;
+        }
+        if (ended < 0) {
+            return;
+        }
+        if (ended == thread && WIFSTOPPED(status) && ptrace(PTRACE_DETACH, thread, nullptr, nullptr) == 0) {
+            return;
+        }
+        QThread::msleep(1);
+    }
+}
+
+XSocketOf::XSocketOf(qint64 pid)
+{
+    const auto process = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    if (process < 0) {
+        return;
+    }
+    // The connection is the socket whose other end is an X server's, named after the
+    // display's socket in /tmp/.X11-unix (on Linux also in the abstract namespace).
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& name : fds.entryList(QDir::Files | QDir::System)) {
+        if (!QFile::symLinkTarget(fds.filePath(name)).contains("socket:")) {
+            continue;
+        }
+        const auto fd = static_cast<int>(syscall(SYS_pidfd_getfd, process, name.toInt(), 0));
+        if (fd < 0) {
+            continue;
+        }
+        sockaddr_un peer = {};
+        socklen_t length = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+            peer.sun_family == AF_UNIX &&
+            QByteArray(peer.sun_path, sizeof peer.sun_path).contains(".X11-unix/X")) {
+            fd_ = fd;
+            descriptorInProcess_ = name.toInt();
+            break;
+        }
+        ::close(fd);
+    }
+    ::close(process);
+}
+
+XSocketOf::~XSocketOf()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+QByteArray XSocketOf::unread() const
+{
+    int waiting = 0;
+    if (fd_ < 0 || ioctl(fd_, SIOCINQ, &waiting) != 0 || waiting <= 0) {
+        return {};
+    }
+    QByteArray bytes(waiting, '\0');
+    const ssize_t got = recv(fd_, bytes.data(), static_cast<std::size_t>(waiting), MSG_PEEK | MSG_DONTWAIT);
+    bytes.truncate(got > 0 ? static_cast<qsizetype>(got) : 0);
+    return bytes;
+}
+
+}  // namespace voroquarn::testing
