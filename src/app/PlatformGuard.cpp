@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,7 +41,11 @@ void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, c
 
 }  // namespace
 
-PlatformGuard::PlatformGuard() { qInstallMessageHandler(handleWhileConnecting); }
+PlatformGuard::PlatformGuard()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    qInstallMessageHandler(handleWhileConnecting);
+}
 
 PlatformGuard::~PlatformGuard() { qInstallMessageHandler(nullptr); }
 
