@@ -54,17 +54,15 @@ void FrmVoroQuarn::Refresh()
     putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
 }
 
-float FrmVoroQuarn::Width() const
+OuterSize FrmVoroQuarn::outerSize() const
 {
     const QMargins m = frameMargins();
-    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()}).width;
+    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()});
 }
 
-float FrmVoroQuarn::Height() const
-{
-    const QMargins m = frameMargins();
-    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()}).height;
-}
+float FrmVoroQuarn::Width() const { return outerSize().width; }
+
+float FrmVoroQuarn::Height() const { return outerSize().height; }
 
 bool FrmVoroQuarn::DoEvents()
 {
