@@ -66,12 +66,12 @@ void BM_traceDiagram(benchmark::State& state)
 }
 BENCHMARK(BM_traceDiagram)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
 
-// The same diagram without tracing: every pixel centre labelled with its site of least
-// distance / weight (ties to the lower index), and every pixel whose label differs from
-// its left or upper neighbour's marked as boundary.
-void BM_bruteForce(benchmark::State& state)
+// Labels every pixel centre of the opening window with its site of least
+// ratio(k, x, y) (ties to the lower index) and marks every pixel whose label differs
+// from its left or upper neighbour's as boundary, once per benchmark iteration.
+template <class Ratio>
+void labelEveryPixel(benchmark::State& state, const SiteArrays& sites, Ratio ratio)
 {
-    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
     const int width = DESIGN_WIDTH;
     const int height = DESIGN_HEIGHT;
     const auto area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -81,12 +81,10 @@ void BM_bruteForce(benchmark::State& state)
         std::size_t at = 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x, ++at) {
-                const double px = x;
-                const double py = y;
                 int nearest = 0;
                 double least = std::numeric_limits<double>::infinity();
                 for (int k = 0; k < sites.N; ++k) {
-                    const double e = dist(px, py, sites.x[k], sites.y[k]) / sites.w[k];
+                    const double e = ratio(k, x, y);
                     if (e < least) {
                         least = e;
                         nearest = k;
@@ -102,6 +100,15 @@ void BM_bruteForce(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
+
+// The same diagram without tracing, labelled by distance / weight.
+void BM_bruteForce(benchmark::State& state)
+{
+    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
+    labelEveryPixel(state, sites, [&](int k, int x, int y) {
+        return dist(x, y, sites.x[k], sites.y[k]) / sites.w[k];
+    });
+}
 BENCHMARK(BM_bruteForce)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
 
 // The same labelling made as cheap as it gets: squared distances times the precomputed
@@ -116,35 +123,11 @@ void BM_bruteForceSquared(benchmark::State& state)
         const double w = sites.w[k];
         inverseSquaredWeight[k] = 1 / (w * w);
     }
-    const int width = DESIGN_WIDTH;
-    const int height = DESIGN_HEIGHT;
-    const auto area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::vector<std::uint8_t> label(area, 0);
-    std::vector<Colour> pixels(area, BLACK);
-    for (auto _ : state) {
-        std::size_t at = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x, ++at) {
-                int nearest = 0;
-                double least = std::numeric_limits<double>::infinity();
-                for (int k = 0; k < sites.N; ++k) {
-                    const double dx = x - sites.x[k];
-                    const double dy = y - sites.y[k];
-                    const double e = (dx * dx + dy * dy) * inverseSquaredWeight[k];
-                    if (e < least) {
-                        least = e;
-                        nearest = k;
-                    }
-                }
-                label[at] = static_cast<std::uint8_t>(nearest);
-                const bool edge = (x > 0 && label[at - 1] != label[at]) ||
-                                  (y > 0 && label[at - static_cast<std::size_t>(width)] != label[at]);
-                pixels[at] = edge ? WHITE : BLACK;
-            }
-        }
-        benchmark::DoNotOptimize(pixels.data());
-        benchmark::ClobberMemory();
-    }
+    labelEveryPixel(state, sites, [&](int k, int x, int y) {
+        const double dx = x - sites.x[k];
+        const double dy = y - sites.y[k];
+        return (dx * dx + dy * dy) * inverseSquaredWeight[k];
+    });
 }
 BENCHMARK(BM_bruteForceSquared)->Arg(9)->Unit(benchmark::kMicrosecond);
 
