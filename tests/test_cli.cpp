@@ -5,36 +5,17 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "support/CommandRun.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Result = voroquarn::testing::CommandResult;
 
-// Runs the program without a display, so that nothing it does can open a window.
 Result runProgram(const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.remove("QT_QPA_PLATFORM");
-    process.setProcessEnvironment(environment);
-    process.start(VOROQUARN_BINARY, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return voroquarn::testing::runCommand(VOROQUARN_BINARY, arguments, input);
 }
 
 class Cli : public ::testing::Test {
