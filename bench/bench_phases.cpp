@@ -16,6 +16,7 @@
 #include "app/ImageOutput.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
+#include "window/driveToEnd.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
 
@@ -48,7 +49,7 @@ RunTimes drawOnce(ImageSurface& surface, const std::vector<Site>& sites)
         times.markSites = milliseconds(clock);
         clock.restart();
     };
-    drawDiagram(surface, random, settings);
+    driveToEnd(drawDiagram(surface, random, settings), surface);
     times.tracing = milliseconds(clock);
     return times;
 }

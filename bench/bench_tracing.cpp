@@ -13,6 +13,7 @@
 #include "app/drawDiagram.h"
 #include "boundary/dist.h"
 #include "boundary/traceBisector.h"
+#include "window/driveToEnd.h"
 #include "sites/SiteArrays.h"
 #include "sites/hSort.h"
 #include "window/WindowMetrics.h"
@@ -54,9 +55,9 @@ void BM_traceDiagram(benchmark::State& state)
     const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
     CountingSurface window(DESIGN_WIDTH, DESIGN_HEIGHT);
     for (auto _ : state) {
-        const bool finished =
-            forEachPair(sites.N, [&](int i, int j) { return traceBisector(window, sites, i, j); });
-        benchmark::DoNotOptimize(finished);
+        for (const auto [i, j] : SitePairs(sites.N)) {
+            benchmark::DoNotOptimize(driveToEnd(traceBisector(window, sites, i, j), window));
+        }
         benchmark::ClobberMemory();
     }
     state.counters["yields"] = benchmark::Counter(static_cast<double>(window.yields()),
@@ -167,7 +168,7 @@ void BM_tracePair(benchmark::State& state, PairCase which)
     const SiteArrays sites = pairSites(which);
     CountingSurface window(DESIGN_WIDTH, DESIGN_HEIGHT);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(traceBisector(window, sites, 1, 2));
+        benchmark::DoNotOptimize(driveToEnd(traceBisector(window, sites, 1, 2), window));
         benchmark::ClobberMemory();
     }
     state.counters["yields"] = benchmark::Counter(static_cast<double>(window.yields()),

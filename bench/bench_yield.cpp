@@ -23,6 +23,7 @@
 
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
+#include "window/driveToEnd.h"
 #include "window/DrawingSurface.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/RandomSource.h"
@@ -108,7 +109,7 @@ Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
         yieldsBefore = surface.yields();
         clock.start();
     };
-    drawDiagram(surface, random, settings);
+    driveToEnd(drawDiagram(surface, random, settings), surface);
     const auto elapsed = static_cast<double>(clock.nsecsElapsed());
     const std::int64_t steps = surface.yields() - yieldsBefore;
     // Whatever the way left undone reaches the screen before the next run.

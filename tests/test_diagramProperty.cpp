@@ -11,6 +11,7 @@
 #include "sites/SiteArrays.h"
 #include "sites/hSort.h"
 #include "support/RecordingSurface.h"
+#include "window/driveToEnd.h"
 
 namespace voroquarn {
 namespace {
@@ -98,7 +99,9 @@ Grid labelChanges(const SiteArrays& sites)
 Grid tracedPixels(const SiteArrays& sites)
 {
     RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
-    forEachPair(sites.N, [&](int i, int j) { return traceBisector(window, sites, i, j); });
+    for (const auto [i, j] : SitePairs(sites.N)) {
+        driveToEnd(traceBisector(window, sites, i, j), window);
+    }
     Grid drawn;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const double x = std::floor(static_cast<double>(p.x) + 0.5);

@@ -6,6 +6,7 @@
 
 #include "app/drawDiagram.h"
 #include "sites/makeSites.h"
+#include "window/driveToEnd.h"
 #include "support/RecordingSurface.h"
 
 namespace voroquarn {
@@ -43,7 +44,7 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
     ScriptedRandom random({0.0F, 0.1F, 0.1F, 0.1F, 0.9F, 0.1F, 0.2F, 0.1F, 0.9F, 0.3F, 0.9F, 0.9F, 0.4F},
                           window);
-    EXPECT_EQ(drawDiagram(window, random), RunEnd::Finished);
+    EXPECT_TRUE(driveToEnd(drawDiagram(window, random), window));
 
     const auto firstCircle = std::find_if(window.calls.begin(), window.calls.end(),
                                           [](const Call& c) { return c.kind == Call::Circle; });

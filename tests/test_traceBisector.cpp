@@ -7,6 +7,7 @@
 #include "boundary/traceBisector.h"
 #include "sites/SiteArrays.h"
 #include "support/RecordingSurface.h"
+#include "window/driveToEnd.h"
 
 namespace voroquarn {
 namespace {
@@ -15,6 +16,12 @@ using testing::Call;
 using testing::RecordingSurface;
 
 constexpr float twips(int pixels) { return static_cast<float>(pixels) * 15.0F; }
+
+// Traces one pair, handing the window its turn at every step as the program does.
+bool trace(RecordingSurface& window, const SiteArrays& sites, int i, int j)
+{
+    return driveToEnd(traceBisector(window, sites, i, j), window);
+}
 
 SiteArrays makeArrays(std::initializer_list<std::array<double, 3>> list)
 {
@@ -49,12 +56,12 @@ TEST(TraceBisector, AThirdSiteSuppressesOrKeepsTheFirstCandidate)
     // ratio 0.894 there and suppresses every candidate; of weight 1 its ratio is 447.2.
     {
         RecordingSurface window(twips(624), twips(535));
-        traceBisector(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 500}}), 1, 2);
+        trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 500}}), 1, 2);
         EXPECT_TRUE(window.ofKind(Call::PSet).empty());
     }
     {
         RecordingSurface window(twips(624), twips(535));
-        traceBisector(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 1}}), 1, 2);
+        trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 1}}), 1, 2);
         const std::vector<Call> plotted = window.ofKind(Call::PSet);
         ASSERT_GE(plotted.size(), 2U);
         for (int n : {0, 1}) {  // both candidates of the first step are (0, 100)
@@ -69,7 +76,7 @@ TEST(TraceBisector, WithoutRivalsDrawsTheWholeCircle)
 {
     RecordingSurface window(twips(624), twips(535));
     const SiteArrays sites = makeArrays({{100, 100, 1}, {200, 100, 2}});
-    traceBisector(window, sites, 1, 2);
+    trace(window, sites, 1, 2);
     const double cx = 200.0 / 3;
     const double R = 200.0 / 3;
     double farthest = 0;
@@ -85,7 +92,7 @@ TEST(TraceBisector, YieldsOncePerStepAndReadsTheSizeAfterIt)
 {
     // Columns 0..133 and rows 33..166 of the worked example's circle.
     RecordingSurface window(twips(624), twips(535));
-    traceBisector(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
+    trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(window, Call::Width), 134U);
     EXPECT_EQ(yieldsFollowedBy(window, Call::Height), 134U);
     EXPECT_EQ(window.yields, 268);
@@ -96,7 +103,7 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
     // A window 100 px wide (outer): columns 0..100 are drawn, and the yield of column
     // 101 ends the sweep.
     RecordingSurface narrow(twips(100), twips(535));
-    traceBisector(narrow, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
+    trace(narrow, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(narrow, Call::Width), 102U);
     for (const Call& call : narrow.calls) {
         if (call.kind == Call::Height) {
@@ -113,7 +120,7 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
             shrinking.width = twips(5);
         }
     };
-    traceBisector(shrinking, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
+    trace(shrinking, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(shrinking, Call::Width), 11U);
 }
 
@@ -121,7 +128,7 @@ TEST(TraceBisector, StopsAtTheYieldThatFindsTheWindowClosed)
 {
     RecordingSurface window(twips(624), twips(535));
     window.openYields = 5;
-    EXPECT_FALSE(traceBisector(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2));
+    EXPECT_FALSE(trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2));
     EXPECT_EQ(window.yields, 5);
     EXPECT_EQ(window.calls.back().kind, Call::DoEvents);
 }
@@ -144,7 +151,7 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
     };
     for (const Case& c : cases) {
         RecordingSurface window(twips(624), twips(535));
-        EXPECT_TRUE(traceBisector(window, c.sites, 1, 2));
+        EXPECT_TRUE(trace(window, c.sites, 1, 2));
         EXPECT_LE(window.yields, 625 + 536 + 2) << c.name;
         for (const Call& p : window.ofKind(Call::PSet)) {
             EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << c.name;
@@ -155,7 +162,7 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
 TEST(TraceBisector, EqualWeightsDrawThePerpendicularBisector)
 {
     RecordingSurface window(twips(624), twips(535));
-    traceBisector(window, makeArrays({{100, 100, 7}, {300, 200, 7}}), 1, 2);
+    trace(window, makeArrays({{100, 100, 7}, {300, 200, 7}}), 1, 2);
     const std::vector<Call> plotted = window.ofKind(Call::PSet);
     ASSERT_FALSE(plotted.empty());
     for (const Call& p : plotted) {
@@ -163,28 +170,24 @@ TEST(TraceBisector, EqualWeightsDrawThePerpendicularBisector)
     }
     // The vertical line x = 200 is met by the row sweep only: one point per row 0..535.
     RecordingSurface vertical(twips(624), twips(535));
-    traceBisector(vertical, makeArrays({{100, 100, 7}, {300, 100, 7}}), 1, 2);
+    trace(vertical, makeArrays({{100, 100, 7}, {300, 100, 7}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(vertical, Call::Width), 0U);
     EXPECT_EQ(vertical.ofKind(Call::PSet).size(), 536U);
 }
 
-TEST(ForEachPair, VisitsPairsInLexicographicOrderAndStopsOnRequest)
+TEST(SitePairs, VisitsPairsInLexicographicOrder)
 {
     for (const auto& [n, pairs] : {std::pair{4, 6}, std::pair{9, 36}, std::pair{1, 0}, std::pair{0, 0}}) {
         std::vector<std::pair<int, int>> visited;
-        EXPECT_TRUE(forEachPair(static_cast<std::int16_t>(n), [&](int i, int j) {
+        for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(n))) {
             visited.emplace_back(i, j);
-            return true;
-        }));
+        }
         ASSERT_EQ(visited.size(), static_cast<std::size_t>(pairs));
         EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end()));
         for (const auto& [i, j] : visited) {
             EXPECT_TRUE(1 <= i && i < j && j <= n);
         }
     }
-    int calls = 0;
-    EXPECT_FALSE(forEachPair(5, [&](int, int) { return ++calls < 3; }));
-    EXPECT_EQ(calls, 3);
 }
 
 }  // namespace

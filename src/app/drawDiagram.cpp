@@ -9,11 +9,13 @@
 
 namespace voroquarn {
 
-RunEnd drawDiagram(DrawingSurface& window, RandomSource& random, const RunSettings& settings)
+Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
 {
     SiteArrays sites;
 
     window.Show();
+    // With given sites nothing is drawn at random; the generator is still seeded here,
+    // so that the steps keep their order whichever way the sites come.
     random.Randomize();
     window.Refresh();
     window.setForeColor(WHITE);
@@ -28,9 +30,9 @@ RunEnd drawDiagram(DrawingSurface& window, RandomSource& random, const RunSettin
     }
     hSort(sites.N, sites.w, sites.x, sites.y);
 
-    const bool finished =
-        forEachPair(sites.N, [&](int i, int j) { return traceBisector(window, sites, i, j); });
-    return finished ? RunEnd::Finished : RunEnd::WindowClosed;
+    for (const auto [i, j] : SitePairs(sites.N)) {
+        co_await traceBisector(window, sites, i, j);
+    }
 }
 
 }  // namespace voroquarn

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sites/SiteFile.h"
+#include "window/Steps.h"
 
 namespace voroquarn {
 
@@ -20,30 +21,48 @@ struct RunSettings {
     std::function<void(const SiteArrays&)> onSitesPlaced;
 };
 
-enum class RunEnd {
-    Finished,      // every pair is drawn; the picture stands
-    WindowClosed,  // the window was closed while the pairs were being drawn
+// The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
+// (2,3), ..., (N-1,N): for (const auto [i, j] : SitePairs(N)).
+class SitePairs {
+public:
+    struct Pair {
+        int i;
+        int j;
+    };
+
+    class Iterator {
+    public:
+        Iterator(std::int16_t N, std::int16_t i, std::int32_t j) : N_(N), i_(i), j_(j) {}
+        Pair operator*() const { return {i_, j_}; }
+        Iterator& operator++()
+        {
+            if (++j_ > N_) {
+                ++i_;
+                j_ = i_ + 1;
+            }
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return i_ == other.i_ && j_ == other.j_; }
+
+    private:
+        std::int16_t N_;
+        std::int16_t i_;
+        std::int32_t j_;
+    };
+
+    explicit SitePairs(std::int16_t N) : N_(N) {}
+    Iterator begin() const { return N_ >= 2 ? Iterator(N_, 1, 2) : end(); }
+    Iterator end() const { return {N_, N_, N_ + 1}; }
+
+private:
+    std::int16_t N_;
 };
 
-// Visits every pair of the sites 1..N once, i < j, in the order (1,2), (1,3), ...,
-// (1,N), (2,3), ..., (N-1,N). Stops early, returning false, when visit returns false.
-template <class Visit>
-bool forEachPair(std::int16_t N, Visit&& visit)
-{
-    for (std::int16_t i = 1; i <= N - 1; ++i) {
-        const std::int32_t last = N;  // the inner bound is read once per row
-        for (std::int32_t j = i + 1; j <= last; ++j) {
-            if (!visit(static_cast<int>(i), static_cast<int>(j))) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-// The whole drawing: shows the window, seeds the random numbers, clears the window,
-// places and marks the sites, sorts them by weight and traces the bisector of every
-// pair, lighter site first. Yields to the window system only inside the tracing.
-RunEnd drawDiagram(DrawingSurface& window, RandomSource& random, const RunSettings& settings = {});
+// The whole drawing: shows the window (which waits until the window is on screen),
+// seeds the random numbers, clears the window, places and marks the sites, sorts them
+// by weight and traces the bisector of every pair, lighter site first. The drawing
+// yields at every step of the tracing and nowhere else; the settings are taken by
+// value, since it runs long after the call.
+Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
 }  // namespace voroquarn

@@ -11,6 +11,7 @@
 #include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
+#include "window/driveToEnd.h"
 
 using namespace voroquarn;
 
@@ -42,7 +43,7 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
 
     ImageSurface surface(options.size);
     SeededRandom random(options.seed);
-    drawDiagram(surface, random, settings);
+    driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (const auto problem = writePng(surface.image(), *options.outputPath)) {
         return fail(*problem);
     }
@@ -60,7 +61,7 @@ int showWindow(int argc, char* argv[], const Options& options, const RunSettings
     FrmVoroQuarn window(options.size);
     SeededRandom random(options.seed);
     QTimer::singleShot(0, &window, [&] {
-        if (drawDiagram(window, random, settings) == RunEnd::WindowClosed) {
+        if (!driveToEnd(drawDiagram(window, random, settings), window)) {
             QCoreApplication::quit();
         }
     });

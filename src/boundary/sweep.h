@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/DrawingSurface.h"
+#include "window/Steps.h"
 #include "window/WindowMetrics.h"
 
 namespace voroquarn {
@@ -13,23 +14,19 @@ enum class SweepAxis { Columns, Rows };
 // yield already counts for that step. Only steps inside the window are visited: the
 // sweep starts at the first step at or past 0 and ends at the first step past the
 // window's extent, so its length is bounded by the window whatever lo and hi are.
-// Returns false when the window was closed during a yield.
 template <class Step>
-bool sweep(DrawingSurface& window, SweepAxis axis, double lo, double hi, Step&& step)
+Steps sweep(DrawingSurface& window, SweepAxis axis, double lo, double hi, Step step)
 {
     // lo is integral, so 0 lies on the lattice lo, lo + 1, ... whenever lo < 0. The
     // negated test also starts a NaN bound at 0; a NaN hi ends the sweep at once.
     for (double at = lo >= 0 ? lo : 0.0; at <= hi; at += 1) {
-        if (!window.DoEvents()) {
-            return false;
-        }
+        co_yield Steps::Step{};
         const float extentTwips = axis == SweepAxis::Columns ? window.Width() : window.Height();
         if (at > extentTwips / TWIPS_PER_PIXEL) {
             break;
         }
         step(at);
     }
-    return true;
 }
 
 }  // namespace voroquarn

@@ -46,42 +46,44 @@ private:
 // Different weights: the bisector is a circle. The column sweep yields the circle's
 // upper and lower point in every column, the row sweep its right and left point in
 // every row: where the circle is steep the columns leave gaps, and the rows fill them.
-bool traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle& c)
+Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
 {
-    return sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R),
-                 [&](double X) {
-                     const double h = c.halfChordAt(X - c.cx);
-                     plotter.plotIfBoundary(X, c.cy + h);
-                     plotter.plotIfBoundary(X, c.cy - h);
-                 }) &&
-           sweep(window, SweepAxis::Rows, Int(c.cy - c.R), Int(c.cy + c.R), [&](double Y) {
-               const double h = c.halfChordAt(Y - c.cy);
-               plotter.plotIfBoundary(c.cx + h, Y);
-               plotter.plotIfBoundary(c.cx - h, Y);
-           });
+    co_await sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R), [&](double X) {
+        const double h = c.halfChordAt(X - c.cx);
+        plotter.plotIfBoundary(X, c.cy + h);
+        plotter.plotIfBoundary(X, c.cy - h);
+    });
+    co_await sweep(window, SweepAxis::Rows, Int(c.cy - c.R), Int(c.cy + c.R), [&](double Y) {
+        const double h = c.halfChordAt(Y - c.cy);
+        plotter.plotIfBoundary(c.cx + h, Y);
+        plotter.plotIfBoundary(c.cx - h, Y);
+    });
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is
 // vertical and once per row unless it is horizontal.
-bool traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector& line)
+Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector line)
 {
-    return (!line.crossesColumns() ||
-            sweep(window, SweepAxis::Columns, 0, UNBOUNDED,
-                  [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); })) &&
-           (!line.crossesRows() ||
-            sweep(window, SweepAxis::Rows, 0, UNBOUNDED,
-                  [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); }));
+    if (line.crossesColumns()) {
+        co_await sweep(window, SweepAxis::Columns, 0, UNBOUNDED,
+                       [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
+    }
+    if (line.crossesRows()) {
+        co_await sweep(window, SweepAxis::Rows, 0, UNBOUNDED,
+                       [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
+    }
 }
 
 }  // namespace
 
-bool traceBisector(DrawingSurface& window, const SiteArrays& sites, int i, int j)
+Steps traceBisector(DrawingSurface& window, const SiteArrays sites, int i, int j)
 {
     const BoundaryPlotter plotter(window, sites, i, j);
     if (sites.w[i - 1] == sites.w[j - 1]) {
-        return traceLine(window, plotter, StraightBisector(sites, i, j));
+        co_await traceLine(window, plotter, StraightBisector(sites, i, j));
+    } else {
+        co_await traceCircle(window, plotter, apolloniusCircle(sites, i, j));
     }
-    return traceCircle(window, plotter, apolloniusCircle(sites, i, j));
 }
 
 }  // namespace voroquarn

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "sites/SiteArrays.h"
+#include "window/Steps.h"
+
 namespace voroquarn {
 
 class DrawingSurface;
-struct SiteArrays;
 
 // Draws the part of the bisector of sites i < j (counted from 1, sorted by weight) that
 // belongs to the diagram, by a sweep over columns and then one over rows, yielding to
-// the window system once per step. Returns false when the window was closed meanwhile.
-bool traceBisector(DrawingSurface& window, const SiteArrays& sites, int i, int j);
+// the window system once per step. The sites are taken by value: the drawing may run
+// long after the call.
+Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
 
 }  // namespace voroquarn

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <coroutine>
+#include <exception>
+#include <utility>
+
+namespace voroquarn {
+
+// A drawing that hands control back at every step, as a coroutine: it is written as
+// plain loops that say `co_yield STEP` where the window system takes its turn, and its
+// driver resumes it for one step at a time. The driver decides what happens between two
+// steps (handling events, putting pixels on screen, waiting), and may stop for good by
+// destroying it: a suspended drawing holds no resources but its frame.
+//
+// One drawing can await another (`co_await traceBisector(...)`); their steps are the
+// steps of the whole, and the driver resumes the innermost one directly, so a step
+// costs the same however deep it is.
+class [[nodiscard]] Steps {
+public:
+    // What a drawing yields: nothing, only the fact that a step begins.
+    struct Step {};
+
+    struct promise_type;
+
+private:
+    using Handle = std::coroutine_handle<promise_type>;
+
+    // At its end a nested drawing goes straight back to the one that awaits it.
+    struct FinalStep {
+        bool await_ready() noexcept { return false; }
+        std::coroutine_handle<> await_suspend(Handle ending) noexcept
+        {
+            promise_type& promise = ending.promise();
+            if (promise.awaiting == nullptr) {
+                return std::noop_coroutine();
+            }
+            promise.outermost->innermost = promise.awaiting;
+            return Handle::from_promise(*promise.awaiting);
+        }
+        void await_resume() noexcept {}
+    };
+
+    struct Nested {
+        Handle nested;
+        bool await_ready() noexcept { return !nested || nested.done(); }
+        Handle await_suspend(Handle awaiting) noexcept
+        {
+            promise_type& promise = nested.promise();
+            promise.awaiting = &awaiting.promise();
+            promise.outermost = awaiting.promise().outermost;
+            promise.outermost->innermost = &promise;
+            return nested;
+        }
+        void await_resume() noexcept {}
+    };
+
+public:
+    struct promise_type {
+        Steps get_return_object() { return Steps(Handle::from_promise(*this)); }
+
+        // A drawing does nothing until it is first resumed.
+        std::suspend_always initial_suspend() noexcept { return {}; }
+        FinalStep final_suspend() noexcept { return {}; }
+        std::suspend_always yield_value(Step /*step*/) noexcept { return {}; }
+        void return_void() noexcept {}
+        void unhandled_exception() noexcept { std::terminate(); }
+
+        promise_type* outermost = this;  // the drawing the driver holds
+        promise_type* innermost = this;  // on the outermost one: where the next step runs
+        promise_type* awaiting = nullptr;  // the drawing that awaits this one, if any
+    };
+
+    Steps(Steps&& other) noexcept : handle_(std::exchange(other.handle_, {})) {}
+    Steps& operator=(Steps&& other) noexcept
+    {
+        std::swap(handle_, other.handle_);
+        return *this;
+    }
+    Steps(const Steps&) = delete;
+    Steps& operator=(const Steps&) = delete;
+    ~Steps()
+    {
+        if (handle_) {
+            handle_.destroy();
+        }
+    }
+
+    // Runs up to the beginning of the next step; false once the drawing is over.
+    bool next()
+    {
+        if (!handle_ || handle_.done()) {
+            return false;
+        }
+        Handle::from_promise(*handle_.promise().innermost).resume();
+        return !handle_.done();
+    }
+
+    // Awaiting another drawing runs its steps as this one's, then goes on.
+    auto operator co_await() && noexcept { return Nested{handle_}; }
+
+private:
+    explicit Steps(Handle handle) : handle_(handle) {}
+
+    Handle handle_;
+};
+
+}  // namespace voroquarn
