@@ -12,14 +12,14 @@ namespace voroquarn::bench {
 
 // A window without a window system for timing the tracing: its drawing area is a plain
 // pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
-// It reports the outer size of a window with the assumed frame, as the in-memory image
+// It reports the outer size of a window with the design frame, as the in-memory image
 // does, so the sweeps run exactly as long as they do for a real window of that area.
 class CountingSurface final : public DrawingSurface {
 public:
     CountingSurface(int areaWidth, int areaHeight)
         : width_(areaWidth),
           height_(areaHeight),
-          outer_(outerSizeTwips(areaWidth, areaHeight, FrameExtents{})),
+          outer_(outerSizeTwips(areaWidth, areaHeight)),
           pixels_(static_cast<std::size_t>(areaWidth) * static_cast<std::size_t>(areaHeight), BLACK)
     {
     }

@@ -54,15 +54,9 @@ void FrmVoroQuarn::Refresh()
     putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
 }
 
-OuterSize FrmVoroQuarn::outerSize() const
-{
-    const QMargins m = frameMargins();
-    return outerSizeTwips(width(), height(), {m.left(), m.top(), m.right(), m.bottom()});
-}
+float FrmVoroQuarn::Width() const { return outerSizeTwips(width(), height()).width; }
 
-float FrmVoroQuarn::Width() const { return outerSize().width; }
-
-float FrmVoroQuarn::Height() const { return outerSize().height; }
+float FrmVoroQuarn::Height() const { return outerSizeTwips(width(), height()).height; }
 
 bool FrmVoroQuarn::DoEvents()
 {

@@ -32,9 +32,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The outer size in twips: from the frame the window system reports, or with the
-    // assumed frame where it reports none.
-    OuterSize outerSize() const;
     void putOnScreen(const QRegion& region);
     void putChangesOnScreen();
 

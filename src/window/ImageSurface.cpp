@@ -10,12 +10,12 @@ void ImageSurface::Refresh() { raster().fill(BACK_COLOR); }
 
 float ImageSurface::Width() const
 {
-    return outerSizeTwips(image().width(), image().height(), FrameExtents{}).width;
+    return outerSizeTwips(image().width(), image().height()).width;
 }
 
 float ImageSurface::Height() const
 {
-    return outerSizeTwips(image().width(), image().height(), FrameExtents{}).height;
+    return outerSizeTwips(image().width(), image().height()).height;
 }
 
 bool ImageSurface::DoEvents()

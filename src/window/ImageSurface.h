@@ -5,7 +5,7 @@
 namespace voroquarn {
 
 // A window that exists only in memory: the picture of its drawing area as an image. It
-// reports the outer size of a window with the assumed frame, and it has no events.
+// reports the outer size of a window with the design frame, and it has no events.
 class ImageSurface final : public PictureSurface {
 public:
     explicit ImageSurface(QSize drawingArea);

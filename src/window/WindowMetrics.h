@@ -9,31 +9,29 @@ inline constexpr float TWIPS_PER_PIXEL = 15.0F;
 inline constexpr int DESIGN_WIDTH = 618;
 inline constexpr int DESIGN_HEIGHT = 508;
 
-// The widths of a window's frame around its drawing area, in pixels.
+// The frame the window is designed with, in pixels: 45 twips at the left, right and
+// bottom and a 360-twip caption bar at the top.
 struct FrameExtents {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool isNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+    int left;
+    int top;
+    int right;
+    int bottom;
 };
+inline constexpr FrameExtents DESIGN_FRAME{3, 24, 3, 3};
 
-// The frame assumed where the window system reports none: 45 twips at the left, right
-// and bottom and a 360-twip caption bar at the top.
-inline constexpr FrameExtents ASSUMED_FRAME{3, 24, 3, 3};
-
-// The outer size in twips of a window with the given drawing area and reported frame.
+// The outer size in twips of a window with the given drawing area and the design
+// frame. Windows report this size whatever frame a window manager actually draws, so
+// that a seed places its sites alike in a window, in an image and under every window
+// manager.
 struct OuterSize {
     float width;
     float height;
 };
 
-inline OuterSize outerSizeTwips(int areaWidth, int areaHeight, FrameExtents reported)
+inline OuterSize outerSizeTwips(int areaWidth, int areaHeight)
 {
-    const FrameExtents frame = reported.isNull() ? ASSUMED_FRAME : reported;
-    return {static_cast<float>(areaWidth + frame.left + frame.right) * TWIPS_PER_PIXEL,
-            static_cast<float>(areaHeight + frame.top + frame.bottom) * TWIPS_PER_PIXEL};
+    return {static_cast<float>(areaWidth + DESIGN_FRAME.left + DESIGN_FRAME.right) * TWIPS_PER_PIXEL,
+            static_cast<float>(areaHeight + DESIGN_FRAME.top + DESIGN_FRAME.bottom) * TWIPS_PER_PIXEL};
 }
 
 }  // namespace voroquarn

@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "XSession.h"
@@ -17,13 +18,25 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(XSession::ensureWindowManager()); }
 };
 
+// The window has its drawing area, and a seed places the sites where it places them in
+// an image, whatever frame the window manager draws around the window.
 TEST_F(RealWindow, OpensTheCaptionedWindowWithItsDrawingArea)
 {
-    ProgramRun program;
+    ProgramRun program({"--seed", "7", "--print-sites"});
     const auto window = XSession::waitForWindow(CAPTION);
     ASSERT_TRUE(window);
     const QRect area = XSession::geometry(*window);
     EXPECT_EQ(area.size(), QSize(618, 508));
+
+    QTemporaryDir dir;
+    ProgramRun image({"--seed", "7", "--print-sites", "--output", dir.filePath("seven.png")});
+    ASSERT_EQ(image.waitForExit(10000), 0);
+    const QString inImage = QString::fromUtf8(image.process().readAllStandardOutput());
+    EXPECT_GE(inImage.count('\n'), 4);
+    for (int tries = 0; tries < 50 && program.process().bytesAvailable() < inImage.size(); ++tries) {
+        program.process().waitForReadyRead(100);
+    }
+    EXPECT_EQ(QString::fromUtf8(program.process().readAllStandardOutput()).toStdString(), inImage.toStdString());
 }
 
 TEST_F(RealWindow, ShowsWhiteMarkersOnBlack)
