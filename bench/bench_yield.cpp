@@ -96,7 +96,8 @@ struct Timing {
 };
 
 // One whole drawing run; the clock runs from the moment the sites are placed and marked
-// to the end of the last pair, so it covers the sweeps and nothing before them.
+// to the end of the last pair (and, in the window's own way, the last changes put on
+// screen), so it covers the sweeps and nothing before them.
 Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
 {
     YieldingSurface surface(window, way);
@@ -110,10 +111,13 @@ Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
         clock.start();
     };
     driveToEnd(drawDiagram(surface, random, settings), surface);
+    if (way == Yield::Window) {
+        window.present();
+    }
     const auto elapsed = static_cast<double>(clock.nsecsElapsed());
     const std::int64_t steps = surface.yields() - yieldsBefore;
     // Whatever the way left undone reaches the screen before the next run.
-    window.DoEvents();
+    window.present();
     return {elapsed / 1000.0 / static_cast<double>(steps), steps};
 }
 

@@ -61,7 +61,9 @@ int showWindow(int argc, char* argv[], const Options& options, const RunSettings
     FrmVoroQuarn window(options.size);
     SeededRandom random(options.seed);
     QTimer::singleShot(0, &window, [&] {
-        if (!driveToEnd(drawDiagram(window, random, settings), window)) {
+        if (driveToEnd(drawDiagram(window, random, settings), window)) {
+            window.present();
+        } else {
             QCoreApplication::quit();
         }
     });

@@ -6,7 +6,9 @@
 #include <QExposeEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
+#include <cstdint>
 
 namespace voroquarn {
 
@@ -14,6 +16,14 @@ namespace {
 
 // How long Show waits for the window system to put the window on screen.
 constexpr int SHOW_TIMEOUT_MS = 5000;
+
+// The time between two frames of the screen; 60 Hz where the screen does not say.
+std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
+{
+    const qreal hertz = screen != nullptr ? screen->refreshRate() : 0;
+    const qreal usable = hertz >= 1 && hertz <= 1000 ? hertz : 60;
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
+}
 
 }  // namespace
 
@@ -36,6 +46,7 @@ FrmVoroQuarn::~FrmVoroQuarn() = default;
 void FrmVoroQuarn::Show()
 {
     show();
+    frameInterval_ = frameIntervalOf(screen());
     if (isExposed() || closed_) {
         return;
     }
@@ -60,9 +71,23 @@ float FrmVoroQuarn::Height() const { return outerSizeTwips(width(), height()).he
 
 bool FrmVoroQuarn::DoEvents()
 {
-    putChangesOnScreen();
+    // Changed pixels go to the screen at most once per display frame: flushing more
+    // often shows nobody anything more, and it is most of what a step costs.
+    if (raster().hasChanges()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastFlush_ >= frameInterval_) {
+            putChangesOnScreen();
+            lastFlush_ = now;
+        }
+    }
     QCoreApplication::processEvents();
     return !closed_;
+}
+
+void FrmVoroQuarn::present()
+{
+    putChangesOnScreen();
+    lastFlush_ = std::chrono::steady_clock::now();
 }
 
 void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)

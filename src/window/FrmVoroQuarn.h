@@ -2,6 +2,7 @@
 
 #include <QBackingStore>
 #include <QWindow>
+#include <chrono>
 
 #include "window/PictureSurface.h"
 #include "window/WindowMetrics.h"
@@ -10,9 +11,10 @@ class QEventLoop;
 
 namespace voroquarn {
 
-// The program's window. Its picture lives in memory and is copied to the screen: on
-// every yield only the pixels changed since the last one, and all of it whenever the
-// window system asks for a repaint, so the picture survives being covered or minimised.
+// The program's window. Its picture lives in memory and is copied to the screen: at a
+// yield the pixels changed since the last copy, at most once per display frame, and all
+// of it whenever the window system asks for a repaint, so the picture survives being
+// covered or minimised.
 class FrmVoroQuarn final : public QWindow, public PictureSurface {
 public:
     explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT));
@@ -23,6 +25,9 @@ public:
     float Width() const override;
     float Height() const override;
     bool DoEvents() override;
+
+    // Puts every change on screen now; for the end of a drawing, and before any wait.
+    void present();
 
     bool isClosed() const { return closed_; }
 
@@ -36,6 +41,8 @@ private:
     void putChangesOnScreen();
 
     QBackingStore backingStore_;
+    std::chrono::nanoseconds frameInterval_{0};
+    std::chrono::steady_clock::time_point lastFlush_;
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
 };
