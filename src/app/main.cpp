@@ -1,10 +1,10 @@
 #include <QGuiApplication>
-#include <QTimer>
 #include <cstdio>
 
 #include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
+#include "app/Session.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "sites/SiteArrays.h"
@@ -52,21 +52,18 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
 
 // Opens the window, draws when the event loop starts, and keeps the picture on screen
 // until the window is closed.
-int showWindow(int argc, char* argv[], const Options& options, const RunSettings& settings)
+int showWindow(int argc, char* argv[], const Options& options, RunSettings settings)
 {
     PlatformGuard guard;
     const QGuiApplication app(argc, argv);
     guard.connected();
 
     FrmVoroQuarn window(options.size);
-    SeededRandom random(options.seed);
-    QTimer::singleShot(0, &window, [&] {
-        if (driveToEnd(drawDiagram(window, random, settings), window)) {
-            window.present();
-        } else {
-            QCoreApplication::quit();
-        }
-    });
+    SessionSettings session;
+    session.seed = options.seed;
+    session.run = std::move(settings);
+    Session diagrams(window, std::move(session));
+    diagrams.start();
     return QGuiApplication::exec();
 }
 
@@ -105,5 +102,5 @@ int main(int argc, char* argv[])
         }
         return renderToFile(argc, argv, options, std::move(settings));
     }
-    return showWindow(argc, argv, options, settings);
+    return showWindow(argc, argv, options, std::move(settings));
 }

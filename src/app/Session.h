@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QTimer>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "app/drawDiagram.h"
+#include "window/RandomSource.h"
+#include "window/Steps.h"
+
+namespace voroquarn {
+
+class FrmVoroQuarn;
+
+// How a window's diagrams follow one another.
+struct SessionSettings {
+    // Draw one diagram after another instead of one that stands for good.
+    bool cycle = false;
+    // How long a finished diagram stands before the next one; zero: for good.
+    std::chrono::milliseconds linger{10000};
+    // The time a sweep step takes at least, so that the tracing can be watched; zero:
+    // as fast as the machine goes.
+    std::chrono::microseconds delay{0};
+    // The seed of the first diagram; each later one has a seed of its own derived from
+    // it, so that a whole session can be replayed. Without it, the clock.
+    std::optional<std::uint32_t> seed;
+    // The sites and who hears of them, for every diagram.
+    RunSettings run;
+};
+
+// The seed of the k-th diagram (counted from 0) of a session started with `seed`: the
+// seed itself for the first, so that one diagram is the same picture with or without
+// cycling, and well-mixed distinct values for the others.
+std::uint32_t seedOfDiagram(std::uint32_t seed, std::uint64_t k);
+
+// Drives the drawing of diagrams on one window, the way a screen-saver framework drives
+// its hacks: the drawing is a coroutine that the session resumes step by step from the
+// event loop. It lets the window handle its events at every step, paces the steps when
+// there is a delay (sleeping, not spinning, between frames), puts the picture on screen
+// before it waits, lets a finished diagram stand, and starts the next.
+class Session {
+public:
+    Session(FrmVoroQuarn& window, SessionSettings settings);
+
+    // Starts the first diagram once the event loop runs.
+    void start();
+    // Drops the diagram being drawn or standing and starts a new one (at the window's
+    // size then), as soon as the event loop runs again.
+    void newDiagram();
+    // Stops drawing for good; the window and the picture stay as they are.
+    void stop();
+
+    // How many diagrams have been started.
+    std::uint64_t diagramsStarted() const { return started_; }
+
+private:
+    void begin();
+    void advance();
+
+    FrmVoroQuarn& window_;
+    SessionSettings settings_;
+    std::optional<SeededRandom> random_;
+    std::optional<Steps> drawing_;
+    QTimer timer_;
+    std::chrono::steady_clock::time_point due_;
+    std::uint64_t started_ = 0;
+    bool stopped_ = false;
+    bool restartWanted_ = false;
+    bool advancing_ = false;  // inside advance(), where events are handled between steps
+};
+
+}  // namespace voroquarn
