@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "window/DrawingSurface.h"
@@ -12,6 +13,7 @@ namespace voroquarn::bench {
 
 // A window without a window system for timing the tracing: its drawing area is a plain
 // pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
+// On request it also keeps, step by step, which pixels of the drawing area were set.
 // It reports the outer size of a window with the design frame, as the in-memory image
 // does, so the sweeps run exactly as long as they do for a real window of that area.
 class CountingSurface final : public DrawingSurface {
@@ -42,6 +44,9 @@ public:
         if (!(column >= 0 && column < width_ && row >= 0 && row < height_)) {
             return;
         }
+        if (steps_ != nullptr) {
+            steps_->back().emplace_back(static_cast<int>(column), static_cast<int>(row));
+        }
         pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
                 static_cast<std::size_t>(column)] = colour;
     }
@@ -49,7 +54,21 @@ public:
     bool DoEvents() override
     {
         ++yields_;
+        if (steps_ != nullptr) {
+            steps_->emplace_back();
+        }
         return true;
+    }
+
+    // The pixels (column, row) set from now on: (*steps)[0] those set before the next
+    // yield, (*steps)[k] those set between the k-th yield from now and the next.
+    using Pixels = std::vector<std::pair<int, int>>;
+    void keepSteps(std::vector<Pixels>* steps)
+    {
+        steps_ = steps;
+        if (steps_ != nullptr) {
+            steps_->assign(1, Pixels());
+        }
     }
 
     std::int64_t yields() const { return yields_; }
@@ -64,6 +83,7 @@ private:
     Colour foreColor_ = BLACK;
     std::int64_t yields_ = 0;
     std::int64_t points_ = 0;
+    std::vector<Pixels>* steps_ = nullptr;
 };
 
 }  // namespace voroquarn::bench

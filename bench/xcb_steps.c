@@ -1,0 +1,260 @@
+/* The reference for a sweep step in a real window: a plain XCB client that does the
+ * program's job and nothing more. It opens a window of the same drawing area and puts
+ * on screen, step by step, the very pixels the program's drawing sets (as step_points
+ * wrote them down), with the window system's events looked for at every step:
+ *
+ *   xcb       each step that set pixels sends them (PolyPoint) and flushes;
+ *   xcb-frame each such step sends them, flushed at most once per display frame (60 Hz)
+ *             and at the end, as the program paces its flushes.
+ *
+ *   xcb_steps STEP-FILE [REPETITIONS]
+ *
+ * The ways run in turn, repetition after repetition, on one window. Prints one line per
+ * way, "way median-us-per-step min max steps", like bench_yield. Fails unless the
+ * window, read back at the end, shows exactly the pixels of the file in white.
+ */
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <xcb/xcb.h>
+
+enum { WAYS = 2 };
+static const char* const WAY_NAMES[WAYS] = {"xcb", "xcb-frame"};
+static const int64_t FRAME_NS = 1000000000 / 60;
+
+struct Steps {
+    int width;
+    int height;
+    long count; /* steps; there are count + 1 runs of points */
+    long* first; /* the points of run k are points[first[k] .. first[k + 1]) */
+    xcb_point_t* points;
+};
+
+static int64_t now_ns(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
+}
+
+static void fail(const char* message)
+{
+    fprintf(stderr, "xcb_steps: %s\n", message);
+    exit(1);
+}
+
+static struct Steps read_steps(const char* path)
+{
+    struct Steps s = {0, 0, 0, NULL, NULL};
+    FILE* file = fopen(path, "r");
+    if (file == NULL || fscanf(file, "%d %d %ld", &s.width, &s.height, &s.count) != 3 || s.width < 1 ||
+        s.height < 1 || s.width > 32767 || s.height > 32767 || s.count < 0) {
+        fail("cannot read the step file");
+    }
+    long capacity = 1 << 16;
+    long used = 0;
+    s.first = malloc(sizeof(long) * (size_t)(s.count + 2));
+    s.points = malloc(sizeof(xcb_point_t) * (size_t)capacity);
+    for (long k = 0; k <= s.count; ++k) {
+        long n = 0;
+        if (fscanf(file, "%ld", &n) != 1 || n < 0) {
+            fail("the step file ends too soon");
+        }
+        s.first[k] = used;
+        if (used + n > capacity) {
+            while (used + n > capacity) {
+                capacity *= 2;
+            }
+            s.points = realloc(s.points, sizeof(xcb_point_t) * (size_t)capacity);
+        }
+        for (long p = 0; p < n; ++p) {
+            int x = 0;
+            int y = 0;
+            if (fscanf(file, "%d %d", &x, &y) != 2 || x < 0 || y < 0 || x >= s.width || y >= s.height) {
+                fail("a bad point in the step file");
+            }
+            s.points[used].x = (int16_t)x;
+            s.points[used].y = (int16_t)y;
+            ++used;
+        }
+    }
+    s.first[s.count + 1] = used;
+    fclose(file);
+    return s;
+}
+
+static xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, (uint16_t)strlen(name), name), NULL);
+    const xcb_atom_t result = reply != NULL ? reply->atom : XCB_ATOM_NONE;
+    free(reply);
+    return result;
+}
+
+static void sync_with_server(xcb_connection_t* c) { free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL)); }
+
+struct Window {
+    xcb_connection_t* c;
+    xcb_window_t id;
+    xcb_gcontext_t white;
+    xcb_atom_t deleteWindow;
+    int closed;
+};
+
+/* Handles whatever events have come; a close request closes. */
+static void look_for_events(struct Window* w)
+{
+    xcb_generic_event_t* event;
+    while ((event = xcb_poll_for_event(w->c)) != NULL) {
+        if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+            ((xcb_client_message_event_t*)event)->data.data32[0] == w->deleteWindow) {
+            w->closed = 1;
+        }
+        free(event);
+    }
+}
+
+static struct Window open_window(int width, int height)
+{
+    struct Window w = {xcb_connect(NULL, NULL), 0, 0, 0, 0};
+    if (xcb_connection_has_error(w.c)) {
+        fail("no X server");
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(w.c)).data;
+    w.id = xcb_generate_id(w.c);
+    const uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(w.c, XCB_COPY_FROM_PARENT, w.id, screen->root, 0, 0, (uint16_t)width, (uint16_t)height,
+                      0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const char title[] = "xcb_steps";
+    xcb_change_property(w.c, XCB_PROP_MODE_REPLACE, w.id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        sizeof title - 1, title);
+    w.deleteWindow = atom(w.c, "WM_DELETE_WINDOW");
+    xcb_change_property(w.c, XCB_PROP_MODE_REPLACE, w.id, atom(w.c, "WM_PROTOCOLS"), XCB_ATOM_ATOM, 32, 1,
+                        &w.deleteWindow);
+    w.white = xcb_generate_id(w.c);
+    const uint32_t foreground[] = {screen->white_pixel, 0};
+    xcb_create_gc(w.c, w.white, w.id, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, foreground);
+    xcb_map_window(w.c, w.id);
+    xcb_flush(w.c);
+    xcb_generic_event_t* event;
+    while ((event = xcb_wait_for_event(w.c)) != NULL) {
+        const int exposed = (event->response_type & 0x7F) == XCB_EXPOSE;
+        free(event);
+        if (exposed) {
+            return w;
+        }
+    }
+    fail("the window never came on screen");
+    return w;
+}
+
+/* One whole drawing; returns microseconds per step. */
+static double draw_once(struct Window* w, const struct Steps* s, int way)
+{
+    xcb_clear_area(w->c, 0, w->id, 0, 0, 0, 0);
+    sync_with_server(w->c);
+    const int64_t begin = now_ns();
+    int64_t lastFlush = 0;
+    for (long k = 0; k < s->count; ++k) {
+        const long n = s->first[k + 1] - s->first[k];
+        if (n > 0) {
+            xcb_poly_point(w->c, XCB_COORD_MODE_ORIGIN, w->id, w->white, (uint32_t)n, s->points + s->first[k]);
+            if (way == 0) {
+                xcb_flush(w->c);
+            } else {
+                const int64_t t = now_ns();
+                if (t - lastFlush >= FRAME_NS) {
+                    xcb_flush(w->c);
+                    lastFlush = t;
+                }
+            }
+        }
+        look_for_events(w);
+        if (w->closed) {
+            fail("the window was closed");
+        }
+    }
+    const long n = s->first[s->count + 1] - s->first[s->count];
+    if (n > 0) {
+        xcb_poly_point(w->c, XCB_COORD_MODE_ORIGIN, w->id, w->white, (uint32_t)n, s->points + s->first[s->count]);
+    }
+    xcb_flush(w->c);
+    const int64_t end = now_ns();
+    return (double)(end - begin) / 1000.0 / (double)s->count;
+}
+
+/* Whether the window shows the pixels of the file in white and all else in black. */
+static int shows_the_steps(struct Window* w, const struct Steps* s)
+{
+    sync_with_server(w->c);
+    xcb_get_image_reply_t* image = xcb_get_image_reply(
+        w->c, xcb_get_image(w->c, XCB_IMAGE_FORMAT_Z_PIXMAP, w->id, 0, 0, (uint16_t)s->width, (uint16_t)s->height, ~0U),
+        NULL);
+    if (image == NULL || image->depth != 24 ||
+        xcb_get_image_data_length(image) < 4 * s->width * s->height) {
+        free(image);
+        return 0;
+    }
+    const uint8_t* data = xcb_get_image_data(image);
+    unsigned char* expected = calloc((size_t)s->width * (size_t)s->height, 1);
+    for (long p = 0; p < s->first[s->count + 1]; ++p) {
+        expected[(size_t)s->points[p].y * (size_t)s->width + (size_t)s->points[p].x] = 1;
+    }
+    int same = 1;
+    for (size_t p = 0; p < (size_t)s->width * (size_t)s->height; ++p) {
+        uint32_t pixel;
+        memcpy(&pixel, data + 4 * p, 4);
+        if (((pixel & 0xFFFFFFU) == 0xFFFFFFU) != (expected[p] != 0)) {
+            same = 0;
+            break;
+        }
+    }
+    free(expected);
+    free(image);
+    return same;
+}
+
+static int by_value(const void* a, const void* b)
+{
+    const double x = *(const double*)a;
+    const double y = *(const double*)b;
+    return (x > y) - (x < y);
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: xcb_steps STEP-FILE [REPETITIONS]\n");
+        return 2;
+    }
+    const struct Steps steps = read_steps(argv[1]);
+    const int repetitions = argc > 2 && atoi(argv[2]) > 0 ? atoi(argv[2]) : 15;
+    struct Window window = open_window(steps.width, steps.height);
+
+    double* perStep[WAYS];
+    for (int way = 0; way < WAYS; ++way) {
+        perStep[way] = malloc(sizeof(double) * (size_t)repetitions);
+        draw_once(&window, &steps, way); /* untimed: caches and the server warm */
+    }
+    for (int r = 0; r < repetitions; ++r) {
+        for (int k = 0; k < WAYS; ++k) {
+            const int way = (k + r) % WAYS;
+            perStep[way][r] = draw_once(&window, &steps, way);
+        }
+    }
+    if (!shows_the_steps(&window, &steps)) {
+        fail("the window does not show the pixels of the step file");
+    }
+    for (int way = 0; way < WAYS; ++way) {
+        qsort(perStep[way], (size_t)repetitions, sizeof(double), by_value);
+        const int n = repetitions;
+        const double median = n % 2 == 1 ? perStep[way][n / 2] : (perStep[way][n / 2 - 1] + perStep[way][n / 2]) / 2;
+        printf("%s %.3f %.3f %.3f %ld\n", WAY_NAMES[way], median, perStep[way][0], perStep[way][n - 1], steps.count);
+    }
+    xcb_disconnect(window.c);
+    return 0;
+}
