@@ -3,12 +3,15 @@
 // system's events handled), against the same run with the flush left out (events
 // only) and with nothing at all done at a yield. Needs a window system.
 //
-//   bench_yield SITE-FILE [REPETITIONS]
+//   bench_yield SITE-FILE [REPETITIONS [WIDTHxHEIGHT]]
 //
-// The three ways are run in turn, repetition after repetition, on one window, so that
-// a busy moment on the machine does not fall on one of them only. Prints one line per
-// way: "way median-us-per-step min max steps". Fails unless the window, read back from
-// the X server at the end, shows the picture in memory pixel for pixel.
+// The window's drawing area is 618 x 508 unless a size is given. The three ways are run
+// in turn, repetition after repetition, on one window, so that a busy moment on the
+// machine does not fall on one of them only. Prints one line per way: "way
+// median-us-per-step min max steps cpu-us-per-step", the last the median processor time
+// of the whole process (all its threads) per step, which other processes on the machine
+// disturb far less than the wall time. Fails unless the window, read back from the X
+// server at the end, shows the picture in memory pixel for pixel.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -19,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "app/SiteInput.h"
@@ -27,6 +31,7 @@
 #include "window/DrawingSurface.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/RandomSource.h"
+#include "window/WindowMetrics.h"
 
 namespace voroquarn::bench {
 namespace {
@@ -92,8 +97,17 @@ private:
 
 struct Timing {
     double microsecondsPerStep;
+    double processorMicrosecondsPerStep;
     std::int64_t steps;
 };
+
+// Processor time used by the whole process so far, in nanoseconds.
+double processorNanoseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
 
 // One whole drawing run; the clock runs from the moment the sites are placed and marked
 // to the end of the last pair (and, in the window's own way, the last changes put on
@@ -105,9 +119,11 @@ Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
     RunSettings settings;
     settings.givenSites = sites;
     QElapsedTimer clock;
+    double processorBefore = 0;
     std::int64_t yieldsBefore = 0;
     settings.onSitesPlaced = [&](const SiteArrays&) {
         yieldsBefore = surface.yields();
+        processorBefore = processorNanoseconds();
         clock.start();
     };
     driveToEnd(drawDiagram(surface, random, settings), surface);
@@ -115,10 +131,11 @@ Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
         window.present();
     }
     const auto elapsed = static_cast<double>(clock.nsecsElapsed());
+    const double processor = processorNanoseconds() - processorBefore;
     const std::int64_t steps = surface.yields() - yieldsBefore;
     // Whatever the way left undone reaches the screen before the next run.
     window.present();
-    return {elapsed / 1000.0 / static_cast<double>(steps), steps};
+    return {elapsed / 1000.0 / static_cast<double>(steps), processor / 1000.0 / static_cast<double>(steps), steps};
 }
 
 double median(std::vector<double> values)
@@ -136,7 +153,7 @@ int main(int argc, char* argv[])
     using namespace voroquarn;
     using namespace voroquarn::bench;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_yield SITE-FILE [REPETITIONS]\n");
+        std::fprintf(stderr, "usage: bench_yield SITE-FILE [REPETITIONS [WIDTHxHEIGHT]]\n");
         return 2;
     }
     const QGuiApplication app(argc, argv);
@@ -147,13 +164,19 @@ int main(int argc, char* argv[])
     }
     const std::vector<Site> sites = std::get<std::vector<Site>>(loaded);
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+    QSize area(DESIGN_WIDTH, DESIGN_HEIGHT);
+    if (argc > 3 && (std::sscanf(argv[3], "%dx%d", &area.rwidth(), &area.rheight()) != 2 || area.isEmpty())) {
+        std::fprintf(stderr, "bench_yield: bad size %s\n", argv[3]);
+        return 2;
+    }
 
-    FrmVoroQuarn window;
+    FrmVoroQuarn window(area);
     // One run of each way first, untimed: fonts, caches and the window's mapping.
     for (const Yield way : WAYS) {
         drawOnce(window, way, sites);
     }
     std::array<std::vector<double>, WAYS.size()> perStep;
+    std::array<std::vector<double>, WAYS.size()> processorPerStep;
     std::array<std::int64_t, WAYS.size()> steps{};
     for (int r = 0; r < repetitions; ++r) {
         // The order rotates from one repetition to the next.
@@ -161,6 +184,7 @@ int main(int argc, char* argv[])
             const std::size_t w = (k + static_cast<std::size_t>(r)) % WAYS.size();
             const Timing t = drawOnce(window, WAYS[w], sites);
             perStep[w].push_back(t.microsecondsPerStep);
+            processorPerStep[w].push_back(t.processorMicrosecondsPerStep);
             steps[w] = t.steps;
         }
     }
@@ -179,8 +203,8 @@ int main(int argc, char* argv[])
     }
     for (std::size_t w = 0; w < WAYS.size(); ++w) {
         const auto [lo, hi] = std::minmax_element(perStep[w].begin(), perStep[w].end());
-        std::printf("%s %.3f %.3f %.3f %lld\n", name(WAYS[w]), median(perStep[w]), *lo, *hi,
-                    static_cast<long long>(steps[w]));
+        std::printf("%s %.3f %.3f %.3f %lld %.3f\n", name(WAYS[w]), median(perStep[w]), *lo, *hi,
+                    static_cast<long long>(steps[w]), median(processorPerStep[w]));
     }
     return window.isClosed() ? 1 : 0;
 }

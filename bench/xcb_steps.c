@@ -10,8 +10,9 @@
  *   xcb_steps STEP-FILE [REPETITIONS]
  *
  * The ways run in turn, repetition after repetition, on one window. Prints one line per
- * way, "way median-us-per-step min max steps", like bench_yield. Fails unless the
- * window, read back at the end, shows exactly the pixels of the file in white.
+ * way, "way median-us-per-step min max steps cpu-us-per-step", like bench_yield. Fails
+ * unless the window, read back at the end, shows exactly the pixels of the file in
+ * white.
  */
 #include <stdint.h>
 #include <stdio.h>
@@ -32,12 +33,14 @@ struct Steps {
     xcb_point_t* points;
 };
 
-static int64_t now_ns(void)
+static int64_t clock_ns(clockid_t clock)
 {
     struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(clock, &t);
     return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
 }
+
+static int64_t now_ns(void) { return clock_ns(CLOCK_MONOTONIC); }
 
 static void fail(const char* message)
 {
@@ -152,11 +155,17 @@ static struct Window open_window(int width, int height)
     return w;
 }
 
-/* One whole drawing; returns microseconds per step. */
-static double draw_once(struct Window* w, const struct Steps* s, int way)
+struct Timing {
+    double perStep; /* microseconds */
+    double processorPerStep;
+};
+
+/* One whole drawing. */
+static struct Timing draw_once(struct Window* w, const struct Steps* s, int way)
 {
     xcb_clear_area(w->c, 0, w->id, 0, 0, 0, 0);
     sync_with_server(w->c);
+    const int64_t processorBegin = clock_ns(CLOCK_PROCESS_CPUTIME_ID);
     const int64_t begin = now_ns();
     int64_t lastFlush = 0;
     for (long k = 0; k < s->count; ++k) {
@@ -184,7 +193,10 @@ static double draw_once(struct Window* w, const struct Steps* s, int way)
     }
     xcb_flush(w->c);
     const int64_t end = now_ns();
-    return (double)(end - begin) / 1000.0 / (double)s->count;
+    const struct Timing timing = {(double)(end - begin) / 1000.0 / (double)s->count,
+                                  (double)(clock_ns(CLOCK_PROCESS_CPUTIME_ID) - processorBegin) / 1000.0 /
+                                      (double)s->count};
+    return timing;
 }
 
 /* Whether the window shows the pixels of the file in white and all else in black. */
@@ -225,6 +237,13 @@ static int by_value(const void* a, const void* b)
     return (x > y) - (x < y);
 }
 
+/* Sorts the values and returns their median. */
+static double median(double* values, int n)
+{
+    qsort(values, (size_t)n, sizeof(double), by_value);
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
@@ -236,24 +255,27 @@ int main(int argc, char* argv[])
     struct Window window = open_window(steps.width, steps.height);
 
     double* perStep[WAYS];
+    double* processorPerStep[WAYS];
     for (int way = 0; way < WAYS; ++way) {
         perStep[way] = malloc(sizeof(double) * (size_t)repetitions);
+        processorPerStep[way] = malloc(sizeof(double) * (size_t)repetitions);
         draw_once(&window, &steps, way); /* untimed: caches and the server warm */
     }
     for (int r = 0; r < repetitions; ++r) {
         for (int k = 0; k < WAYS; ++k) {
             const int way = (k + r) % WAYS;
-            perStep[way][r] = draw_once(&window, &steps, way);
+            const struct Timing timing = draw_once(&window, &steps, way);
+            perStep[way][r] = timing.perStep;
+            processorPerStep[way][r] = timing.processorPerStep;
         }
     }
     if (!shows_the_steps(&window, &steps)) {
         fail("the window does not show the pixels of the step file");
     }
     for (int way = 0; way < WAYS; ++way) {
-        qsort(perStep[way], (size_t)repetitions, sizeof(double), by_value);
-        const int n = repetitions;
-        const double median = n % 2 == 1 ? perStep[way][n / 2] : (perStep[way][n / 2 - 1] + perStep[way][n / 2]) / 2;
-        printf("%s %.3f %.3f %.3f %ld\n", WAY_NAMES[way], median, perStep[way][0], perStep[way][n - 1], steps.count);
+        const double wall = median(perStep[way], repetitions);
+        printf("%s %.3f %.3f %.3f %ld %.3f\n", WAY_NAMES[way], wall, perStep[way][0], perStep[way][repetitions - 1],
+               steps.count, median(processorPerStep[way], repetitions));
     }
     xcb_disconnect(window.c);
     return 0;
