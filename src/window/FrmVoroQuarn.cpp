@@ -39,6 +39,10 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea)
     resize(drawingArea);
     setMinimumSize(drawingArea);
     setMaximumSize(drawingArea);
+    // The labels' font database loads meanwhile, while Qt's event loop starts up (the
+    // accessibility bridge, which may wait milliseconds for a session bus) and the
+    // window system maps the window.
+    fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
 }
 
 FrmVoroQuarn::~FrmVoroQuarn() = default;
@@ -47,6 +51,11 @@ void FrmVoroQuarn::Show()
 {
     show();
     frameInterval_ = frameIntervalOf(screen());
+    if (!labelFontReady_) {
+        // While the window system maps the window: the first label needs the font.
+        PictureRaster::prepareLabelFont();
+        labelFontReady_ = true;
+    }
     if (isExposed() || closed_) {
         return;
     }

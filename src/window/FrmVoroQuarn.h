@@ -3,6 +3,7 @@
 #include <QBackingStore>
 #include <QWindow>
 #include <chrono>
+#include <future>
 
 #include "window/PictureSurface.h"
 #include "window/WindowMetrics.h"
@@ -45,6 +46,10 @@ private:
     std::chrono::steady_clock::time_point lastFlush_;
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
+    bool labelFontReady_ = false;
+    // Loads the font database in a thread from the window's creation on; destroyed
+    // first, it waits for the thread to end.
+    std::future<void> fontDatabase_;
 };
 
 }  // namespace voroquarn

@@ -1,5 +1,6 @@
 #include "window/PictureRaster.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -105,6 +106,15 @@ void PictureRaster::printNumber(double value, Colour colour)
 
     const QRect box = metrics.boundingRect(text).translated(position_.toPoint()).translated(0, metrics.ascent());
     markChanged(box.adjusted(-2, -2, 2, 2));
+}
+
+void PictureRaster::loadFontDatabase() { QFontDatabase::families(); }
+
+void PictureRaster::prepareLabelFont()
+{
+    // A label of every digit, drawn the way the picture's labels are.
+    PictureRaster scratch(QSize(160, 40));
+    scratch.printNumber(1234567890, WHITE);
 }
 
 void PictureRaster::markChanged(const QRect& rect)

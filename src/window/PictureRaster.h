@@ -32,6 +32,14 @@ public:
     // corner at the drawing position.
     void printNumber(double value, Colour colour);
 
+    // Fonts take milliseconds to load the first time, which the first label would wait
+    // for: the font database (fontconfig's configuration and the list of fonts), then
+    // the label font itself with the glyphs of the digits. These load them ahead of
+    // time. loadFontDatabase may run in any thread; prepareLabelFont makes the label
+    // font ready in the calling thread, where Qt keeps it for the labels drawn there.
+    static void loadFontDatabase();
+    static void prepareLabelFont();
+
     // Calls each(rect) for every area changed since the last call, then forgets them.
     template <class Each>
     void takeChanges(Each&& each)
