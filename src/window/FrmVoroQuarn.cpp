@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "window/VectorState.h"
+
 namespace voroquarn {
 
 namespace {
@@ -90,6 +92,9 @@ bool FrmVoroQuarn::DoEvents()
         }
     }
     QCoreApplication::processEvents();
+    // The drawing's next step runs at full speed only with these cleared after the
+    // event loop's library calls; three times as fast on some machines.
+    clearUpperVectorHalves();
     return !closed_;
 }
 
