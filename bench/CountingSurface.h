@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "window/DrawingSurface.h"
@@ -13,7 +12,8 @@ namespace voroquarn::bench {
 
 // A window without a window system for timing the tracing: its drawing area is a plain
 // pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
-// On request it also keeps, step by step, which pixels of the drawing area were set.
+// A listener, when given, hears of every pixel set in the drawing area and of every
+// yield, and may end the drawing there.
 // It reports the outer size of a window with the design frame, as the in-memory image
 // does, so the sweeps run exactly as long as they do for a real window of that area.
 class CountingSurface final : public DrawingSurface {
@@ -44,8 +44,8 @@ public:
         if (!(column >= 0 && column < width_ && row >= 0 && row < height_)) {
             return;
         }
-        if (steps_ != nullptr) {
-            steps_->back().emplace_back(static_cast<int>(column), static_cast<int>(row));
+        if (listener_ != nullptr) {
+            listener_->pixel(static_cast<int>(column), static_cast<int>(row));
         }
         pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
                 static_cast<std::size_t>(column)] = colour;
@@ -54,22 +54,19 @@ public:
     bool DoEvents() override
     {
         ++yields_;
-        if (steps_ != nullptr) {
-            steps_->emplace_back();
-        }
-        return true;
+        return listener_ == nullptr || listener_->yield();
     }
 
-    // The pixels (column, row) set from now on: (*steps)[0] those set before the next
-    // yield, (*steps)[k] those set between the k-th yield from now and the next.
-    using Pixels = std::vector<std::pair<int, int>>;
-    void keepSteps(std::vector<Pixels>* steps)
-    {
-        steps_ = steps;
-        if (steps_ != nullptr) {
-            steps_->assign(1, Pixels());
-        }
-    }
+    class Listener {
+    public:
+        virtual void pixel(int column, int row) = 0;
+        // False ends the drawing, as a closed window does.
+        virtual bool yield() = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+    void listen(Listener* listener) { listener_ = listener; }
 
     std::int64_t yields() const { return yields_; }
     std::int64_t points() const { return points_; }
@@ -83,7 +80,7 @@ private:
     Colour foreColor_ = BLACK;
     std::int64_t yields_ = 0;
     std::int64_t points_ = 0;
-    std::vector<Pixels>* steps_ = nullptr;
+    Listener* listener_ = nullptr;
 };
 
 }  // namespace voroquarn::bench

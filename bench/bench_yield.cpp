@@ -1,7 +1,8 @@
 // What one sweep step costs in a real window: the drawing run on FrmVoroQuarn with its
 // DoEvents as the program has it (changed pixels put on screen, then the window
 // system's events handled), against the same run with the flush left out (events
-// only) and with nothing at all done at a yield. Needs a window system.
+// only) and with nothing done at a yield but what readies the drawing's next step (the
+// upper vector halves cleared, as DoEvents does). Needs a window system.
 //
 //   bench_yield SITE-FILE [REPETITIONS [WIDTHxHEIGHT]]
 //
@@ -31,6 +32,7 @@
 #include "window/DrawingSurface.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/RandomSource.h"
+#include "window/VectorState.h"
 #include "window/WindowMetrics.h"
 
 namespace voroquarn::bench {
@@ -80,8 +82,10 @@ public:
             return window_.DoEvents();
         case Yield::EventsOnly:
             QCoreApplication::processEvents();
+            clearUpperVectorHalves();
             return !window_.isClosed();
         case Yield::Nothing:
+            clearUpperVectorHalves();
             return true;
         }
         return true;

@@ -2,10 +2,11 @@
 // does to show a picture. A QRasterWindow of the program's drawing area paints black
 // with a small white circle, as the program's first marker, on every expose.
 //
-//   qt_first_paint
+//   qt_first_paint [WIDTHxHEIGHT]     618x508 unless given
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
+#include <cstdio>
 
 namespace {
 
@@ -27,7 +28,13 @@ int main(int argc, char* argv[])
     const QGuiApplication app(argc, argv);
     FirstPaint window;
     window.setTitle(QStringLiteral("First paint"));
-    window.resize(618, 508);
+    int width = 618;
+    int height = 508;
+    if (argc > 1 && std::sscanf(argv[1], "%dx%d", &width, &height) != 2) {
+        std::fprintf(stderr, "usage: qt_first_paint [WIDTHxHEIGHT]\n");
+        return 2;
+    }
+    window.resize(width, height);
     window.show();
     return QGuiApplication::exec();
 }

@@ -1,13 +1,16 @@
 /* The reference for a sweep step in a real window: a plain XCB client that does the
  * program's job and nothing more. It opens a window of the same drawing area and puts
- * on screen, step by step, the very pixels the program's drawing sets (as step_points
- * wrote them down), with the window system's events looked for at every step:
+ * on screen, step by step, the very pixels the program's drawing sets, with the window
+ * system's events looked for at every step:
  *
- *   xcb       each step that set pixels sends them (PolyPoint) and flushes;
- *   xcb-frame each such step sends them, flushed at most once per display frame (60 Hz)
- *             and at the end, as the program paces its flushes.
+ *   xcb-traced the program's own tracing (linked in, tracingBridge.h) runs, and each
+ *              step that set pixels sends them (PolyPoint) and flushes: the same job;
+ *   xcb        the pixels of each step, recorded from the tracing beforehand, are
+ *              replayed the same way: the X side of the job alone;
+ *   xcb-frame  as xcb, but flushed at most once per display frame (60 Hz) and at the
+ *              end, as the program paces its flushes.
  *
- *   xcb_steps STEP-FILE [REPETITIONS]
+ *   xcb_steps SITE-FILE WIDTHxHEIGHT [REPETITIONS]
  *
  * The ways run in turn, repetition after repetition, on one window. Prints one line per
  * way, "way median-us-per-step min max steps cpu-us-per-step", like bench_yield. Fails
@@ -21,16 +24,20 @@
 #include <time.h>
 #include <xcb/xcb.h>
 
-enum { WAYS = 2 };
-static const char* const WAY_NAMES[WAYS] = {"xcb", "xcb-frame"};
+#include "tracingBridge.h"
+
+enum { TRACED, REPLAYED, REPLAYED_PER_FRAME, WAYS };
+static const char* const WAY_NAMES[WAYS] = {"xcb-traced", "xcb", "xcb-frame"};
 static const int64_t FRAME_NS = 1000000000 / 60;
 
 struct Steps {
     int width;
     int height;
-    long count; /* steps; there are count + 1 runs of points */
+    long count; /* steps; there are count + 1 runs of points: before the first, after each */
     long* first; /* the points of run k are points[first[k] .. first[k + 1]) */
     xcb_point_t* points;
+    long stepCapacity;
+    long pointCapacity;
 };
 
 static int64_t clock_ns(clockid_t clock)
@@ -48,43 +55,40 @@ static void fail(const char* message)
     exit(1);
 }
 
-static struct Steps read_steps(const char* path)
+/* Recording the tracing: the points of each step. */
+static void record_pixel(void* context, int x, int y)
 {
-    struct Steps s = {0, 0, 0, NULL, NULL};
-    FILE* file = fopen(path, "r");
-    if (file == NULL || fscanf(file, "%d %d %ld", &s.width, &s.height, &s.count) != 3 || s.width < 1 ||
-        s.height < 1 || s.width > 32767 || s.height > 32767 || s.count < 0) {
-        fail("cannot read the step file");
+    struct Steps* s = context;
+    const long used = s->first[s->count + 1];
+    if (used == s->pointCapacity) {
+        s->pointCapacity *= 2;
+        s->points = realloc(s->points, sizeof(xcb_point_t) * (size_t)s->pointCapacity);
     }
-    long capacity = 1 << 16;
-    long used = 0;
-    s.first = malloc(sizeof(long) * (size_t)(s.count + 2));
-    s.points = malloc(sizeof(xcb_point_t) * (size_t)capacity);
-    for (long k = 0; k <= s.count; ++k) {
-        long n = 0;
-        if (fscanf(file, "%ld", &n) != 1 || n < 0) {
-            fail("the step file ends too soon");
-        }
-        s.first[k] = used;
-        if (used + n > capacity) {
-            while (used + n > capacity) {
-                capacity *= 2;
-            }
-            s.points = realloc(s.points, sizeof(xcb_point_t) * (size_t)capacity);
-        }
-        for (long p = 0; p < n; ++p) {
-            int x = 0;
-            int y = 0;
-            if (fscanf(file, "%d %d", &x, &y) != 2 || x < 0 || y < 0 || x >= s.width || y >= s.height) {
-                fail("a bad point in the step file");
-            }
-            s.points[used].x = (int16_t)x;
-            s.points[used].y = (int16_t)y;
-            ++used;
-        }
+    s->points[used].x = (int16_t)x;
+    s->points[used].y = (int16_t)y;
+    s->first[s->count + 1] = used + 1;
+}
+
+static int record_step(void* context)
+{
+    struct Steps* s = context;
+    if (s->count + 2 == s->stepCapacity) {
+        s->stepCapacity *= 2;
+        s->first = realloc(s->first, sizeof(long) * (size_t)s->stepCapacity);
     }
-    s.first[s.count + 1] = used;
-    fclose(file);
+    ++s->count;
+    s->first[s->count + 1] = s->first[s->count];
+    return 1;
+}
+
+static struct Steps record_steps(struct TracedDiagram* diagram, int width, int height)
+{
+    struct Steps s = {width, height, 0, NULL, NULL, 1 << 16, 1 << 16};
+    s.first = malloc(sizeof(long) * (size_t)s.stepCapacity);
+    s.points = malloc(sizeof(xcb_point_t) * (size_t)s.pointCapacity);
+    s.first[0] = 0;
+    s.first[1] = 0;
+    traced_diagram_draw(diagram, &s, record_pixel, record_step);
     return s;
 }
 
@@ -160,19 +164,63 @@ struct Timing {
     double processorPerStep;
 };
 
+/* The traced way: the points of the current step, sent at the next. */
+struct Live {
+    struct Window* window;
+    xcb_point_t points[4096];
+    uint32_t count;
+};
+
+static void send_points(struct Live* live)
+{
+    if (live->count > 0) {
+        xcb_poly_point(live->window->c, XCB_COORD_MODE_ORIGIN, live->window->id, live->window->white, live->count,
+                       live->points);
+        xcb_flush(live->window->c);
+        live->count = 0;
+    }
+}
+
+static void live_pixel(void* context, int x, int y)
+{
+    struct Live* live = context;
+    if (live->count == sizeof live->points / sizeof live->points[0]) {
+        send_points(live);
+    }
+    live->points[live->count].x = (int16_t)x;
+    live->points[live->count].y = (int16_t)y;
+    ++live->count;
+}
+
+static int live_step(void* context)
+{
+    struct Live* live = context;
+    send_points(live);
+    look_for_events(live->window);
+    return !live->window->closed;
+}
+
 /* One whole drawing. */
-static struct Timing draw_once(struct Window* w, const struct Steps* s, int way)
+static struct Timing draw_once(struct Window* w, struct TracedDiagram* diagram, const struct Steps* s, int way)
 {
     xcb_clear_area(w->c, 0, w->id, 0, 0, 0, 0);
     sync_with_server(w->c);
     const int64_t processorBegin = clock_ns(CLOCK_PROCESS_CPUTIME_ID);
     const int64_t begin = now_ns();
     int64_t lastFlush = 0;
-    for (long k = 0; k < s->count; ++k) {
+    if (way == TRACED) {
+        static struct Live live;
+        live.window = w;
+        live.count = 0;
+        traced_diagram_draw(diagram, &live, live_pixel, live_step);
+        send_points(&live);
+        xcb_flush(w->c);
+    }
+    for (long k = 0; way != TRACED && k < s->count; ++k) {
         const long n = s->first[k + 1] - s->first[k];
         if (n > 0) {
             xcb_poly_point(w->c, XCB_COORD_MODE_ORIGIN, w->id, w->white, (uint32_t)n, s->points + s->first[k]);
-            if (way == 0) {
+            if (way == REPLAYED) {
                 xcb_flush(w->c);
             } else {
                 const int64_t t = now_ns();
@@ -188,7 +236,7 @@ static struct Timing draw_once(struct Window* w, const struct Steps* s, int way)
         }
     }
     const long n = s->first[s->count + 1] - s->first[s->count];
-    if (n > 0) {
+    if (way != TRACED && n > 0) {
         xcb_poly_point(w->c, XCB_COORD_MODE_ORIGIN, w->id, w->white, (uint32_t)n, s->points + s->first[s->count]);
     }
     xcb_flush(w->c);
@@ -246,12 +294,19 @@ static double median(double* values, int n)
 
 int main(int argc, char* argv[])
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: xcb_steps STEP-FILE [REPETITIONS]\n");
+    int width = 0;
+    int height = 0;
+    if (argc < 3 || sscanf(argv[2], "%dx%d", &width, &height) != 2 || width < 1 || height < 1 || width > 32767 ||
+        height > 32767) {
+        fprintf(stderr, "usage: xcb_steps SITE-FILE WIDTHxHEIGHT [REPETITIONS]\n");
         return 2;
     }
-    const struct Steps steps = read_steps(argv[1]);
-    const int repetitions = argc > 2 && atoi(argv[2]) > 0 ? atoi(argv[2]) : 15;
+    struct TracedDiagram* diagram = traced_diagram_load(argv[1], width, height);
+    if (diagram == NULL) {
+        fail("cannot read the site file");
+    }
+    const struct Steps steps = record_steps(diagram, width, height);
+    const int repetitions = argc > 3 && atoi(argv[3]) > 0 ? atoi(argv[3]) : 15;
     struct Window window = open_window(steps.width, steps.height);
 
     double* perStep[WAYS];
@@ -259,12 +314,12 @@ int main(int argc, char* argv[])
     for (int way = 0; way < WAYS; ++way) {
         perStep[way] = malloc(sizeof(double) * (size_t)repetitions);
         processorPerStep[way] = malloc(sizeof(double) * (size_t)repetitions);
-        draw_once(&window, &steps, way); /* untimed: caches and the server warm */
+        draw_once(&window, diagram, &steps, way); /* untimed: caches and the server warm */
     }
     for (int r = 0; r < repetitions; ++r) {
         for (int k = 0; k < WAYS; ++k) {
             const int way = (k + r) % WAYS;
-            const struct Timing timing = draw_once(&window, &steps, way);
+            const struct Timing timing = draw_once(&window, diagram, &steps, way);
             perStep[way][r] = timing.perStep;
             processorPerStep[way][r] = timing.processorPerStep;
         }
@@ -278,5 +333,6 @@ int main(int argc, char* argv[])
                steps.count, median(processorPerStep[way], repetitions));
     }
     xcb_disconnect(window.c);
+    traced_diagram_free(diagram);
     return 0;
 }

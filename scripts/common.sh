@@ -12,7 +12,7 @@ BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
 # for the fuzzer, the desktop-entry validator, and an SVG renderer, a PDF rasteriser and
 # an XML checker for the vector output.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
-               x11-apps xscreensaver clang libclang-rt-14-dev desktop-file-utils libxcb1-dev
+               x11-apps xscreensaver clang libclang-rt-14-dev desktop-file-utils libxcb1-dev libxcb-damage0-dev
                librsvg2-bin poppler-utils libxml2-utils)
 
 # Installs the packages that are not installed yet; quick when all are there.
