@@ -109,7 +109,13 @@ void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
     if (!isExposed()) {
         return;
     }
-    putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+    if (backingStoreFilled_ && !closed_) {
+        // The backing store holds the picture as last put on screen; the window system
+        // only needs it again. Changes made since follow with the next frame's flush.
+        backingStore_.flush(QRegion(QRect(QPoint(0, 0), size())));
+    } else {
+        putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+    }
     if (waitingForExpose_ != nullptr) {
         waitingForExpose_->quit();
     }
@@ -121,6 +127,7 @@ void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
     // picture and gains background around it.
     raster().growTo(event->size(), BACK_COLOR);
     backingStore_.resize(event->size());
+    backingStoreFilled_ = false;
 }
 
 void FrmVoroQuarn::closeEvent(QCloseEvent* event)
@@ -145,10 +152,14 @@ void FrmVoroQuarn::putChangesOnScreen()
 void FrmVoroQuarn::putOnScreen(const QRegion& region)
 {
     if (closed_ || !isExposed()) {
-        return;  // an expose event repaints everything once the window is visible again
+        // The backing store misses these changes now; an expose event repaints
+        // everything once the window is visible again.
+        backingStoreFilled_ = false;
+        return;
     }
     if (backingStore_.size() != size()) {
         backingStore_.resize(size());
+        backingStoreFilled_ = false;
     }
     backingStore_.beginPaint(region);
     QPainter painter(backingStore_.paintDevice());
@@ -159,6 +170,9 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(region);
+    if (!backingStoreFilled_) {
+        backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(region).isEmpty();
+    }
 }
 
 }  // namespace voroquarn

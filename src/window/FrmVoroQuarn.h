@@ -47,6 +47,8 @@ private:
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
     bool labelFontReady_ = false;
+    // Whether the backing store holds the whole picture (as last put on screen).
+    bool backingStoreFilled_ = false;
     // Loads the font database in a thread from the window's creation on; destroyed
     // first, it waits for the thread to end.
     std::future<void> fontDatabase_;

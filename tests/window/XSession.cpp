@@ -106,6 +106,18 @@ bool XSession::isViewable(const QString& windowId)
     return info && info->contains("Map State: IsViewable");
 }
 
+bool XSession::waitUntilViewable(const QString& windowId, bool viewable, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (isViewable(windowId) != viewable) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
 QRect XSession::geometry(const QString& windowId)
 {
     const auto info = run("xwininfo", {"-id", windowId});

@@ -36,6 +36,8 @@ public:
 
     // Whether the window is mapped and all its ancestors are, as xwininfo reports it.
     static bool isViewable(const QString& windowId);
+    // Waits until the window is viewable, or is not; false at the timeout.
+    static bool waitUntilViewable(const QString& windowId, bool viewable, int timeoutMs = 5000);
 
     // The window's drawing area in root coordinates.
     static QRect geometry(const QString& windowId);

@@ -102,6 +102,33 @@ TEST_F(DuringTheDrawing, AMaximizeRequestNeitherStopsNorSpoilsIt)
     EXPECT_EQ(program_->waitForExit(10000), 0);
 }
 
+// A window minimised in the middle of the drawing, and restored once the drawing is
+// over, shows the whole picture: nothing drawn while it was hidden is lost, although
+// what was put on screen before comes back from the window's own copy.
+TEST_F(DuringTheDrawing, AMinimizeLosesNothingDrawnMeanwhile)
+{
+    ASSERT_TRUE(XSession::run("xdotool", {"windowminimize", window_}));
+    freezer_->resume();
+    ASSERT_TRUE(XSession::waitUntilViewable(window_, false)) << "the window was not minimised";
+    // The program draws on, hidden, until it rests.
+    qint64 used = -2;
+    for (QDeadlineTimer deadline(20000); used != cpuTimeMs(program_->pid()) && !deadline.hasExpired();) {
+        used = cpuTimeMs(program_->pid());
+        QThread::msleep(500);
+    }
+    ASSERT_GE(used, 0) << "the program ended";
+    ASSERT_TRUE(XSession::run("wmctrl", {"-i", "-a", window_}));
+    ASSERT_TRUE(XSession::waitUntilViewable(window_, true)) << "the window was not restored";
+
+    const QImage finished = XSession::waitForFinishedPicture(window_);
+    ASSERT_FALSE(finished.isNull()) << "the picture never stood still";
+    QString where;
+    EXPECT_EQ(diagram_.differencesFromReference(finished, &where), 0) << where.toStdString();
+
+    ASSERT_TRUE(XSession::requestClose(window_));
+    EXPECT_EQ(program_->waitForExit(10000), 0);
+}
+
 // A close request in the middle of the drawing ends the program with status 0, and
 // after it the program draws not one more pixel.
 //

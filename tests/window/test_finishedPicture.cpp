@@ -36,17 +36,6 @@ protected:
     QImage finished_;
 };
 
-bool waitUntilViewable(const QString& window, bool viewable)
-{
-    for (int tries = 0; tries < 100; ++tries) {
-        if (XSession::isViewable(window) == viewable) {
-            return true;
-        }
-        QThread::msleep(50);
-    }
-    return false;
-}
-
 // The window shows the picture that --output writes for the same sites and size, apart
 // from the text of the labels.
 TEST_F(FinishedPicture, IsTheImageOutputsPicture)
@@ -79,7 +68,7 @@ TEST_F(FinishedPicture, SurvivesBeingCoveredAndUncovered)
 
     cover.kill();
     cover.waitForFinished();
-    ASSERT_TRUE(waitUntilViewable(*coverWindow, false));
+    ASSERT_TRUE(XSession::waitUntilViewable(*coverWindow, false));
     QThread::msleep(200);
     const QImage uncovered = XSession::grab(window_);
     ASSERT_GT(differences(uncovered, finished_), 0)
@@ -95,9 +84,9 @@ TEST_F(FinishedPicture, SurvivesBeingCoveredAndUncovered)
 TEST_F(FinishedPicture, SurvivesBeingMinimisedAndRestored)
 {
     ASSERT_TRUE(XSession::run("xdotool", {"windowminimize", window_}));
-    ASSERT_TRUE(waitUntilViewable(window_, false)) << "the window was not minimised";
+    ASSERT_TRUE(XSession::waitUntilViewable(window_, false)) << "the window was not minimised";
     ASSERT_TRUE(XSession::run("wmctrl", {"-i", "-a", window_}));
-    ASSERT_TRUE(waitUntilViewable(window_, true)) << "the window was not restored";
+    ASSERT_TRUE(XSession::waitUntilViewable(window_, true)) << "the window was not restored";
 
     const QImage after = XSession::waitForPicture(window_, finished_);
     QString where;
