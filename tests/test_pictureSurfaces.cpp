@@ -1,4 +1,4 @@
-// The in-memory picture and the image surface, on Qt's offscreen platform.
+// The in-memory picture, the image surface and the window, on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -9,6 +9,7 @@
 #include "window/ImageSurface.h"
 #include "window/PictureRaster.h"
 #include "window/RandomSource.h"
+#include "window/FrmVoroQuarn.h"
 #include "window/driveToEnd.h"
 
 namespace voroquarn {
@@ -151,6 +152,23 @@ TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
     EXPECT_NE(first, render(43));
     EXPECT_TRUE(onlyBlackAndWhite(first));
     EXPECT_GT(countOf(first, OPAQUE_WHITE), 100);
+}
+
+// Clearing a window that has put a drawing on screen leaves only the background, even
+// though the drawing's changes were taken on the way to the screen.
+TEST(FrmVoroQuarn, RefreshClearsADrawingAlreadyOnScreen)
+{
+    FrmVoroQuarn window(QSize(120, 80));
+    window.Show();
+    ASSERT_TRUE(window.isExposed());
+    window.Refresh();
+    window.PSet(10, 10, WHITE);
+    window.Circle(60, 40, 3, WHITE, 1);
+    EXPECT_TRUE(window.DoEvents());
+    window.present();
+    ASSERT_GT(countOf(window.image(), OPAQUE_WHITE), 0);
+    window.Refresh();
+    EXPECT_EQ(countOf(window.image(), OPAQUE_WHITE), 0);
 }
 
 }  // namespace

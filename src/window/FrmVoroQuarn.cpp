@@ -32,6 +32,7 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
 FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea)
     : PictureSurface(drawingArea), backingStore_(this)
 {
+    static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
     setSurfaceType(QSurface::RasterSurface);
     setTitle(QStringLiteral("Quarn Voronoi diagram"));
     // A fixed frame: the size cannot be dragged; caption, menu and the three buttons are
@@ -71,9 +72,13 @@ void FrmVoroQuarn::Show()
 
 void FrmVoroQuarn::Refresh()
 {
+    if (blank_ && !raster().hasChanges() && backingStoreFilled_) {
+        return;  // the window shows the background and nothing else already
+    }
     raster().fill(BACK_COLOR);
     raster().forgetChanges();
     putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+    blank_ = true;
 }
 
 float FrmVoroQuarn::Width() const { return outerSizeTwips(width(), height()).width; }
@@ -144,6 +149,7 @@ void FrmVoroQuarn::putChangesOnScreen()
     if (!raster().hasChanges()) {
         return;
     }
+    blank_ = false;
     QRegion region;
     raster().takeChanges([&](const QRect& rect) { region += rect; });
     putOnScreen(region);

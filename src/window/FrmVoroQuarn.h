@@ -49,6 +49,9 @@ private:
     bool labelFontReady_ = false;
     // Whether the backing store holds the whole picture (as last put on screen).
     bool backingStoreFilled_ = false;
+    // Whether nothing has been drawn since the picture was last cleared (a new picture is
+    // filled with the background): changes pending or taken since say otherwise.
+    bool blank_ = true;
     // Loads the font database in a thread from the window's creation on; destroyed
     // first, it waits for the thread to end.
     std::future<void> fontDatabase_;
