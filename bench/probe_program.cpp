@@ -5,7 +5,9 @@
 //     DAMAGE extension, everything drawn into its window. After each drawing it reads
 //     the window's pixels back (GetImage, one bit of each) until a white pixel shows
 //     among mostly black ones: the first marker, timed from just before the process
-//     was started to the reply that showed it. From then on it only notes when the window is drawn into,
+//     was started to the reply that showed it, and the processor time the program's
+//     threads had used by then (which other work on the machine disturbs far less).
+//     From then on it only notes when the window is drawn into,
 //     until the window stands still: nothing drawn into it for a while and the program
 //     using no processor time. The last pixel is the time of the last drawing. Then it
 //     reads the program's peak resident size (VmHWM in /proc/PID/status) and ends it.
@@ -36,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -81,6 +84,9 @@ pid_t start(char** argv)
 
 void summarise(const char* name, std::vector<double> values)
 {
+    if (values.empty()) {
+        return;
+    }
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     const double median = n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -98,6 +104,25 @@ std::optional<double> statusKiB(pid_t pid, const std::string& field)
         }
     }
     return std::nullopt;
+}
+
+// Processor time used so far by all the threads of the process, in milliseconds, to the
+// nanosecond (the first field of each thread's schedstat); nothing once it is gone.
+std::optional<double> processorMilliseconds(pid_t pid)
+{
+    std::error_code error;
+    double total = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        long long nanoseconds = 0;
+        if (schedstat >> nanoseconds) {
+            total += static_cast<double>(nanoseconds) / 1e6;
+        }
+    }
+    if (error) {
+        return std::nullopt;
+    }
+    return total;
 }
 
 // User and system processor time used so far, in clock ticks.
@@ -416,6 +441,7 @@ int probeWindow(int runs, const Expectation& expected, char** argv)
 {
     X x;
     std::vector<double> firstMarker;
+    std::vector<double> markerProcessor;
     std::vector<double> lastPixel;
     std::vector<double> reads;
     std::vector<double> peak;
@@ -449,6 +475,9 @@ int probeWindow(int runs, const Expectation& expected, char** argv)
             reads.push_back(millisecondsBetween(asked, answered));
             if (showsMarker(counts)) {
                 marker = answered;
+                if (const auto used = processorMilliseconds(pid)) {
+                    markerProcessor.push_back(*used);
+                }
             }
         }
         firstMarker.push_back(millisecondsBetween(begin, *marker));
@@ -491,6 +520,7 @@ int probeWindow(int runs, const Expectation& expected, char** argv)
         stop(pid);
     }
     summarise("first-marker-ms", firstMarker);
+    summarise("first-marker-cpu-ms", markerProcessor);
     summarise("last-pixel-ms", lastPixel);
     summarise("read-ms", reads);
     summarise("window-peak-rss-kib", peak);
