@@ -1,5 +1,6 @@
-// The traced picture against a brute-force labelling of every pixel by its nearest site
-// in the weighted sense. This is the test that shows the boundaries are where they are.
+// The picture the real run traces, for sites in no particular order, against a
+// brute-force labelling of every pixel by its nearest site in the weighted sense. This
+// is the test that shows the boundaries are where they are.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,10 +8,9 @@
 #include <sstream>
 
 #include "app/drawDiagram.h"
-#include "boundary/traceBisector.h"
 #include "sites/SiteArrays.h"
-#include "sites/hSort.h"
 #include "support/RecordingSurface.h"
+#include "window/RandomSource.h"
 #include "window/driveToEnd.h"
 
 namespace voroquarn {
@@ -96,12 +96,16 @@ Grid labelChanges(const SiteArrays& sites)
     return changes;
 }
 
+// The pixels the real run draws for the sites, given in their (unsorted) order.
 Grid tracedPixels(const SiteArrays& sites)
 {
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
-    for (const auto [i, j] : SitePairs(sites.N)) {
-        driveToEnd(traceBisector(window, sites, i, j), window);
+    RunSettings settings;
+    for (int k = 0; k < sites.N; ++k) {
+        settings.givenSites.push_back({sites.x[k], sites.y[k], sites.w[k]});
     }
+    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    SeededRandom random;
+    driveToEnd(drawDiagram(window, random, std::move(settings)), window);
     Grid drawn;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const double x = std::floor(static_cast<double>(p.x) + 0.5);
@@ -177,8 +181,7 @@ TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
 {
     std::mt19937 engine(20261207);
     for (int round = 0; round < 800; ++round) {
-        SiteArrays sites = randomSites(engine);
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        const SiteArrays sites = randomSites(engine);
         const Grid changes = labelChanges(sites);
         const Grid drawn = tracedPixels(sites);
 
