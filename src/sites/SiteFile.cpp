@@ -25,6 +25,9 @@ constexpr std::size_t MAX_QUOTED = 40;
 // Exponents beyond this are all the same to the range check; it keeps the sum small.
 constexpr long long EXPONENT_CAP = 1'000'000;
 
+// The byte order mark some editors put at the start of a UTF-8 file.
+constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
+
 // x, y and weight, in the order a line gives them.
 constexpr std::array<const char*, 3> FIELD_NAMES = {"x", "y", "weight"};
 
@@ -211,6 +214,9 @@ SiteFileContents failed(int line, std::string message)
 
 SiteFileContents parseSiteFile(std::string_view text)
 {
+    if (text.starts_with(UTF8_BOM)) {
+        text.remove_prefix(UTF8_BOM.size());
+    }
     SiteFileContents contents;
     int lineNumber = 0;
     std::size_t start = 0;
