@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/Shortened.h"
 #include "sites/SiteArrays.h"
 
 namespace voroquarn {
@@ -105,17 +106,10 @@ std::optional<Number> readNumber(std::string_view field)
     return Number{value, false};
 }
 
-// The field as an error message quotes it: cut short when long, at a character boundary.
+// The field as an error message quotes it: in quotes, cut short when long.
 std::string quoted(std::string_view field)
 {
-    if (field.size() <= MAX_QUOTED) {
-        return '"' + std::string(field) + '"';
-    }
-    std::size_t cut = MAX_QUOTED;
-    while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0U) == 0x80U) {
-        --cut;  // a UTF-8 continuation byte
-    }
-    return '"' + std::string(field.substr(0, cut)) + "...\"";
+    return '"' + shortened(field, MAX_QUOTED) + '"';
 }
 
 // What one line holds: a site, nothing (blank or comment line), or an error message.
