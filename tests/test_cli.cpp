@@ -188,7 +188,9 @@ TEST_F(Cli, TheImageIsTheSameInEveryEnvironment)
     write("config/fontconfig/fonts.conf", serifBold);
     ASSERT_TRUE(QDir(dir_.path()).mkpath("home"));
     write("home/.fonts.conf", serifBold);
-    ASSERT_TRUE(QDir(dir_.path()).mkpath("open-folder"));  // mode 0755: not private
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("open-folder"));  // others may look in: not private
+    QFile::setPermissions(path("open-folder"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadOther | QFile::ExeOther);
 
     using Environment = QList<QPair<QString, QString>>;
     const auto render = [&](Environment environment) {
