@@ -1,0 +1,67 @@
+// libFuzzer entry point: the whole run on a site file, from its text to the finished
+// picture in memory, on Qt's offscreen platform. A crash, a hang or a sanitizer report
+// counts as a fault. The picture is small and fixed, so every input is quick to draw:
+// the sweeps never go beyond the picture, whatever the sites.
+#include <QGuiApplication>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/drawDiagram.h"
+#include "sites/SiteFile.h"
+#include "window/ImageSurface.h"
+#include "window/RandomSource.h"
+
+namespace {
+
+const QSize PICTURE(64, 48);
+
+// Markers of sites this far out still overflow integers in the marker drawing, which is
+// being made to clip in double precision. Until then such files are passed over, so that
+// the fuzzer looks for other faults. Remove this check once markers clip.
+constexpr double MARKERS_DRAWABLE_WITHIN = 1073741824.0;  // 2^30
+
+bool markersDrawable(const std::vector<voroquarn::Site>& sites)
+{
+    for (const voroquarn::Site& site : sites) {
+        if (!(std::abs(site.x) < MARKERS_DRAWABLE_WITHIN && std::abs(site.y) < MARKERS_DRAWABLE_WITHIN)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    // Qt keeps the argument count and vector for as long as the application lives.
+    static int argc = 1;
+    static char name[] = "fuzz_wholeRun";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    voroquarn::SiteFileContents contents = voroquarn::parseSiteFile(text);
+    if (contents.error || !markersDrawable(contents.sites)) {
+        return 0;
+    }
+    voroquarn::RunSettings settings;
+    settings.givenSites = std::move(contents.sites);
+    voroquarn::ImageSurface surface(PICTURE);
+    voroquarn::SeededRandom random(0);
+    if (voroquarn::drawDiagram(surface, random, settings) != voroquarn::RunEnd::Finished ||
+        surface.image().size() != PICTURE) {
+        std::fputs("the run did not finish its picture\n", stderr);
+        std::abort();
+    }
+    return 0;
+}
