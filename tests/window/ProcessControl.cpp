@@ -126,18 +126,6 @@ bool ProcessFreezer::runInSlicesUntil(const std::function<bool()>& reached, int 
     return false;
 }
 
-qint64 threadNamed(qint64 pid, const QString& name)
-{
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(thread + "/comm"));
-        if (comm.open(QIODevice::ReadOnly) && QString::fromLocal8Bit(comm.readAll()).trimmed() == name) {
-            return thread.toLongLong();
-        }
-    }
-    return -1;
-}
-
 ThreadHold::ThreadHold(qint64 tid) : tid_(tid)
 {
     const auto thread = static_cast<pid_t>(tid);
