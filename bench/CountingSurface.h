@@ -13,7 +13,8 @@ namespace voroquarn::bench {
 // A window without a window system for timing the tracing: its drawing area is a plain
 // pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
 // It reports the outer size of a window with the assumed frame, as the in-memory image
-// does, so the sweeps run exactly as long as they do for a real window of that area.
+// does, so the sweeps run exactly as long as they do for an image of that area (a window
+// whose window manager reports another frame takes a few steps more or fewer).
 class CountingSurface final : public DrawingSurface {
 public:
     CountingSurface(int areaWidth, int areaHeight)

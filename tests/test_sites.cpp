@@ -131,8 +131,8 @@ TEST(MakeSites, CountsFourToNineSites)
 
 TEST(MakeSites, LabelsShowTheIntegerPartOfTheStoredWeight)
 {
-    // The weight is formed in double precision and rounded once: the largest draw gives
-    // 999.99994, labelled 999; in single precision it would round up to 1000.
+    // The label is the integer part of the weight, not the nearest integer: the largest
+    // draw gives 999.99994, labelled 999.
     const std::pair<float, double> cases[] = {{BELOW_ONE, 999}, {0.0F, 1}, {0.5F, 500}};
     for (const auto& [r, label] : cases) {
         RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
