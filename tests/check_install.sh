@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks that everything a desktop needs
-# arrived: the program, its menu entry, its icon and its manual page.
+# arrived: the program, its menu entry, its icon, its manual page and its licence.
+#
+#   check_install.sh BUILD-FOLDER VERSION-TEXT
 set -euo pipefail
 build=$1
+version=$2
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -10,7 +13,8 @@ cmake --install "$build" --prefix "$stage/usr" >/dev/null
 
 fail() { echo "install check: $*" >&2; exit 1; }
 [ -x "$stage/usr/bin/voroquarn" ] || fail "no program in bin"
-[ "$("$stage/usr/bin/voroquarn" --version)" = "voroquarn 0.00.0002" ] || fail "installed program does not run"
+[ "$("$stage/usr/bin/voroquarn" --version | head -n 1)" = "voroquarn $version" ] ||
+    fail "installed program does not give its version"
 desktop="$stage/usr/share/applications/voroquarn.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
 grep -qx 'Exec=voroquarn' "$desktop" || fail "desktop entry does not start voroquarn"
@@ -25,4 +29,5 @@ icon="$stage/usr/share/icons/hicolor/256x256/apps/voroquarn.png"
 [ "$(dd if="$icon" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "0000010000000100" ] ||
     fail "icon is not 256 x 256"
 [ -f "$stage/usr/share/man/man1/voroquarn.1" ] || fail "no manual page"
-echo "install check: program, desktop entry, icon and manual page are in place"
+grep -q '^MIT License' "$stage/usr/share/doc/voroquarn/LICENSE" 2>/dev/null || fail "no licence"
+echo "install check: program, desktop entry, icon, manual page and licence are in place"
