@@ -138,6 +138,32 @@ quint32 XConnection::atom(const char* name) const
     return interned ? interned->atom : 0;
 }
 
+std::vector<QSize> XConnection::iconSizes(quint32 window) const
+{
+    if (connection_ == nullptr) {
+        return {};
+    }
+    // Read whole: 0x1000000 words is more than any icon set holds.
+    const auto property = reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 0x1000000),
+        nullptr));
+    if (!property || property->format != 32) {
+        return {};
+    }
+    // Icon after icon: width, height, and width * height pixels.
+    const auto* words = static_cast<const quint32*>(xcb_get_property_value(property.get()));
+    const auto count = static_cast<quint64>(xcb_get_property_value_length(property.get())) / 4;
+    std::vector<QSize> sizes;
+    for (quint64 at = 0; at + 2 <= count;) {
+        const quint64 width = words[at];
+        const quint64 height = words[at + 1];
+        sizes.emplace_back(static_cast<int>(width), static_cast<int>(height));
+        at += 2 + width * height;
+    }
+    return sizes;
+}
+
 void XConnection::roundTrip() const
 {
     if (connection_ != nullptr) {

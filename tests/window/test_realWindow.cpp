@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QThread>
+#include <algorithm>
 
+#include "XConnection.h"
 #include "XSession.h"
 
 namespace voroquarn::testing {
@@ -24,6 +26,13 @@ TEST_F(RealWindow, OpensTheCaptionedWindowWithItsDrawingArea)
     ASSERT_TRUE(window);
     const QRect area = XSession::geometry(*window);
     EXPECT_EQ(area.size(), QSize(618, 508));
+
+    // The program's own icon, from the smallest size a desktop asks for to the largest.
+    const std::vector<QSize> icons = XConnection().iconSizes(window->toUInt());
+    for (const QSize size : {QSize(16, 16), QSize(256, 256)}) {
+        EXPECT_NE(std::find(icons.begin(), icons.end(), size), icons.end())
+            << "no " << size.width() << " px icon among " << icons.size();
+    }
 }
 
 TEST_F(RealWindow, ShowsWhiteMarkersOnBlack)
