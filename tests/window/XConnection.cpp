@@ -9,6 +9,8 @@
 #include <memory>
 #include <sys/uio.h>
 
+#include "support/WindowPixels.h"
+
 namespace voroquarn::testing {
 
 namespace {
@@ -99,30 +101,14 @@ XConnection::~XConnection()
 
 QImage XConnection::grab(quint32 window) const
 {
-    if (connection_ == nullptr) {
+    const auto read = connection_ != nullptr ? readWindowPixels(connection_, window) : std::nullopt;
+    if (!read) {
         return {};
     }
-    const auto geometry =
-        reply(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
-    if (!geometry || geometry->depth != 24) {
-        return {};
-    }
-    const auto image = reply(xcb_get_image_reply(
-        connection_,
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width,
-                      geometry->height, ~0U),
-        nullptr));
-    const int width = geometry->width;
-    const int height = geometry->height;
-    if (!image || xcb_get_image_data_length(image.get()) != width * height * 4) {
-        return {};
-    }
-    // 24-bit colour travels as 32 bits a pixel, blue first: the layout of RGB32.
-    QImage result(width, height, QImage::Format_RGB32);
-    const uint8_t* data = xcb_get_image_data(image.get());
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(result.scanLine(y), data + static_cast<qsizetype>(y) * width * 4,
-                    static_cast<std::size_t>(width) * 4);
+    QImage result(read->width, read->height, QImage::Format_RGB32);
+    for (int y = 0; y < read->height; ++y) {
+        std::memcpy(result.scanLine(y), read->pixels.data() + static_cast<std::size_t>(y) * read->width,
+                    static_cast<std::size_t>(read->width) * 4);
     }
     return result;
 }
