@@ -64,6 +64,25 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     EXPECT_LE(lastPrint.base(), firstYield);
 }
 
+TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
+{
+    // Two given sites, the lighter first: their boundary is the worked example's circle
+    // around the lighter site, centre (66.7, 100) and radius 66.7, two points in each of
+    // its 134 columns and 134 rows.
+    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    ScriptedRandom random({}, window);
+    RunSettings settings;
+    settings.givenSites = {{100, 100, 1}, {200, 100, 2}};
+    EXPECT_EQ(drawDiagram(window, random, settings), RunEnd::Finished);
+    const std::vector<Call> plotted = window.ofKind(Call::PSet);
+    EXPECT_EQ(plotted.size(), 4U * 134U);
+    double farthest = 0;
+    for (const Call& p : plotted) {
+        farthest = std::max(farthest, std::abs(std::hypot(p.x - 200.0 / 3, p.y - 100.0) - 200.0 / 3));
+    }
+    EXPECT_LE(farthest, 1.0);
+}
+
 TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 {
     RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
