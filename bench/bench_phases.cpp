@@ -1,6 +1,7 @@
 // Where the time of a run with --output goes: the same steps as the program takes to
 // write a picture without a window, each timed on its own, once, in a fresh process,
-// and then the tracing and the PNG encoding again, repeated, once everything is warm.
+// and then the run (marking and tracing) and the PNG encoding again, repeated, once
+// everything is warm.
 //
 //   bench_phases SITE-FILE WIDTHxHEIGHT OUTPUT-PNG [REPETITIONS]
 //

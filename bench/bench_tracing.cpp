@@ -6,16 +6,15 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "CountingSurface.h"
 #include "app/drawDiagram.h"
-#include "boundary/dist.h"
 #include "boundary/traceBisector.h"
 #include "window/driveToEnd.h"
 #include "sites/SiteArrays.h"
 #include "sites/hSort.h"
+#include "support/NearestSite.h"
 #include "window/WindowMetrics.h"
 
 namespace voroquarn::bench {
@@ -79,19 +78,10 @@ void labelEveryPixel(benchmark::State& state, const SiteArrays& sites, Ratio rat
     std::vector<std::uint8_t> label(area, 0);
     std::vector<Colour> pixels(area, BLACK);
     for (auto _ : state) {
+        testing::labelNearestSites(sites, 0, 0, width, height, ratio, label);
         std::size_t at = 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x, ++at) {
-                int nearest = 0;
-                double least = std::numeric_limits<double>::infinity();
-                for (int k = 0; k < sites.N; ++k) {
-                    const double e = ratio(k, x, y);
-                    if (e < least) {
-                        least = e;
-                        nearest = k;
-                    }
-                }
-                label[at] = static_cast<std::uint8_t>(nearest);
                 const bool edge = (x > 0 && label[at - 1] != label[at]) ||
                                   (y > 0 && label[at - static_cast<std::size_t>(width)] != label[at]);
                 pixels[at] = edge ? WHITE : BLACK;
@@ -106,9 +96,7 @@ void labelEveryPixel(benchmark::State& state, const SiteArrays& sites, Ratio rat
 void BM_bruteForce(benchmark::State& state)
 {
     const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
-    labelEveryPixel(state, sites, [&](int k, int x, int y) {
-        return dist(x, y, sites.x[k], sites.y[k]) / sites.w[k];
-    });
+    labelEveryPixel(state, sites, [&](int k, int x, int y) { return testing::weightedRatio(sites, k, x, y); });
 }
 BENCHMARK(BM_bruteForce)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
 

@@ -28,10 +28,12 @@
 #include <cstring>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/ProcStat.h"
+#include "support/WindowPixels.h"
 
 extern char** environ;
 
@@ -90,29 +92,11 @@ std::optional<double> statusKiB(pid_t pid, const std::string& field)
     return std::nullopt;
 }
 
-// User and system processor time used so far, in clock ticks.
+// User and system processor time used so far, in clock ticks; -1 once it is gone.
 long long processorTicks(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // The command name may hold blanks; the fields after it are counted from its ')'.
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) {
-        return -1;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    long long utime = 0;
-    long long stime = 0;
-    for (int k = 3; fields >> field; ++k) {
-        if (k == 14) {
-            utime = std::stoll(field);
-        } else if (k == 15) {
-            stime = std::stoll(field);
-            break;
-        }
-    }
-    return utime + stime;
+    const auto stat = voroquarn::testing::readProcStat("/proc/" + std::to_string(pid) + "/stat");
+    return stat ? stat->ticks : -1;
 }
 
 class X {
@@ -151,32 +135,13 @@ public:
     // nothing while the window cannot be read.
     std::optional<std::pair<long, long>> whitePixels(xcb_window_t window)
     {
-        auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
-        if (geometry == nullptr) {
+        const auto read = voroquarn::testing::readWindowPixels(connection_, window);
+        if (!read) {
             return std::nullopt;
         }
-        const std::uint16_t width = geometry->width;
-        const std::uint16_t height = geometry->height;
-        const std::uint8_t depth = geometry->depth;
-        std::free(geometry);
-        auto* image = xcb_get_image_reply(
-            connection_,
-            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, width, height, ~0U),
-            nullptr);
-        if (image == nullptr || depth != 24) {
-            std::free(image);
-            return std::nullopt;
-        }
-        const auto* data = xcb_get_image_data(image);
-        const int length = xcb_get_image_data_length(image);
-        long white = 0;
-        for (int at = 0; at + 3 < length; at += 4) {
-            std::uint32_t pixel = 0;
-            std::memcpy(&pixel, data + at, 4);
-            white += (pixel & 0xFFFFFFU) == 0xFFFFFFU ? 1 : 0;
-        }
-        std::free(image);
-        return std::make_pair(white, static_cast<long>(width) * height);
+        const long white = std::count_if(read->pixels.begin(), read->pixels.end(),
+                                         [](std::uint32_t pixel) { return (pixel & 0xFFFFFFU) == 0xFFFFFFU; });
+        return std::make_pair(white, static_cast<long>(read->pixels.size()));
     }
 
 private:

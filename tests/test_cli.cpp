@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <functional>
 #include <unistd.h>
 
+#include "app/Version.h"
 #include "support/CommandRun.h"
 
 namespace {
@@ -230,9 +232,18 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput)
     const Result help = runProgram({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--sites <FILE>"));
+    // Name and version first, written as major.minor.revision with 2 and 4 digits; then
+    // the copyright, the licence and the warranty.
     const Result version = runProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "voroquarn 0.00.0002\n");
+    const QStringList lines = version.out.split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("voroquarn %1").arg(voroquarn::VERSION_TEXT));
+    EXPECT_TRUE(QRegularExpression("^voroquarn \\d+\\.\\d{2}\\.\\d{4}$").match(lines[0]).hasMatch())
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], "Copyright (c) 2026 the voroquarn authors");
+    EXPECT_TRUE(version.out.contains("License MIT"));
+    EXPECT_TRUE(version.out.contains("NO WARRANTY"));
 }
 
 }  // namespace

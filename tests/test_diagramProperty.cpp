@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "app/drawDiagram.h"
 #include "sites/SiteArrays.h"
+#include "support/NearestSite.h"
 #include "support/RecordingSurface.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
@@ -17,7 +21,9 @@ namespace voroquarn {
 namespace {
 
 using testing::Call;
+using testing::labelNearestSites;
 using testing::RecordingSurface;
+using testing::weightedRatio;
 
 constexpr int W = 160;  // drawing area of the test window
 constexpr int H = 120;
@@ -33,9 +39,10 @@ constexpr int BORDER = 2;
 
 class Grid {
 public:
-    Grid() : cells_(static_cast<std::size_t>((W + 2 * BORDER) * (H + 2 * BORDER)), 0) {}
-    int& at(int x, int y) { return cells_[index(x, y)]; }
-    int at(int x, int y) const { return cells_[index(x, y)]; }
+    Grid() : cells_(static_cast<std::size_t>(WIDTH * HEIGHT), 0) {}
+    explicit Grid(std::vector<std::uint8_t> cells) : cells_(std::move(cells)) {}
+    std::uint8_t& at(int x, int y) { return cells_[index(x, y)]; }
+    std::uint8_t at(int x, int y) const { return cells_[index(x, y)]; }
     bool anyWithin(int x, int y, int reach) const
     {
         for (int v = std::max(-BORDER, y - reach); v < std::min(H + BORDER, y + reach + 1); ++v) {
@@ -48,40 +55,25 @@ public:
         return false;
     }
 
+    // The grid's size with its border.
+    static constexpr int WIDTH = W + 2 * BORDER;
+    static constexpr int HEIGHT = H + 2 * BORDER;
+
 private:
     static std::size_t index(int x, int y)
     {
-        return static_cast<std::size_t>((y + BORDER) * (W + 2 * BORDER) + x + BORDER);
+        return static_cast<std::size_t>((y + BORDER) * WIDTH + x + BORDER);
     }
-    std::vector<int> cells_;
+    std::vector<std::uint8_t> cells_;
 };
 
-// Index of the site with the least distance / weight at a pixel centre; ties go to the
-// lower index.
-int nearestSite(const SiteArrays& s, double px, double py)
-{
-    int best = 0;
-    double bestRatio = std::sqrt((px - s.x[0]) * (px - s.x[0]) + (py - s.y[0]) * (py - s.y[0])) / s.w[0];
-    for (int k = 1; k < s.N; ++k) {
-        const double ratio =
-            std::sqrt((px - s.x[k]) * (px - s.x[k]) + (py - s.y[k]) * (py - s.y[k])) / s.w[k];
-        if (ratio < bestRatio) {
-            best = k;
-            bestRatio = ratio;
-        }
-    }
-    return best;
-}
-
-// Pixels next to a pixel of another label.
+// Pixels next to a pixel whose nearest site is another.
 Grid labelChanges(const SiteArrays& sites)
 {
-    Grid label;
-    for (int y = -BORDER; y < H + BORDER; ++y) {
-        for (int x = -BORDER; x < W + BORDER; ++x) {
-            label.at(x, y) = nearestSite(sites, x, y);
-        }
-    }
+    std::vector<std::uint8_t> labels;
+    labelNearestSites(sites, -BORDER, -BORDER, Grid::WIDTH, Grid::HEIGHT,
+                      [&](int k, int x, int y) { return weightedRatio(sites, k, x, y); }, labels);
+    const Grid label(std::move(labels));
     Grid changes;
     for (int y = -BORDER; y < H + BORDER; ++y) {
         for (int x = -BORDER; x < W + BORDER; ++x) {

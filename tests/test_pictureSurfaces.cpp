@@ -151,6 +151,14 @@ TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
     EXPECT_NE(first, render(43));
     EXPECT_TRUE(onlyBlackAndWhite(first));
     EXPECT_GT(countOf(first, OPAQUE_WHITE), 100);
+
+    // A run starts from a clear picture, whatever the surface showed before.
+    ImageSurface reused(QSize(300, 200));
+    for (const std::uint32_t seed : {42U, 43U}) {
+        SeededRandom random(seed);
+        driveToEnd(drawDiagram(reused, random), reused);
+    }
+    EXPECT_EQ(reused.image(), render(43));
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return {std::nullopt, parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("voroquarn")), false};
     }
     if (parser.isSet(version)) {
-        return {std::nullopt, QStringLiteral("voroquarn %1\n").arg(QLatin1String(VERSION_TEXT)), false};
+        return {std::nullopt, QString::fromUtf8(VERSION_NOTICE), false};
     }
     if (!parser.positionalArguments().isEmpty()) {
         return failure(QStringLiteral("unexpected argument '%1'").arg(shown(parser.positionalArguments().first())));

@@ -14,6 +14,7 @@
 #include "sites/SiteFile.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
+#include "window/driveToEnd.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.givenSites = std::move(contents.sites);
     voroquarn::ImageSurface surface(PICTURE);
     voroquarn::SeededRandom random(0);
-    if (voroquarn::drawDiagram(surface, random, settings) != voroquarn::RunEnd::Finished ||
+    if (!voroquarn::driveToEnd(voroquarn::drawDiagram(surface, random, settings), surface) ||
         surface.image().size() != PICTURE) {
         std::fputs("the run did not finish its picture\n", stderr);
         std::abort();
