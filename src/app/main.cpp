@@ -5,6 +5,7 @@
 #include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
+#include "app/ProgramIcon.h"
 #include "app/QtEnvironment.h"
 #include "app/Session.h"
 #include "app/SiteInput.h"
@@ -71,6 +72,7 @@ int showWindow(int argc, char* argv[], const Options& options, RunSettings setti
                                    "use --output FILE to draw into a file")
                         .arg(QGuiApplication::platformName()));
     }
+    setProgramIcon();
 
     FrmVoroQuarn window(options.size);
     SessionSettings session;
