@@ -48,16 +48,16 @@ private:
 // every row: where the circle is steep the columns leave gaps, and the rows fill them.
 bool traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle& c)
 {
-    return sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R),
+    return sweep(window, SweepAxis::Columns, Int(c.left()), Int(c.right()),
                  [&](double X) {
-                     const double h = c.halfChordAt(X - c.cx);
-                     plotter.plotIfBoundary(X, c.cy + h);
-                     plotter.plotIfBoundary(X, c.cy - h);
+                     const ApolloniusCircle::Pair y = c.yInColumn(X);
+                     plotter.plotIfBoundary(X, y.first);
+                     plotter.plotIfBoundary(X, y.second);
                  }) &&
-           sweep(window, SweepAxis::Rows, Int(c.cy - c.R), Int(c.cy + c.R), [&](double Y) {
-               const double h = c.halfChordAt(Y - c.cy);
-               plotter.plotIfBoundary(c.cx + h, Y);
-               plotter.plotIfBoundary(c.cx - h, Y);
+           sweep(window, SweepAxis::Rows, Int(c.top()), Int(c.bottom()), [&](double Y) {
+               const ApolloniusCircle::Pair x = c.xInRow(Y);
+               plotter.plotIfBoundary(x.first, Y);
+               plotter.plotIfBoundary(x.second, Y);
            });
 }
 
