@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -36,7 +37,10 @@ constexpr ClipArea AREA{-0.5, -0.5, W - 0.5, H - 0.5};
 
 using Shape = BoundaryPiece::Shape;
 
-double ratio(const SiteArrays& s, int k, PlanePoint p) { return dist(p.x, p.y, s.x[k - 1], s.y[k - 1]) / s.w[k - 1]; }
+double ratio(const SiteArrays& s, int k, PlanePoint p)
+{
+    return dist(p.x, p.y, s.x[k - 1], s.y[k - 1]) / s.w[k - 1];
+}
 
 // Whether q lies within 10^-6 px of where a third site ties with the pair: there the
 // tracing's rounding, up to about 10^-7 px for nearly flat circles, decides whether the
@@ -82,7 +86,8 @@ double length(const BoundaryPiece& p)
 // The distance of a point from a piece.
 double distanceTo(const BoundaryPiece& p, PlanePoint q)
 {
-    const double toEnds = std::min(std::hypot(q.x - p.start.x, q.y - p.start.y), std::hypot(q.x - p.end.x, q.y - p.end.y));
+    const double toEnds =
+        std::min(std::hypot(q.x - p.start.x, q.y - p.start.y), std::hypot(q.x - p.end.x, q.y - p.end.y));
     if (p.shape == Shape::Arc) {
         const double angle = std::atan2(q.y - p.centre.y, q.x - p.centre.x);
         const double into = std::remainder(angle - p.startAngle - p.sweep / 2, 2 * std::numbers::pi);
@@ -93,13 +98,14 @@ double distanceTo(const BoundaryPiece& p, PlanePoint q)
     }
     const double dx = p.end.x - p.start.x;
     const double dy = p.end.y - p.start.y;
-    const double t = std::clamp(((q.x - p.start.x) * dx + (q.y - p.start.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    const double along = ((q.x - p.start.x) * dx + (q.y - p.start.y) * dy) / (dx * dx + dy * dy);
+    const double t = std::clamp(along, 0.0, 1.0);
     return std::isfinite(t) ? std::hypot(q.x - p.start.x - t * dx, q.y - p.start.y - t * dy) : toEnds;
 }
 
 double distanceTo(const std::vector<BoundaryPiece>& pieces, PlanePoint q)
 {
-    double nearest = INFINITY;
+    double nearest = std::numeric_limits<double>::infinity();
     for (const BoundaryPiece& p : pieces) {
         nearest = std::min(nearest, distanceTo(p, q));
     }
@@ -149,8 +155,8 @@ struct Traced {
 
     bool anyWithinOnePixel(PlanePoint q) const
     {
-        const long x = std::lround(q.x);
-        const long y = std::lround(q.y);
+        const auto x = static_cast<long>(std::floor(q.x + 0.5));
+        const auto y = static_cast<long>(std::floor(q.y + 0.5));
         for (long v = std::max(0L, y - 1); v <= std::min<long>(H - 1, y + 1); ++v) {
             for (long u = std::max(0L, x - 1); u <= std::min<long>(W - 1, x + 1); ++u) {
                 if (pixels[static_cast<std::size_t>(v * W + u)] != 0) {
@@ -166,7 +172,8 @@ Traced trace(const SiteArrays& sites, int i, int j)
 {
     RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
     traceBisector(window, sites, i, j);
-    PlanePoint nubs[2] = {{NAN, NAN}, {NAN, NAN}};
+    constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
+    PlanePoint nubs[2] = {{NONE, NONE}, {NONE, NONE}};
     if (sites.w[i - 1] != sites.w[j - 1]) {
         const ApolloniusCircle c = apolloniusCircle(sites, i, j);
         if (Int(c.left()) < c.left()) {
@@ -179,10 +186,12 @@ Traced trace(const SiteArrays& sites, int i, int j)
     Traced traced;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const PlanePoint q{p.x, p.y};
-        if (!inArea(q)) {
+        const double column = std::floor(q.x + 0.5);  // the nearest pixel, as surfaces set it
+        const double row = std::floor(q.y + 0.5);
+        if (!(column >= 0 && column < W && row >= 0 && row < H)) {
             continue;
         }
-        traced.pixels[static_cast<std::size_t>(std::lround(q.y) * W + std::lround(q.x))] = 1;
+        traced.pixels[static_cast<std::size_t>(row * W + column)] = 1;
         const bool nub = std::any_of(std::begin(nubs), std::end(nubs), [&](PlanePoint n) {
             return p.x == static_cast<float>(n.x) && p.y == static_cast<float>(n.y);
         });
@@ -223,7 +232,8 @@ void checkPair(const SiteArrays& sites, const std::vector<BoundaryPiece>& all, i
                 ASSERT_NEAR(std::hypot(e.x - p.centre.x, e.y - p.centre.y), p.radius, rounding);
             }
             const double startAngle = std::atan2(p.start.y - p.centre.y, p.start.x - p.centre.x);
-            ASSERT_NEAR(std::remainder(startAngle - p.startAngle, 2 * std::numbers::pi), 0, rounding / p.radius);
+            ASSERT_NEAR(std::remainder(startAngle - p.startAngle, 2 * std::numbers::pi), 0,
+                        rounding / p.radius);
             ASSERT_LT(std::hypot(p.pointAt(1).x - p.end.x, p.pointAt(1).y - p.end.y), 1e-6);
         }
         const std::vector<PlanePoint> points = samples(p);
@@ -246,7 +256,8 @@ void checkPair(const SiteArrays& sites, const std::vector<BoundaryPiece>& all, i
         });
     }
     for (PlanePoint q : traced.points) {
-        ASSERT_TRUE(distanceTo(pieces, q) <= 1.0 || nearATie(sites, i, j, q)) << "traced at " << q.x << ", " << q.y;
+        ASSERT_TRUE(distanceTo(pieces, q) <= 1.0 || nearATie(sites, i, j, q))
+            << "traced at " << q.x << ", " << q.y;
     }
 }
 
@@ -294,11 +305,13 @@ TEST(BoundaryPieces, DegenerateBisectors)
     };
     const Case cases[] = {
         {"alone: the whole circle, as two halves", sorted({{100, 100, 1}, {200, 100, 2}}), {Arc, Arc}},
-        {"a copy of the heavier site is no rival", sorted({{100, 100, 1}, {200, 100, 2}, {200, 100, 2}}), {Arc, Arc}},
+        {"a copy of the heavier site is no rival", sorted({{100, 100, 1}, {200, 100, 2}, {200, 100, 2}}),
+         {Arc, Arc}},
         {"a third site nearer everywhere", sorted({{100, 100, 1}, {200, 100, 2}, {400, 300, 500}}), {}},
         {"equal weights: a straight line", sorted({{100, 100, w}, {400, 300, w}}), {Segment}},
         {"weights one float apart: radius 2.5e9", sorted({{100, 200, w}, {400, 200, justAbove}}), {Arc}},
-        {"far out: flatter than its rounding", sorted({{-499999984441.2, 250, w}, {500000015558.8, 250, justAbove}}), {Segment}},
+        {"far out: flatter than its rounding",
+         sorted({{-499999984441.2, 250, w}, {500000015558.8, 250, justAbove}}), {Segment}},
         {"at one place", sorted({{100, 100, 3}, {100, 100, 7}}), {}},
         {"at one place, equal weights", sorted({{100, 100, w}, {100, 100, w}}), {}},
         {"beyond double range", sorted({{-1e308, 100, w}, {1e308, 100, justAbove}}), {}},
@@ -310,7 +323,8 @@ TEST(BoundaryPieces, DegenerateBisectors)
             if (p.i == 1 && p.j == 2) {
                 shapes.push_back(p.shape);
             }
-            for (double v : {p.start.x, p.start.y, p.end.x, p.end.y, p.centre.x, p.centre.y, p.radius, p.startAngle, p.sweep}) {
+            for (double v : {p.start.x, p.start.y, p.end.x, p.end.y, p.centre.x, p.centre.y, p.radius,
+                             p.startAngle, p.sweep}) {
                 EXPECT_TRUE(std::isfinite(v)) << c.name;
             }
         }
@@ -326,8 +340,11 @@ TEST(BoundaryPieces, DegenerateBisectors)
         EXPECT_NEAR(half.centre.x, 200.0 / 3, 1e-12);
         EXPECT_NEAR(half.centre.y, 100, 1e-12);
     }
-    EXPECT_NEAR(std::hypot(halves[0].end.x - halves[1].start.x, halves[0].end.y - halves[1].start.y), 0, 1e-12);
-    EXPECT_NEAR(std::hypot(halves[1].end.x - halves[0].start.x, halves[1].end.y - halves[0].start.y), 0, 1e-12);
+    for (int n : {0, 1}) {
+        const PlanePoint end = halves[n].end;
+        const PlanePoint next = halves[1 - n].start;
+        EXPECT_NEAR(std::hypot(end.x - next.x, end.y - next.y), 0, 1e-12);
+    }
 }
 
 // How far q lies from the bisector of sites 1 and 2, in long double: |f| / |grad f| for
@@ -374,7 +391,8 @@ std::vector<PlanePoint> trueCrossings(const SiteArrays& s, bool column, double a
             const long double mid = (a + hi) / 2;
             (side(mid) == side(a) ? a : hi) = mid;
         }
-        found.push_back(column ? PlanePoint{at, static_cast<double>(a)} : PlanePoint{static_cast<double>(a), at});
+        const auto crossing = static_cast<double>(a);
+        found.push_back(column ? PlanePoint{at, crossing} : PlanePoint{crossing, at});
     }
     return found;
 }
@@ -394,7 +412,8 @@ TEST(FarSites, AreTracedOnTheirTrueBoundary)
     std::uniform_real_distribution<double> unit(0, 1);
     for (double apart : {1e9, 1e10, 1e11, 1e12}) {
         for (int direction = 0; direction < 8; ++direction) {
-            const double angle = direction < 4 ? direction * std::numbers::pi / 2 : 2 * std::numbers::pi * unit(engine);
+            const double angle =
+                direction < 4 ? direction * std::numbers::pi / 2 : 2 * std::numbers::pi * unit(engine);
             const double ux = direction < 4 ? std::round(std::cos(angle)) : std::cos(angle);
             const double uy = direction < 4 ? std::round(std::sin(angle)) : std::sin(angle);
             const double px = W * (0.25 + unit(engine) / 2);  // the boundary passes here
@@ -425,7 +444,8 @@ TEST(FarSites, AreTracedOnTheirTrueBoundary)
                     for (int at = 0; at < (column ? W : H); ++at) {
                         for (PlanePoint q : trueCrossings(sites, column, at)) {
                             ++crossings;
-                            ASSERT_TRUE(traced.anyWithinOnePixel(q)) << "nothing traced at " << q.x << ", " << q.y;
+                            ASSERT_TRUE(traced.anyWithinOnePixel(q))
+                                << "nothing traced at " << q.x << ", " << q.y;
                             ASSERT_LT(distanceTo(pieces, q), 0.01) << "no piece at " << q.x << ", " << q.y;
                         }
                     }

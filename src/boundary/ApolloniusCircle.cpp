@@ -11,12 +11,12 @@ namespace voroquarn {
 
 namespace {
 
-// Up to this size of the products that form the centre, and of the radius, the plain
-// form rounds by at most a few units of 2^-12 px, far below a pixel. Sites inside any
-// window up to 10^5 px wide stay below it even with weights one float apart (about
-// 10^3 px times wj²/(wj² - wi²) < 2^23); sites 10^7 px apart with such weights do not.
-constexpr double PLAIN_FORM_SCALE = 0x1p40;
-
+// Beyond this size of the products that form the centre, and of the radius, the sweeps
+// work from the near side; below it the plain form rounds by at most a few units of
+// 2^-12 px. Sites inside any window up to 10^5 px wide stay below it even with weights
+// one float apart (their coordinates times wj²/(wj² - wi²) < 2^23); sites 10^7 px apart
+// with such weights do not.
+constexpr double NEAR_SIDE_SCALE = 0x1p40;
 
 // Below this radius R² - d² is formed as written. Its rounding error grows with R², and
 // near the circle's edge, where d is close to R, the error dominates the result: for
@@ -82,8 +82,8 @@ ApolloniusCircle apolloniusCircle(const SiteArrays& sites, int i, int j)
         const double scale = std::max(std::abs(xi), std::abs(yi)) * A +
                              std::max(std::abs(xj), std::abs(yj)) * B + circle.R;
         const BisectorCurve& n = circle.near;
-        circle.fromNearSide = scale > PLAIN_FORM_SCALE && std::isfinite(n.px) && std::isfinite(n.py) &&
-                              std::isfinite(n.radius) && n.curvature > 0;
+        circle.fromNearSide = scale > NEAR_SIDE_SCALE && std::isfinite(n.px) && std::isfinite(n.py) &&
+                              std::isfinite(n.radius) && n.curvature > 0 && std::isfinite(n.curvature);
     }
     return circle;
 }

@@ -236,7 +236,8 @@ Splits splitPoints(const Curve& curve, const BoundaryTest& test, const SiteArray
     splits.push(range[1]);
     for (int n = 0; n < test.thirdCount(); ++n) {
         for (int s : {i, j}) {
-            const PlaneFunction tie = bisectorOf(curve.geometry(), sites.x[s - 1], sites.y[s - 1], sites.w[s - 1], test.third(n));
+            const PlaneFunction tie =
+                bisectorOf(curve.geometry(), sites.x[s - 1], sites.y[s - 1], sites.w[s - 1], test.third(n));
             curve.appendZeros(tie, splits);
         }
     }
