@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "app/drawDiagram.h"
 #include "sites/SiteArrays.h"
 #include "support/NearestSite.h"
+#include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
@@ -23,6 +23,8 @@ namespace {
 using testing::Call;
 using testing::labelNearestSites;
 using testing::RecordingSurface;
+using testing::describe;
+using testing::randomSites;
 using testing::weightedRatio;
 
 constexpr int W = 160;  // drawing area of the test window
@@ -119,61 +121,11 @@ bool nearASite(const SiteArrays& s, int x, int y)
     return false;
 }
 
-// Random sites that favour the hard cases: equal weights, weights one float apart or
-// nearly equal, and sites at, next to, or in line with the place of another.
-SiteArrays randomSites(std::mt19937& engine)
-{
-    std::uniform_real_distribution<double> unit(0, 1);
-    const auto pick = [&](int count) { return static_cast<int>(engine() % static_cast<unsigned>(count)); };
-    SiteArrays s;
-    s.N = static_cast<std::int16_t>(2 + pick(8));
-    for (int k = 0; k < s.N; ++k) {
-        s.x[k] = (OUTER_W - 30) * unit(engine) + 15;
-        s.y[k] = (OUTER_H - 30) * unit(engine) + 15;
-        s.w[k] = static_cast<float>(999 * unit(engine) + 1);
-        if (k == 0) {
-            continue;
-        }
-        const int other = pick(k);
-        const double place = unit(engine);
-        if (place < 0.1) {
-            s.x[k] = s.x[other];
-            s.y[k] = s.y[other];
-        } else if (place < 0.2) {
-            s.x[k] = s.x[other] + 1e-4;
-            s.y[k] = s.y[other] - 1e-4;
-        } else if (place < 0.3) {
-            s.y[k] = s.y[other];  // in one row: a flat circle's end lies in the window
-        } else if (place < 0.4) {
-            s.x[k] = s.x[other];
-        }
-        const double weight = unit(engine);
-        if (weight < 0.15) {
-            s.w[k] = s.w[other];
-        } else if (weight < 0.3) {
-            s.w[k] = std::nextafter(s.w[other], 2000.0F);
-        } else if (weight < 0.4) {
-            s.w[k] = s.w[other] * 1.00001F;
-        }
-    }
-    return s;
-}
-
-std::string describe(const SiteArrays& s)
-{
-    std::ostringstream out;
-    out.precision(17);
-    for (int k = 0; k < s.N; ++k) {
-        out << "(" << s.x[k] << ", " << s.y[k] << ", w " << s.w[k] << ") ";
-    }
-    return out.str();
-}
-
 TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
 {
     std::mt19937 engine(20261207);
     for (int round = 0; round < 800; ++round) {
-        const SiteArrays sites = randomSites(engine);
+        const SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
         const Grid changes = labelChanges(sites);
         const Grid drawn = tracedPixels(sites);
 
