@@ -7,6 +7,7 @@
 #include "window/WindowMetrics.h"
 
 class QEventLoop;
+class QPainter;
 
 namespace voroquarn {
 
@@ -37,8 +38,10 @@ private:
     OuterSize outerSize() const;
     void putOnScreen(const QRegion& region);
     void putChangesOnScreen();
+    void drawPicture(QPainter& painter, const QRect& rect);
 
     QBackingStore backingStore_;
+    QImage screenTile_;  // the colours of the area being put on screen
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
 };
