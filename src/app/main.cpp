@@ -2,11 +2,12 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
+#include "output/ImageOutput.h"
+#include "output/OutputFile.h"
 #include "sites/SiteArrays.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
@@ -41,9 +42,15 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
     guard.connected();
 
     ImageSurface surface(options.size);
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     SeededRandom random(options.seed);
     drawDiagram(surface, random, settings);
-    if (const auto problem = writePng(surface.image(), *options.outputPath)) {
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
+    if (const auto problem = writePngFile(surface.image(), *options.outputPath)) {
         return fail(*problem);
     }
     return 0;
@@ -58,6 +65,9 @@ int showWindow(int argc, char* argv[], const Options& options, const RunSettings
     guard.connected();
 
     FrmVoroQuarn window(options.size);
+    if (window.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     SeededRandom random(options.seed);
     QTimer::singleShot(0, &window, [&] {
         if (drawDiagram(window, random, settings) == RunEnd::WindowClosed) {
@@ -97,7 +107,10 @@ int main(int argc, char* argv[])
         settings.onSitesPlaced = printSites;
     }
     if (options.outputPath) {
-        if (const auto problem = checkOutputTarget(*options.outputPath)) {
+        if (options.printSites && *options.outputPath == QStringLiteral("-")) {
+            return fail(QStringLiteral("--print-sites and --output - would both write to standard output"));
+        }
+        if (const auto problem = checkOutputTarget(*options.outputPath, options.sitesPath)) {
             return fail(*problem);
         }
         return renderToFile(argc, argv, options, std::move(settings));
