@@ -117,6 +117,7 @@ void PictureRaster::growTo(QSize size, Colour background)
         }
     }
     image_ = std::move(larger);
+    uniformIndex_ = -1;
     markChanged(image_.rect());
 }
 
@@ -126,7 +127,10 @@ void PictureRaster::fill(Colour colour)
     if (index < 0) {
         return;
     }
-    image_.fill(static_cast<uint>(index));
+    if (index != uniformIndex_) {
+        image_.fill(static_cast<uint>(index));
+        uniformIndex_ = index;
+    }
     markChanged(image_.rect());
 }
 
@@ -342,6 +346,7 @@ bool PictureRaster::widen()
 
 void PictureRaster::setIndex(int x, int y, int index)
 {
+    uniformIndex_ = -1;
     uchar* line = image_.scanLine(y);
     if (image_.format() == QImage::Format_Indexed8) {
         line[x] = static_cast<uchar>(index);

@@ -81,6 +81,10 @@ private:
     // The colour last looked up and its index: runs of pixels share a colour.
     Colour lastColour_ = BLACK;
     int lastIndex_ = 0;
+    // The index every pixel has, while they all have the same (a new picture is all
+    // black); -1 once anything is drawn. Filling with it again writes nothing, so
+    // that a large picture's untouched memory stays untouched.
+    int uniformIndex_ = 0;
 };
 
 }  // namespace voroquarn
