@@ -66,6 +66,23 @@ std::variant<QByteArray, int> followLinks(QByteArray path)
     return ELOOP;
 }
 
+// The file a temporary replaces: `path` with its links followed. When `path` names an
+// existing file (`status`), the end of the chain must be that file: a link that only
+// the system can follow, such as /proc/self/fd/1 to a deleted file, is refused rather
+// than guessed at.
+std::variant<QByteArray, int> replacedFile(const QByteArray& path, const struct stat* status)
+{
+    auto target = followLinks(path);
+    if (status != nullptr && std::holds_alternative<QByteArray>(target)) {
+        struct stat found {};
+        if (::stat(std::get<QByteArray>(target).constData(), &found) != 0 || found.st_dev != status->st_dev ||
+            found.st_ino != status->st_ino) {
+            return ENOENT;
+        }
+    }
+    return target;
+}
+
 // A new, empty file in `folder` under a name of its own, open for writing and with the
 // permissions any new file gets (0666 less the umask); or the error.
 struct Temporary {
@@ -175,7 +192,7 @@ bool OutputFile::open(OpenMode mode)
     }
 
     kind_ = Kind::Replaced;
-    const auto target = followLinks(name);
+    const auto target = replacedFile(name, exists ? &status : nullptr);
     if (const int* error = std::get_if<int>(&target)) {
         return fail(*error);
     }
@@ -324,7 +341,7 @@ std::optional<QString> checkOutputTarget(const QString& path, const std::optiona
         return std::nullopt;
     }
 
-    const auto target = followLinks(name);
+    const auto target = replacedFile(name, exists ? &status : nullptr);
     if (const int* error = std::get_if<int>(&target)) {
         return cannotWrite(path, *error);
     }
