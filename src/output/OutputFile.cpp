@@ -170,7 +170,7 @@ bool OutputFile::open(OpenMode mode)
     if (path_ == QStringLiteral("-")) {
         kind_ = Kind::StandardOutput;
         fd_ = STDOUT_FILENO;
-        return QIODevice::open(WriteOnly | Unbuffered);
+        return start();
     }
 
     const QByteArray name = QFile::encodeName(path_);
@@ -188,7 +188,7 @@ bool OutputFile::open(OpenMode mode)
         if (fd_ < 0) {
             return fail(errno);
         }
-        return QIODevice::open(WriteOnly | Unbuffered);
+        return start();
     }
 
     kind_ = Kind::Replaced;
@@ -210,6 +210,12 @@ bool OutputFile::open(OpenMode mode)
             [[maybe_unused]] const int ignored = ::fchown(fd_, status.st_uid, status.st_gid);
         }
     }
+    return start();
+}
+
+bool OutputFile::start()
+{
+    buffer_.reserve(BUFFER_BYTES);
     return QIODevice::open(WriteOnly | Unbuffered);
 }
 
@@ -228,9 +234,6 @@ qint64 OutputFile::writeData(const char* data, qint64 length)
         }
         return length;
     }
-    if (buffer_.capacity() < BUFFER_BYTES) {
-        buffer_.reserve(BUFFER_BYTES);
-    }
     buffer_.append(data, static_cast<qsizetype>(length));
     return length;
 }
@@ -240,7 +243,7 @@ qint64 OutputFile::readData(char* /*data*/, qint64 /*maxLength*/) { return -1; }
 bool OutputFile::flushBuffer()
 {
     const int error = writeAll(fd_, buffer_.constData(), buffer_.size());
-    buffer_.clear();
+    buffer_.resize(0);  // keeps the capacity
     return error == 0 || fail(error);
 }
 

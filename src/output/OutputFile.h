@@ -47,6 +47,7 @@ protected:
 private:
     enum class Kind { StandardOutput, Direct, Replaced };
 
+    bool start();
     bool fail(int error);
     bool flushBuffer();
     void discard();
