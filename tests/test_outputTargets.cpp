@@ -1,7 +1,6 @@
 // Where --output writes, and what is left when it cannot: a full disk, special files,
 // standard output, links, the site file itself, too little memory, and sites far
 // outside the picture.
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -12,12 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QStorageInfo>
 #include <QTemporaryDir>
-#include <atomic>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "support/CommandRun.h"
 
@@ -60,48 +57,6 @@ struct stat statusOf(const QString& path)
     EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
     return status;
 }
-
-// Reads a FIFO in the background, as the other end of a pipe would, until the writer
-// has gone and the reader is told to finish.
-class FifoReader {
-public:
-    explicit FifoReader(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
-    {
-        EXPECT_GE(fd_, 0);
-        thread_ = std::thread([this] {
-            char block[4096];
-            for (;;) {
-                const ssize_t n = ::read(fd_, block, sizeof block);
-                if (n > 0) {
-                    received_.append(block, n);
-                } else if (n == 0 && finishing_) {
-                    return;  // no writer, and none to come
-                } else {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-            }
-        });
-    }
-    ~FifoReader() { finish(); }
-
-    // Everything written; call once the writer has ended.
-    QByteArray finish()
-    {
-        if (thread_.joinable()) {
-            finishing_ = true;
-            thread_.join();
-            ::close(fd_);
-        }
-        return received_;
-    }
-
-private:
-    int fd_;
-    std::atomic<bool> finishing_ = false;
-    QByteArray received_;
-    std::thread thread_;
-};
 
 class OutputTargets : public ::testing::Test {
 protected:
@@ -162,7 +117,7 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
     const QImage picture(path("plain.png"));
     ASSERT_EQ(picture.size(), QSize(618, 508));
     const QString sites = write("sites.txt", "100 100 5\n300 200 9\n");
-    std::unique_ptr<FifoReader> fifo;
+    QProcess fifoReader;  // the other end of the FIFO
 
     struct Case {
         const char* name;
@@ -222,13 +177,16 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
         {"a FIFO", true,
          [&] {
              EXPECT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
-             fifo = std::make_unique<FifoReader>(path("fifo"));
+             fifoReader.start("cat", {path("fifo")});
              return plain({"--seed", "3", "--output", path("fifo")});
          },
          0, {},
          [&](const CommandResult&) {
              EXPECT_TRUE(S_ISFIFO(statusOf(path("fifo")).st_mode));
-             EXPECT_EQ(QImage::fromData(fifo->finish(), "PNG"), picture);
+             if (!fifoReader.waitForFinished(5000)) {
+                 fifoReader.kill();  // it never saw a writer
+             }
+             EXPECT_EQ(QImage::fromData(fifoReader.readAllStandardOutput(), "PNG"), picture);
          }},
         {"standard output", true, [] { return plain({"--seed", "3", "--output", "-"}); }, 0, {}, givesThePicture},
         {"/dev/stdout, a pipe", true, [] { return plain({"--seed", "3", "--output", "/dev/stdout"}); }, 0, {},
