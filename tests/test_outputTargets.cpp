@@ -121,7 +121,7 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
 
     struct Case {
         const char* name;
-        bool runs;                       // false: not possible here, and skipped
+        bool runs;                       // false: not possible here
         std::function<Command()> prepare;
         int status;
         QString error;                   // within the one line; empty: nothing on standard error
@@ -162,6 +162,7 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
 #else
     const bool limitsMemory = true;
 #endif
+    const bool root = canMount && canMakeDevices;
 
     const Case cases[] = {
         {"a disk that fills part-way", canMount, onDisk("part", 8192), 2,
@@ -257,10 +258,11 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
     for (const QString& folder : {dir_.path(), path("part"), path("full")}) {
         EXPECT_TRUE(QDir(folder).entryList({".voroquarn-*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
-    if (!skipped.isEmpty()) {
-        GTEST_SKIP() << "not possible here: " << skipped.join(", ").toStdString()
-                     << (canMount && canMakeDevices ? "" : " (mounting and making devices need root)")
-                     << (limitsMemory ? "" : " (sanitizer build)");
+    // Without a memory limit under the sanitizers the test still counts; without root
+    // it does not.
+    if (!root) {
+        GTEST_SKIP() << "not run: " << skipped.join(", ").toStdString()
+                     << " (mounting a file system and making a device need root)";
     }
 }
 
