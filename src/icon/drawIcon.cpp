@@ -10,7 +10,6 @@
 #include <variant>
 #include <vector>
 
-#include "app/ImageOutput.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "icon/IconSurface.h"
@@ -54,8 +53,10 @@ int main(int argc, char* argv[])
     }
     SeededRandom random(0);  // unused: the sites are given
     driveToEnd(drawDiagram(surface, random, settings), surface);
-    if (const auto problem = writePng(surface.icon(), QString::fromLocal8Bit(argv[4]))) {
-        return fail(*problem);
+    // A build product, in full colour with transparency: Qt's own PNG writer.
+    const QString path = QString::fromLocal8Bit(argv[4]);
+    if (!surface.icon().save(path, "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(path));
     }
     return 0;
 }
