@@ -1,6 +1,7 @@
 // Where the time of a run with --output goes: the same steps as the program takes to
 // write a picture without a window, each timed on its own, once, in a fresh process,
-// and then the tracing and the PNG encoding again, repeated, once everything is warm.
+// and then the run (marking and tracing) and the PNG encoding again, repeated, once
+// everything is warm.
 //
 //   bench_phases SITE-FILE WIDTHxHEIGHT OUTPUT-PNG [REPETITIONS]
 //
@@ -13,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ImageOutput.h"
+#include "output/ImageOutput.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "window/driveToEnd.h"
@@ -95,7 +96,7 @@ int main(int argc, char* argv[])
     const RunTimes first = drawOnce(*surface, sites);
 
     clock.restart();
-    if (const auto problem = writePng(surface->image(), output)) {
+    if (const auto problem = writePngFile(surface->image(), output)) {
         std::fprintf(stderr, "bench_phases: %s\n", problem->toLocal8Bit().constData());
         return 1;
     }
@@ -111,7 +112,7 @@ int main(int argc, char* argv[])
         markSites.push_back(times.markSites);
         tracing.push_back(times.tracing);
         clock.restart();
-        writePng(again.image(), output);
+        writePngFile(again.image(), output);
         pngs.push_back(milliseconds(clock));
     }
 

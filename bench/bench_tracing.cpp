@@ -1,21 +1,23 @@
 // How long the tracing takes: a whole diagram against labelling every pixel by brute
-// force, and the pairs whose bisectors are hardest to trace against an ordinary pair.
+// force and against computing its exact pieces, and the pairs whose bisectors are
+// hardest to trace against an ordinary pair.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "CountingSurface.h"
 #include "app/drawDiagram.h"
+#include "boundary/BoundaryPieces.h"
 #include "boundary/dist.h"
 #include "boundary/traceBisector.h"
 #include "window/driveToEnd.h"
 #include "sites/SiteArrays.h"
 #include "sites/hSort.h"
+#include "support/NearestSite.h"
 #include "window/WindowMetrics.h"
 
 namespace voroquarn::bench {
@@ -27,23 +29,25 @@ struct Site {
     float w;
 };
 
-// Nine sites as the program might place them in its opening window: inside the margins,
-// weights spread over 1 to 1000 with a light one, a heavy one and several in between.
-// The first n of them, sorted by weight as the drawing run sorts them.
+// Eleven sites as the program might place them in its opening window: inside the
+// margins, weights spread over 1 to 1000 with a light one, a heavy one and several in
+// between; the first nine are those of bench/sites-9.txt. The first n of them, sorted by
+// weight as the drawing run sorts them.
 SiteArrays diagramSites(int n)
 {
-    const Site nine[] = {
+    const Site eleven[] = {
         {112.4, 87.9, 431.7F},  {503.2, 402.6, 12.3F},  {287.5, 251.1, 978.4F},
         {64.8, 371.0, 155.9F},  {561.7, 58.3, 702.2F},  {390.6, 140.4, 264.0F},
         {205.3, 455.7, 861.5F}, {451.9, 298.2, 547.8F}, {33.1, 205.6, 1.6F},
+        {148.2, 310.4, 93.1F},  {522.6, 229.8, 385.5F},
     };
     SiteArrays sites;
     sites.N = static_cast<std::int16_t>(n);
     for (int k = 0; k < n; ++k) {
         const auto at = static_cast<std::size_t>(k);
-        sites.x[at] = nine[at].x;
-        sites.y[at] = nine[at].y;
-        sites.w[at] = nine[at].w;
+        sites.x[at] = eleven[at].x;
+        sites.y[at] = eleven[at].y;
+        sites.w[at] = eleven[at].w;
     }
     hSort(sites.N, sites.w, sites.x, sites.y);
     return sites;
@@ -65,7 +69,24 @@ void BM_traceDiagram(benchmark::State& state)
     state.counters["points"] = benchmark::Counter(static_cast<double>(window.points()),
                                                   benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_traceDiagram)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_traceDiagram)->Arg(4)->Arg(9)->Arg(11)->Unit(benchmark::kMicrosecond);
+
+// The same diagram as exact pieces: every visible arc and segment of every pair's
+// bisector, clipped to the opening window's drawing area.
+void BM_boundaryPieces(benchmark::State& state)
+{
+    const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
+    const ClipArea area{0, 0, DESIGN_WIDTH, DESIGN_HEIGHT};
+    std::size_t count = 0;
+    for (auto _ : state) {
+        const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, area);
+        count = pieces.size();
+        benchmark::DoNotOptimize(pieces.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["pieces"] = static_cast<double>(count);
+}
+BENCHMARK(BM_boundaryPieces)->Arg(9)->Arg(11)->Unit(benchmark::kMicrosecond);
 
 // Labels every pixel centre of the opening window with its site of least
 // ratio(k, x, y) (ties to the lower index) and marks every pixel whose label differs
@@ -79,19 +100,10 @@ void labelEveryPixel(benchmark::State& state, const SiteArrays& sites, Ratio rat
     std::vector<std::uint8_t> label(area, 0);
     std::vector<Colour> pixels(area, BLACK);
     for (auto _ : state) {
+        testing::labelNearestSites(sites, 0, 0, width, height, ratio, label);
         std::size_t at = 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x, ++at) {
-                int nearest = 0;
-                double least = std::numeric_limits<double>::infinity();
-                for (int k = 0; k < sites.N; ++k) {
-                    const double e = ratio(k, x, y);
-                    if (e < least) {
-                        least = e;
-                        nearest = k;
-                    }
-                }
-                label[at] = static_cast<std::uint8_t>(nearest);
                 const bool edge = (x > 0 && label[at - 1] != label[at]) ||
                                   (y > 0 && label[at - static_cast<std::size_t>(width)] != label[at]);
                 pixels[at] = edge ? WHITE : BLACK;
@@ -106,9 +118,7 @@ void labelEveryPixel(benchmark::State& state, const SiteArrays& sites, Ratio rat
 void BM_bruteForce(benchmark::State& state)
 {
     const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
-    labelEveryPixel(state, sites, [&](int k, int x, int y) {
-        return dist(x, y, sites.x[k], sites.y[k]) / sites.w[k];
-    });
+    labelEveryPixel(state, sites, [&](int k, int x, int y) { return testing::weightedRatio(sites, k, x, y); });
 }
 BENCHMARK(BM_bruteForce)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
 

@@ -42,11 +42,12 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sites/SiteFile.h"
+#include "support/ProcStat.h"
+#include "support/WindowPixels.h"
 
 extern char** environ;
 
@@ -125,37 +126,12 @@ std::optional<double> processorMilliseconds(pid_t pid)
     return total;
 }
 
-// User and system processor time used so far, in clock ticks.
+// User and system processor time used so far, in clock ticks; -1 once it is gone.
 long long processorTicks(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // The command name may hold blanks; the fields after it are counted from its ')'.
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) {
-        return -1;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    long long utime = 0;
-    long long stime = 0;
-    for (int k = 3; fields >> field; ++k) {
-        if (k == 14) {
-            utime = std::stoll(field);
-        } else if (k == 15) {
-            stime = std::stoll(field);
-            break;
-        }
-    }
-    return utime + stime;
+    const auto stat = voroquarn::testing::readProcStat("/proc/" + std::to_string(pid) + "/stat");
+    return stat ? stat->ticks : -1;
 }
-
-// A window's pixels as the X server has them: 32 bits each, 0x00RRGGBB at depth 24.
-struct Grab {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-};
 
 // A picture to compare a window with: RGB bytes, row by row, from a binary PPM file.
 struct Picture {
@@ -219,7 +195,7 @@ struct Comparison {
     long inLabels = 0;
 };
 
-Comparison compare(const Grab& shown, const Picture& picture, const std::vector<Box>& labels)
+Comparison compare(const voroquarn::testing::WindowPixels& shown, const Picture& picture, const std::vector<Box>& labels)
 {
     Comparison result;
     for (int y = 0; y < picture.height; ++y) {
@@ -333,34 +309,6 @@ public:
         return viewable;
     }
 
-    // The window's pixels as the X server has them now; nothing while it cannot be read.
-    std::optional<Grab> grab(xcb_window_t window)
-    {
-        auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
-        if (geometry == nullptr) {
-            return std::nullopt;
-        }
-        Grab result;
-        result.width = geometry->width;
-        result.height = geometry->height;
-        const std::uint8_t depth = geometry->depth;
-        std::free(geometry);
-        auto* image = xcb_get_image_reply(
-            connection_,
-            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<std::uint16_t>(result.width),
-                          static_cast<std::uint16_t>(result.height), ~0U),
-            nullptr);
-        const std::size_t count = static_cast<std::size_t>(result.width) * static_cast<std::size_t>(result.height);
-        if (image == nullptr || depth != 24 || static_cast<std::size_t>(xcb_get_image_data_length(image)) < 4 * count) {
-            std::free(image);
-            return std::nullopt;
-        }
-        result.pixels.resize(count);
-        std::memcpy(result.pixels.data(), xcb_get_image_data(image), 4 * count);
-        std::free(image);
-        return result;
-    }
-
     // How many of the window's pixels are white and how many it has, read from the lowest
     // bit of their blue, which is all a white-on-black picture needs and a 32nd of the
     // whole; nothing while the window cannot be read.
@@ -400,6 +348,11 @@ public:
         }
         std::free(plane);
         return std::make_pair(white, static_cast<long>(width) * height);
+    }
+
+    std::optional<voroquarn::testing::WindowPixels> pixels(xcb_window_t window)
+    {
+        return voroquarn::testing::readWindowPixels(connection_, window);
     }
 
 private:
@@ -502,7 +455,7 @@ int probeWindow(int runs, const Expectation& expected, char** argv)
         }
         lastPixel.push_back(millisecondsBetween(begin, last));
         if (expected.picture) {
-            const auto shown = x.grab(*window);
+            const auto shown = x.pixels(*window);
             const Comparison difference =
                 shown ? compare(*shown, *expected.picture, expected.labels) : Comparison{-1, -1};
             if (!shown || difference.outside != 0) {

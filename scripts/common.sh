@@ -4,15 +4,18 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-# The Debian packages the program needs to build and run.
-BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
-# What the tests need besides: test and benchmark libraries (the window benchmark
-# talks to the X server through xcb), a virtual X server with a window
+# The Debian packages the program needs to build and run: the compiler and build tools,
+# Qt, a font for the weight labels, and Qt's Wayland plugin for Wayland desktops.
+BUILD_PACKAGES=(g++ cmake make qt6-base-dev libpng-dev fonts-dejavu-core qt6-wayland)
+# What the tests need besides: test and benchmark libraries (the window tests and
+# benchmarks talk to the X server through xcb), a virtual X server with a window
 # manager and its tools, another X client to draw into, the xscreensaver daemon, clang
-# for the fuzzer, the desktop-entry validator, and an SVG renderer, a PDF rasteriser and
-# an XML checker for the vector output.
+# for the fuzzers (pkg-config finds Qt for the one that draws), the desktop-entry
+# validator, and an SVG renderer, a PDF rasteriser and an XML checker for the vector
+# output.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
-               x11-apps xscreensaver clang libclang-rt-14-dev desktop-file-utils libxcb1-dev libxcb-damage0-dev
+               x11-apps xscreensaver clang libclang-rt-14-dev pkg-config desktop-file-utils libxcb1-dev
+               libxcb-damage0-dev
                librsvg2-bin poppler-utils libxml2-utils)
 
 # Installs the packages that are not installed yet; quick when all are there.

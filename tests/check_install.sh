@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks that everything a desktop needs
-# arrived: the program, its menu entry, its icon and its manual page.
+# arrived: the program, its menu entry, its icons, its manual page and its licence.
+#
+#   check_install.sh BUILD-FOLDER VERSION-TEXT
 set -euo pipefail
 build=$1
+version=$2
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -10,19 +13,29 @@ cmake --install "$build" --prefix "$stage/usr" >/dev/null
 
 fail() { echo "install check: $*" >&2; exit 1; }
 [ -x "$stage/usr/bin/voroquarn" ] || fail "no program in bin"
-[ "$("$stage/usr/bin/voroquarn" --version)" = "voroquarn 0.00.0002" ] || fail "installed program does not run"
+[ "$("$stage/usr/bin/voroquarn" --version | head -n 1)" = "voroquarn $version" ] ||
+    fail "installed program does not give its version"
+
 desktop="$stage/usr/share/applications/voroquarn.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
 grep -qx 'Exec=voroquarn' "$desktop" || fail "desktop entry does not start voroquarn"
 grep -qx 'Icon=voroquarn' "$desktop" || fail "desktop entry names no icon"
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+    # Hints count too: a clean entry gives no output at all.
+    complaints=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry does not validate: $complaints"
+    [ -z "$complaints" ] || fail "desktop-file-validate: $complaints"
 fi
-icon="$stage/usr/share/icons/hicolor/256x256/apps/voroquarn.png"
-[ -f "$icon" ] || fail "no icon"
-# A PNG signature and a 256 x 256 header.
-[ "$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] || fail "icon is no PNG"
-[ "$(dd if="$icon" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "0000010000000100" ] ||
-    fail "icon is not 256 x 256"
+
+# An icon for every size a desktop asks for: a PNG whose header gives that size.
+for size in 16 24 32 48 64 128 256; do
+    icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/voroquarn.png"
+    [ -f "$icon" ] || fail "no $size px icon"
+    [ "$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] || fail "$size px icon is no PNG"
+    printf -v header '%08x%08x' "$size" "$size"
+    [ "$(dd if="$icon" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "$header" ] ||
+        fail "$size px icon is not $size x $size"
+done
+
 [ -f "$stage/usr/share/man/man1/voroquarn.1" ] || fail "no manual page"
-echo "install check: program, desktop entry, icon and manual page are in place"
+grep -q '^MIT License' "$stage/usr/share/doc/voroquarn/LICENSE" 2>/dev/null || fail "no licence"
+echo "install check: program, desktop entry, icons, manual page and licence are in place"

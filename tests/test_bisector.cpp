@@ -77,7 +77,7 @@ TEST(ApolloniusCircle, NearlyEqualWeightsKeepTheBoundaryInPlace)
     // 300 px apart, weights one float apart. The boundary crosses the segment at the
     // point dividing it as wi : wj; that point must lie on the circle within a small
     // fraction of a pixel, which needs the product of the weights in double precision
-    // (in single precision the radius comes out 3.7 px too large).
+    // (in single precision the radius comes out 3.6 px too large).
     const float wi = 500.0F;
     const float wj = std::nextafter(wi, 1000.0F);
     const ApolloniusCircle c = apolloniusCircle(twoSites(100, 200, wi, 400, 200, wj), 1, 2);

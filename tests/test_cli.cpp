@@ -5,8 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
 
+#include "app/Version.h"
 #include "support/CommandRun.h"
 
 namespace {
@@ -46,9 +51,13 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
     const QString garbage = write("garbage.bin", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
     const QString out = path("out.png");
 
+    const QString longName(300, 'n');                   // longer than a name may be
+    const QString deepFolder = QString("d/").repeated(2100);  // longer than a path may be
+    using Environment = QList<QPair<QString, QString>>;
     struct Case {
         QStringList arguments;
         QString message;  // a part of the one line
+        Environment environment = {};
     };
     const Case cases[] = {
         {{"--bogus", "--output", out}, "Unknown option"},
@@ -63,14 +72,22 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", good, "--output", path("no/such/folder/out.png")}, "does not exist"},
         {{"--sites", good, "--output", dir_.path()}, "folder"},
         {{"--sites", good}, "no window system"},
+        // Platforms that show no window would draw for nobody and never end.
+        {{"--sites", good}, "--output", {{"QT_QPA_PLATFORM", "offscreen"}}},
+        {{"--seed", "3"}, "--output", {{"QT_QPA_PLATFORM", "minimal"}}},
+        {{"--sites", path(longName), "--output", out}, "the name is too long"},
+        {{"--sites", good, "--output", path(deepFolder + "out.png")}, "the name is too long"},
+        {{"--sites", good, "--output", path(longName + ".png")}, "the name is too long"},
     };
     for (const Case& c : cases) {
-        const Result result = runProgram(c.arguments);
-        const QString name = c.arguments.join(' ');
+        const Result result =
+            voroquarn::testing::runCommand(VOROQUARN_BINARY, c.arguments, {}, c.environment);
+        const QString name = c.arguments.join(' ').left(200);
         EXPECT_EQ(result.status, 2) << name.toStdString();
         EXPECT_TRUE(result.err.startsWith("voroquarn: ")) << result.err.toStdString();
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(c.message)) << name.toStdString() << ": " << result.err.toStdString();
+        EXPECT_LT(result.err.size(), 400) << name.toStdString();  // long values are cut
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_FALSE(QFile::exists(out)) << name.toStdString();
     }
@@ -116,14 +133,117 @@ TEST_F(Cli, PrintedSitesReplayTheIdenticalPicture)
     EXPECT_EQ(QImage(path("random.png")), QImage(path("replay.png")));
 }
 
+TEST_F(Cli, AFailedWriteToStandardOutputIsAnError)
+{
+    const QString out = path("out.png");
+    const QStringList printing = {"--seed", "1", "--print-sites", "--output", out};
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);  // nobody reads
+    const int noReader = pipeEnds[1];
+
+    struct Case {
+        QString stdoutIs;
+        std::function<void()> inChild;
+        QStringList arguments;
+        QString reason;  // empty: ends without a word
+    };
+    const auto full = [] { dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); };
+    const Case cases[] = {
+        {"/dev/full", full, printing, "No space left on device"},
+        {"/dev/full", full, {"--help"}, "No space left on device"},
+        {"/dev/full", full, {"--version"}, "No space left on device"},
+        // Whatever the program opens next must not take the place of standard output.
+        {"closed", [] { close(STDOUT_FILENO); }, printing, "Bad file descriptor"},
+        {"a pipe without reader", [noReader] { dup2(noReader, STDOUT_FILENO); }, printing, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.stdoutIs.toStdString() + ": " + c.arguments.join(' ').toStdString();
+        const Result result = voroquarn::testing::runCommand(VOROQUARN_BINARY, c.arguments, {}, {}, c.inChild);
+        EXPECT_EQ(result.status, 2) << name;
+        const QString expected = c.reason.isEmpty() ? QString()
+                                                    : "voroquarn: cannot write to standard output: " + c.reason + "\n";
+        EXPECT_EQ(result.err, expected) << name;
+        EXPECT_FALSE(QFile::exists(out)) << name;
+    }
+    close(noReader);
+    // With nothing to write, a closed standard output is no fault.
+    const Result quiet = voroquarn::testing::runCommand(VOROQUARN_BINARY, {"--seed", "1", "--output", out}, {}, {},
+                                                        [] { close(STDOUT_FILENO); });
+    EXPECT_EQ(quiet.status, 0) << quiet.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out));
+}
+
+// Scale factors, font resolution, font configuration and a runtime folder Qt dislikes
+// change nothing in the file and make Qt say nothing (a warning would be fatal here).
+TEST_F(Cli, TheImageIsTheSameInEveryEnvironment)
+{
+    const QByteArray serifBold =
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+        "<include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>"
+        "<match target=\"pattern\"><edit name=\"family\" mode=\"prepend\" binding=\"strong\">"
+        "<string>DejaVu Serif</string></edit></match>"
+        "<match target=\"font\"><edit name=\"embolden\" mode=\"assign\"><bool>true</bool></edit></match>"
+        "</fontconfig>";
+    const QString fontsFile = write("fonts.conf", serifBold);
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("config/fontconfig"));
+    write("config/fontconfig/fonts.conf", serifBold);
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("home"));
+    write("home/.fonts.conf", serifBold);
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("open-folder"));  // others may look in: not private
+    QFile::setPermissions(path("open-folder"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadOther | QFile::ExeOther);
+
+    using Environment = QList<QPair<QString, QString>>;
+    const auto render = [&](Environment environment) {
+        environment.append(qMakePair(QStringLiteral("QT_FATAL_WARNINGS"), QStringLiteral("1")));
+        const Result result = voroquarn::testing::runCommand(
+            VOROQUARN_BINARY, {"--seed", "3", "--size", "200x150", "--output", path("picture.png")}, {}, environment);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, QString());
+        return QImage(path("picture.png"));
+    };
+    const QImage plain = render({{"XDG_RUNTIME_DIR", ""}});
+    ASSERT_FALSE(plain.isNull());
+
+    const Environment cases[] = {
+        {{"QT_SCALE_FACTOR", "2"}},
+        {{"QT_SCALE_FACTOR", "1.5"}, {"QT_SCALE_FACTOR_ROUNDING_POLICY", "PassThrough"}},
+        {{"QT_SCALE_FACTOR", "3"}, {"QT_ENABLE_HIGHDPI_SCALING", "1"}},
+        {{"QT_SCREEN_SCALE_FACTORS", "2"}},
+        {{"QT_FONT_DPI", "200"}},
+        {{"QT_FONT_DPI", "50"}},
+        {{"QT_USE_PHYSICAL_DPI", "1"}},
+        {{"FONTCONFIG_FILE", fontsFile}},
+        {{"XDG_CONFIG_HOME", path("config")}},
+        {{"HOME", path("home")}},
+        {{"XDG_RUNTIME_DIR", path("open-folder")}},
+        {{"XDG_RUNTIME_DIR", fontsFile}},
+    };
+    for (const Environment& environment : cases) {
+        const QImage picture = render(environment);
+        EXPECT_TRUE(picture == plain) << environment.first().first.toStdString() << "="
+                                      << environment.first().second.toStdString();
+    }
+}
+
 TEST_F(Cli, HelpAndVersionGoToStandardOutput)
 {
     const Result help = runProgram({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--sites <FILE>"));
+    // Name and version first, written as major.minor.revision with 2 and 4 digits; then
+    // the copyright, the licence and the warranty.
     const Result version = runProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "voroquarn 0.00.0002\n");
+    const QStringList lines = version.out.split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("voroquarn %1").arg(voroquarn::VERSION_TEXT));
+    EXPECT_TRUE(QRegularExpression("^voroquarn \\d+\\.\\d{2}\\.\\d{4}$").match(lines[0]).hasMatch())
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], "Copyright (c) 2026 the voroquarn authors");
+    EXPECT_TRUE(version.out.contains("License MIT"));
+    EXPECT_TRUE(version.out.contains("NO WARRANTY"));
 }
 
 }  // namespace

@@ -1,23 +1,31 @@
-// The traced picture against a brute-force labelling of every pixel by its nearest site
-// in the weighted sense. This is the test that shows the boundaries are where they are.
+// The picture the real run traces, for sites in no particular order, against a
+// brute-force labelling of every pixel by its nearest site in the weighted sense. This
+// is the test that shows the boundaries are where they are.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <random>
-#include <sstream>
+#include <utility>
+#include <vector>
 
 #include "app/drawDiagram.h"
-#include "boundary/traceBisector.h"
 #include "sites/SiteArrays.h"
-#include "sites/hSort.h"
+#include "support/NearestSite.h"
+#include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
+#include "window/RandomSource.h"
 #include "window/driveToEnd.h"
 
 namespace voroquarn {
 namespace {
 
 using testing::Call;
+using testing::labelNearestSites;
 using testing::RecordingSurface;
+using testing::describe;
+using testing::randomSites;
+using testing::weightedRatio;
 
 constexpr int W = 160;  // drawing area of the test window
 constexpr int H = 120;
@@ -33,9 +41,10 @@ constexpr int BORDER = 2;
 
 class Grid {
 public:
-    Grid() : cells_(static_cast<std::size_t>((W + 2 * BORDER) * (H + 2 * BORDER)), 0) {}
-    int& at(int x, int y) { return cells_[index(x, y)]; }
-    int at(int x, int y) const { return cells_[index(x, y)]; }
+    Grid() : cells_(static_cast<std::size_t>(WIDTH * HEIGHT), 0) {}
+    explicit Grid(std::vector<std::uint8_t> cells) : cells_(std::move(cells)) {}
+    std::uint8_t& at(int x, int y) { return cells_[index(x, y)]; }
+    std::uint8_t at(int x, int y) const { return cells_[index(x, y)]; }
     bool anyWithin(int x, int y, int reach) const
     {
         for (int v = std::max(-BORDER, y - reach); v < std::min(H + BORDER, y + reach + 1); ++v) {
@@ -48,40 +57,25 @@ public:
         return false;
     }
 
+    // The grid's size with its border.
+    static constexpr int WIDTH = W + 2 * BORDER;
+    static constexpr int HEIGHT = H + 2 * BORDER;
+
 private:
     static std::size_t index(int x, int y)
     {
-        return static_cast<std::size_t>((y + BORDER) * (W + 2 * BORDER) + x + BORDER);
+        return static_cast<std::size_t>((y + BORDER) * WIDTH + x + BORDER);
     }
-    std::vector<int> cells_;
+    std::vector<std::uint8_t> cells_;
 };
 
-// Index of the site with the least distance / weight at a pixel centre; ties go to the
-// lower index.
-int nearestSite(const SiteArrays& s, double px, double py)
-{
-    int best = 0;
-    double bestRatio = std::sqrt((px - s.x[0]) * (px - s.x[0]) + (py - s.y[0]) * (py - s.y[0])) / s.w[0];
-    for (int k = 1; k < s.N; ++k) {
-        const double ratio =
-            std::sqrt((px - s.x[k]) * (px - s.x[k]) + (py - s.y[k]) * (py - s.y[k])) / s.w[k];
-        if (ratio < bestRatio) {
-            best = k;
-            bestRatio = ratio;
-        }
-    }
-    return best;
-}
-
-// Pixels next to a pixel of another label.
+// Pixels next to a pixel whose nearest site is another.
 Grid labelChanges(const SiteArrays& sites)
 {
-    Grid label;
-    for (int y = -BORDER; y < H + BORDER; ++y) {
-        for (int x = -BORDER; x < W + BORDER; ++x) {
-            label.at(x, y) = nearestSite(sites, x, y);
-        }
-    }
+    std::vector<std::uint8_t> labels;
+    labelNearestSites(sites, -BORDER, -BORDER, Grid::WIDTH, Grid::HEIGHT,
+                      [&](int k, int x, int y) { return weightedRatio(sites, k, x, y); }, labels);
+    const Grid label(std::move(labels));
     Grid changes;
     for (int y = -BORDER; y < H + BORDER; ++y) {
         for (int x = -BORDER; x < W + BORDER; ++x) {
@@ -96,12 +90,16 @@ Grid labelChanges(const SiteArrays& sites)
     return changes;
 }
 
+// The pixels the real run draws for the sites, given in their (unsorted) order.
 Grid tracedPixels(const SiteArrays& sites)
 {
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
-    for (const auto [i, j] : SitePairs(sites.N)) {
-        driveToEnd(traceBisector(window, sites, i, j), window);
+    RunSettings settings;
+    for (int k = 0; k < sites.N; ++k) {
+        settings.givenSites.push_back({sites.x[k], sites.y[k], sites.w[k]});
     }
+    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    SeededRandom random;
+    driveToEnd(drawDiagram(window, random, std::move(settings)), window);
     Grid drawn;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const double x = std::floor(static_cast<double>(p.x) + 0.5);
@@ -123,62 +121,11 @@ bool nearASite(const SiteArrays& s, int x, int y)
     return false;
 }
 
-// Random sites that favour the hard cases: equal weights, weights one float apart or
-// nearly equal, and sites at, next to, or in line with the place of another.
-SiteArrays randomSites(std::mt19937& engine)
-{
-    std::uniform_real_distribution<double> unit(0, 1);
-    const auto pick = [&](int count) { return static_cast<int>(engine() % static_cast<unsigned>(count)); };
-    SiteArrays s;
-    s.N = static_cast<std::int16_t>(2 + pick(8));
-    for (int k = 0; k < s.N; ++k) {
-        s.x[k] = (OUTER_W - 30) * unit(engine) + 15;
-        s.y[k] = (OUTER_H - 30) * unit(engine) + 15;
-        s.w[k] = static_cast<float>(999 * unit(engine) + 1);
-        if (k == 0) {
-            continue;
-        }
-        const int other = pick(k);
-        const double place = unit(engine);
-        if (place < 0.1) {
-            s.x[k] = s.x[other];
-            s.y[k] = s.y[other];
-        } else if (place < 0.2) {
-            s.x[k] = s.x[other] + 1e-4;
-            s.y[k] = s.y[other] - 1e-4;
-        } else if (place < 0.3) {
-            s.y[k] = s.y[other];  // in one row: a flat circle's end lies in the window
-        } else if (place < 0.4) {
-            s.x[k] = s.x[other];
-        }
-        const double weight = unit(engine);
-        if (weight < 0.15) {
-            s.w[k] = s.w[other];
-        } else if (weight < 0.3) {
-            s.w[k] = std::nextafter(s.w[other], 2000.0F);
-        } else if (weight < 0.4) {
-            s.w[k] = s.w[other] * 1.00001F;
-        }
-    }
-    return s;
-}
-
-std::string describe(const SiteArrays& s)
-{
-    std::ostringstream out;
-    out.precision(17);
-    for (int k = 0; k < s.N; ++k) {
-        out << "(" << s.x[k] << ", " << s.y[k] << ", w " << s.w[k] << ") ";
-    }
-    return out.str();
-}
-
 TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
 {
     std::mt19937 engine(20261207);
     for (int round = 0; round < 800; ++round) {
-        SiteArrays sites = randomSites(engine);
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        const SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
         const Grid changes = labelChanges(sites);
         const Grid drawn = tracedPixels(sites);
 

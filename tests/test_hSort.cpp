@@ -25,15 +25,31 @@ Arrays sorted(Arrays in, int n)
 
 TEST(HSort, BreaksTiesByItsTwoRules)
 {
-    // The build phase prefers the left child on equal keys, the extract phase the right.
-    const Arrays threeKeys = sorted({{2, 2, 1}, {10, 20, 30}, {-10, -20, -30}}, 3);
-    EXPECT_EQ(threeKeys.key, (std::vector<float>{1, 2, 2}));
-    EXPECT_EQ(threeKeys.a, (std::vector<double>{30, 20, 10}));
-    EXPECT_EQ(threeKeys.b, (std::vector<double>{-30, -20, -10}));
-
-    const Arrays allEqual = sorted({{1, 1, 1, 1}, {1, 2, 3, 4}, {5, 6, 7, 8}}, 4);
-    EXPECT_EQ(allEqual.a, (std::vector<double>{2, 3, 4, 1}));
-    EXPECT_EQ(allEqual.b, (std::vector<double>{6, 7, 8, 5}));
+    // Equal weights come out in the order the two phases' rules decide: the build phase
+    // prefers the left child on equal keys, the extract phase the right one. Each case
+    // comes out in another order with either rule turned the other way round.
+    struct Case {
+        std::vector<float> key;
+        std::vector<double> from;  // where each sorted entry stood, counted from 1
+    };
+    const Case cases[] = {
+        {{1, 2, 2, 2}, {1, 4, 3, 2}},        // build rule turned: 1 2 4 3, extract rule: 1 3 4 2
+        {{1, 2, 2, 1, 2}, {4, 1, 5, 3, 2}},  // build rule turned: 4 1 2 5 3, extract rule: 1 4 3 5 2
+    };
+    for (const Case& c : cases) {
+        const int n = static_cast<int>(c.key.size());
+        Arrays in{c.key, {}, {}};
+        for (int k = 1; k <= n; ++k) {
+            in.a.push_back(k);
+            in.b.push_back(-k);
+        }
+        const Arrays out = sorted(in, n);
+        EXPECT_TRUE(std::is_sorted(out.key.begin(), out.key.end()));
+        EXPECT_EQ(out.a, c.from);
+        for (int k = 0; k < n; ++k) {
+            EXPECT_EQ(out.b[k], -out.a[k]);
+        }
+    }
 }
 
 TEST(HSort, SortsOnlyTheFirstNNEntries)

@@ -66,6 +66,9 @@ TEST(SiteFile, ReadsGoodFiles)
         {"0 0 1e-45", {{0, 0, MIN_FLOAT}}},
         {"0 0 3.4028235e38", {{0, 0, FLT_MAX}}},
         {"0 0 3.402823567797336e38", {{0, 0, FLT_MAX}}},
+        // The byte order mark that editors write at the start of a file.
+        {"\xEF\xBB\xBF" "1 2 3\n", {{1, 2, 3}}},
+        {"\xEF\xBB\xBF# sites\r\n4 5 6\r\n", {{4, 5, 6}}},
     };
     for (const Case& c : cases) {
         const SiteFileContents contents = parseSiteFile(c.text);
@@ -138,6 +141,8 @@ TEST(SiteFile, RefusesBadFilesNamingTheLine)
         {"1 2 3\n\n# c\nx 2 3\n", 4, R"(expected a number, found "x")"},
         {"1 2 3\r\n\r\nbad\r\n", 3, "too few numbers: expected x y weight"},
         {siteLines(11) + "# end\n12 24 120\n", 13, "more than 11 sites"},
+        // Only the start of the file may hold a byte order mark.
+        {"1 2 3\n\xEF\xBB\xBF" "4 5 6\n", 2, "expected a number, found \"\xEF\xBB\xBF" "4\""},
     };
     for (const Case& c : cases) {
         const SiteFileContents contents = parseSiteFile(c.text);

@@ -65,6 +65,25 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     EXPECT_LE(lastPrint.base(), firstYield);
 }
 
+TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
+{
+    // Two given sites, the lighter first: their boundary is the worked example's circle
+    // around the lighter site, centre (66.7, 100) and radius 66.7, two points in each of
+    // its 134 columns and 134 rows.
+    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    ScriptedRandom random({}, window);
+    RunSettings settings;
+    settings.givenSites = {{100, 100, 1}, {200, 100, 2}};
+    EXPECT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
+    const std::vector<Call> plotted = window.ofKind(Call::PSet);
+    EXPECT_EQ(plotted.size(), 4U * 134U);
+    double farthest = 0;
+    for (const Call& p : plotted) {
+        farthest = std::max(farthest, std::abs(std::hypot(p.x - 200.0 / 3, p.y - 100.0) - 200.0 / 3));
+    }
+    EXPECT_LE(farthest, 1.0);
+}
+
 TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 {
     RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
@@ -132,8 +151,8 @@ TEST(MakeSites, CountsFourToNineSites)
 
 TEST(MakeSites, LabelsShowTheIntegerPartOfTheStoredWeight)
 {
-    // The weight is formed in double precision and rounded once: the largest draw gives
-    // 999.99994, labelled 999; in single precision it would round up to 1000.
+    // The label is the integer part of the weight, not the nearest integer: the largest
+    // draw gives 999.99994, labelled 999.
     const std::pair<float, double> cases[] = {{BELOW_ONE, 999}, {0.0F, 1}, {0.5F, 500}};
     for (const auto& [r, label] : cases) {
         RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include "app/Shown.h"
 #include "app/Version.h"
 #include "window/WindowMetrics.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 std::optional<std::uint32_t> parseSeed(const QString& text)
 {
-    const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,10}")));
     if (!digits.match(text).hasMatch()) {
         return std::nullopt;
     }
@@ -25,7 +26,8 @@ std::optional<std::uint32_t> parseSeed(const QString& text)
 
 std::optional<QSize> parseSize(const QString& text)
 {
-    const QRegularExpression pattern(QStringLiteral("^([0-9]{1,5})x([0-9]{1,5})$"));
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,5})x([0-9]{1,5})")));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
@@ -73,6 +75,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOptions({help, version, seed, sites, size, output, printSites});
 
     if (!parser.parse(arguments)) {
+        // Qt's message would quote an unknown option whole, however long.
+        if (!parser.unknownOptionNames().isEmpty()) {
+            return failure(QStringLiteral("Unknown option '%1'.").arg(shown(parser.unknownOptionNames().first())));
+        }
         return failure(parser.errorText());
     }
     if (parser.isSet(help)) {
@@ -80,10 +86,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return {std::nullopt, parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("voroquarn")), false};
     }
     if (parser.isSet(version)) {
-        return {std::nullopt, QStringLiteral("voroquarn %1\n").arg(QLatin1String(VERSION_TEXT)), false};
+        return {std::nullopt, QString::fromUtf8(VERSION_NOTICE), false};
     }
     if (!parser.positionalArguments().isEmpty()) {
-        return failure(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        return failure(QStringLiteral("unexpected argument '%1'").arg(shown(parser.positionalArguments().first())));
+    }
+    // Each option says one thing; given twice, one of the two would be ignored.
+    for (const QCommandLineOption& option : {seed, sites, size, output, printSites}) {
+        const QString name = option.names().constFirst();
+        if (parser.optionNames().count(name) > 1) {
+            return failure(QStringLiteral("--%1 is given more than once").arg(name));
+        }
     }
 
     Options options;
@@ -92,7 +105,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         options.seed = parseSeed(parser.value(seed));
         if (!options.seed) {
             return failure(QStringLiteral("--seed takes a whole number from 0 to 4294967295, not '%1'")
-                               .arg(parser.value(seed)));
+                               .arg(shown(parser.value(seed))));
         }
     }
     if (parser.isSet(size)) {
@@ -100,12 +113,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!parsed) {
             return failure(QStringLiteral("--size takes WxH with each side from 1 to %1, not '%2'")
                                .arg(MAX_SIDE)
-                               .arg(parser.value(size)));
+                               .arg(shown(parser.value(size))));
         }
         options.size = *parsed;
     }
     if (parser.isSet(sites)) {
         options.sitesPath = parser.value(sites);
+        if (options.sitesPath->isEmpty()) {
+            return failure(QStringLiteral("--sites needs a file name"));
+        }
     }
     if (parser.isSet(output)) {
         options.outputPath = parser.value(output);

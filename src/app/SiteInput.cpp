@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/FileNames.h"
+#include "app/Shown.h"
+
 namespace voroquarn {
 
 namespace {
@@ -15,7 +18,7 @@ constexpr qint64 MAX_FILE_BYTES = 16 * 1024 * 1024;
 std::variant<std::vector<Site>, QString> loadSites(const QString& path)
 {
     const bool standardInput = path == QStringLiteral("-");
-    const QString name = standardInput ? QStringLiteral("standard input") : path;
+    const QString name = standardInput ? QStringLiteral("standard input") : shown(path);
 
     QFile file;
     if (standardInput) {
@@ -24,6 +27,9 @@ std::variant<std::vector<Site>, QString> loadSites(const QString& path)
         }
     } else {
         const QFileInfo info(path);
+        if (isNameTooLong(path)) {
+            return QStringLiteral("%1: the name is too long").arg(name);
+        }
         if (!info.exists()) {
             return QStringLiteral("%1: no such file").arg(name);
         }

@@ -1,12 +1,17 @@
 #include <QGuiApplication>
 #include <cstdio>
+#include <string>
 
-#include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
+#include "app/ProgramIcon.h"
+#include "app/QtEnvironment.h"
 #include "app/Session.h"
 #include "app/SiteInput.h"
+#include "app/StandardStreams.h"
 #include "app/drawDiagram.h"
+#include "output/ImageOutput.h"
+#include "output/OutputFile.h"
 #include "sites/SiteArrays.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
@@ -25,26 +30,38 @@ int fail(const QString& message)
     return EXIT_ERROR;
 }
 
-void printSites(const SiteArrays& sites)
+void printSites(StandardOutput& out, const SiteArrays& sites)
 {
+    std::string text;
     for (int k = 0; k < sites.N; ++k) {
-        std::printf("%s\n", formatSite({sites.x[k], sites.y[k], sites.w[k]}).c_str());
+        text += formatSite({sites.x[k], sites.y[k], sites.w[k]}) + '\n';
     }
-    std::fflush(stdout);
+    out.write(text);
 }
 
 // Draws into an image of the drawing area's size and writes it as PNG; needs no display.
-int renderToFile(int argc, char* argv[], const Options& options, RunSettings settings)
+// Nothing is written when the sites could not be printed.
+int renderToFile(int argc, char* argv[], const Options& options, RunSettings settings,
+                 const StandardOutput& out)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useFixedRenderingEnvironment();
     PlatformGuard guard;
     const QGuiApplication app(argc, argv);
     guard.connected();
 
     ImageSurface surface(options.size);
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     SeededRandom random(options.seed);
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
-    if (const auto problem = writePng(surface.image(), *options.outputPath)) {
+    if (out.failed()) {
+        return EXIT_ERROR;  // said when the program ends
+    }
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
+    if (const auto problem = writePngFile(surface.image(), *options.outputPath)) {
         return fail(*problem);
     }
     return 0;
@@ -57,8 +74,17 @@ int showWindow(int argc, char* argv[], const Options& options, RunSettings setti
     PlatformGuard guard;
     const QGuiApplication app(argc, argv);
     guard.connected();
+    if (!platformShowsWindows(QGuiApplication::platformName())) {
+        return fail(QStringLiteral("cannot open a window: the platform '%1' shows none; "
+                                   "use --output FILE to draw into a file")
+                        .arg(QGuiApplication::platformName()));
+    }
+    setProgramIcon();
 
     FrmVoroQuarn window(options.size);
+    if (window.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     SessionSettings session;
     session.seed = options.seed;
     session.run = std::move(settings);
@@ -67,9 +93,8 @@ int showWindow(int argc, char* argv[], const Options& options, RunSettings setti
     return QGuiApplication::exec();
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+// The whole program but the last check of standard output.
+int run(int argc, char* argv[], StandardOutput& out)
 {
     QStringList arguments;
     for (int n = 0; n < argc; ++n) {
@@ -80,7 +105,7 @@ int main(int argc, char* argv[])
         if (command.isError) {
             return fail(command.text);
         }
-        std::fputs(command.text.toLocal8Bit().constData(), stdout);
+        out.write(command.text.toLocal8Bit().toStdString());
         return 0;
     }
     const Options& options = *command.options;
@@ -94,13 +119,28 @@ int main(int argc, char* argv[])
         settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
     }
     if (options.printSites) {
-        settings.onSitesPlaced = printSites;
+        settings.onSitesPlaced = [&out](const SiteArrays& sites) { printSites(out, sites); };
     }
+    useUsableRuntimeFolder();
     if (options.outputPath) {
-        if (const auto problem = checkOutputTarget(*options.outputPath)) {
+        if (options.printSites && *options.outputPath == QStringLiteral("-")) {
+            return fail(QStringLiteral("--print-sites and --output - would both write to standard output"));
+        }
+        if (const auto problem = checkOutputTarget(*options.outputPath, options.sitesPath)) {
             return fail(*problem);
         }
-        return renderToFile(argc, argv, options, std::move(settings));
+        return renderToFile(argc, argv, options, std::move(settings), out);
     }
     return showWindow(argc, argv, options, std::move(settings));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    holdStandardStreams();
+    StandardOutput out;
+    const int status = run(argc, argv, out);
+    // Like any tool whose output may be lost: a write that failed is an error.
+    return out.finish() ? status : EXIT_ERROR;
 }

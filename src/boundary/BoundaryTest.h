@@ -18,6 +18,16 @@ public:
     // Site j's ratio is not computed: on the bisector it equals site i's.
     bool isBoundaryPoint(double px, double py) const;
 
+    // The third sites the test compares with: every site but i, j and exact copies of
+    // them, n from 0 to thirdCount() - 1.
+    struct Site {
+        double x;
+        double y;
+        double w;
+    };
+    int thirdCount() const { return thirdCount_; }
+    Site third(int n) const { return {thirdX_[n], thirdY_[n], thirdW_[n]}; }
+
 private:
     double xi_;
     double yi_;

@@ -48,15 +48,15 @@ private:
 // every row: where the circle is steep the columns leave gaps, and the rows fill them.
 Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
 {
-    co_await sweep(window, SweepAxis::Columns, Int(c.cx - c.R), Int(c.cx + c.R), [&](double X) {
-        const double h = c.halfChordAt(X - c.cx);
-        plotter.plotIfBoundary(X, c.cy + h);
-        plotter.plotIfBoundary(X, c.cy - h);
+    co_await sweep(window, SweepAxis::Columns, Int(c.left()), Int(c.right()), [&](double X) {
+        const ApolloniusCircle::Pair y = c.yInColumn(X);
+        plotter.plotIfBoundary(X, y.first);
+        plotter.plotIfBoundary(X, y.second);
     });
-    co_await sweep(window, SweepAxis::Rows, Int(c.cy - c.R), Int(c.cy + c.R), [&](double Y) {
-        const double h = c.halfChordAt(Y - c.cy);
-        plotter.plotIfBoundary(c.cx + h, Y);
-        plotter.plotIfBoundary(c.cx - h, Y);
+    co_await sweep(window, SweepAxis::Rows, Int(c.top()), Int(c.bottom()), [&](double Y) {
+        const ApolloniusCircle::Pair x = c.xInRow(Y);
+        plotter.plotIfBoundary(x.first, Y);
+        plotter.plotIfBoundary(x.second, Y);
     });
 }
 

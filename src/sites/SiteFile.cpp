@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/Shortened.h"
 #include "sites/SiteArrays.h"
 
 namespace voroquarn {
@@ -24,6 +25,9 @@ constexpr std::size_t MAX_QUOTED = 40;
 
 // Exponents beyond this are all the same to the range check; it keeps the sum small.
 constexpr long long EXPONENT_CAP = 1'000'000;
+
+// The byte order mark some editors put at the start of a UTF-8 file.
+constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
 
 // x, y and weight, in the order a line gives them.
 constexpr std::array<const char*, 3> FIELD_NAMES = {"x", "y", "weight"};
@@ -102,17 +106,10 @@ std::optional<Number> readNumber(std::string_view field)
     return Number{value, false};
 }
 
-// The field as an error message quotes it: cut short when long, at a character boundary.
+// The field as an error message quotes it: in quotes, cut short when long.
 std::string quoted(std::string_view field)
 {
-    if (field.size() <= MAX_QUOTED) {
-        return '"' + std::string(field) + '"';
-    }
-    std::size_t cut = MAX_QUOTED;
-    while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0U) == 0x80U) {
-        --cut;  // a UTF-8 continuation byte
-    }
-    return '"' + std::string(field.substr(0, cut)) + "...\"";
+    return '"' + shortened(field, MAX_QUOTED) + '"';
 }
 
 // What one line holds: a site, nothing (blank or comment line), or an error message.
@@ -211,6 +208,9 @@ SiteFileContents failed(int line, std::string message)
 
 SiteFileContents parseSiteFile(std::string_view text)
 {
+    if (text.starts_with(UTF8_BOM)) {
+        text.remove_prefix(UTF8_BOM.size());
+    }
     SiteFileContents contents;
     int lineNumber = 0;
     std::size_t start = 0;

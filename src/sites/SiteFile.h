@@ -32,7 +32,8 @@ inline constexpr int MAX_SITE_FILE_LINE = 4096;
 //
 // A site file holds 1 to 11 sites in order, one a line as "x y weight": three decimal
 // numbers separated by blanks or tabs, with an optional leading '+'. Blank lines and
-// lines whose first non-blank character is '#' are ignored; lines end in LF or CRLF.
+// lines whose first non-blank character is '#' are ignored; lines end in LF or CRLF. A
+// UTF-8 byte order mark at the start of the text is skipped.
 // x and y must be finite; the weight must be finite and greater than 0, also once
 // narrowed to single precision. Parsing stops at the first fault and does not depend
 // on the locale.

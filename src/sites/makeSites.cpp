@@ -34,7 +34,7 @@ void drawSiteMarker(DrawingSurface& window, double x, double y, float w)
 
 void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites)
 {
-    // r * 6 is exact in double precision; in single precision it could round up to 6.
+    // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites.
     const double r = random.RandomNext();
     sites.N = static_cast<std::int16_t>(Int(r * 6) + 4);
 

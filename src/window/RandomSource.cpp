@@ -12,7 +12,8 @@ void SeededRandom::Randomize()
         engine_.seed(*fixedSeed_);
         return;
     }
-    // Fold the clock's full count into 32 bits so that both fast and slow bits matter.
+    // Both halves of the clock's count go into the seed, so that both fast and slow bits
+    // matter.
     const auto ticks = static_cast<std::uint64_t>(
         std::chrono::system_clock::now().time_since_epoch().count());
     std::seed_seq seq{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32U)};

@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace voroquarn::testing {
 
@@ -13,14 +14,17 @@ struct CommandResult {
     int status = -1;  // -1: it did not end normally within the time
     QString out;
     QString err;
+    QByteArray outBytes;  // standard output as it came, for binary output
 };
 
 // Runs the program to completion without a display, so that nothing it does can open a
 // window. `input` goes to its standard input; `environment` changes are made on top of
-// the test's own environment, an empty value removing the variable.
+// the test's own environment, an empty value removing the variable. `inChild` runs in the
+// new process just before the program starts, to change its standard streams.
 inline CommandResult runCommand(const QString& program, const QStringList& arguments,
                                 const QByteArray& input = {},
-                                const QList<QPair<QString, QString>>& environment = {})
+                                const QList<QPair<QString, QString>>& environment = {},
+                                const std::function<void()>& inChild = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -35,6 +39,9 @@ inline CommandResult runCommand(const QString& program, const QStringList& argum
         }
     }
     process.setProcessEnvironment(env);
+    if (inChild) {
+        process.setChildProcessModifier(inChild);
+    }
     process.start(program, arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -43,8 +50,8 @@ inline CommandResult runCommand(const QString& program, const QStringList& argum
         process.waitForFinished();
         return {};
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitCode(), QString::fromUtf8(out), QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 }  // namespace voroquarn::testing

@@ -23,8 +23,8 @@ struct Call {
 };
 
 // A drawing surface that draws nothing and records every call. Its size is set by the
-// test; onYield runs inside every DoEvents, like an event handled there; after
-// openYields yields, the window counts as closed.
+// test; onYield runs inside every DoEvents, like an event handled there; the yield
+// numbered openYields, and every one after it, finds the window closed.
 class RecordingSurface final : public DrawingSurface {
 public:
     RecordingSurface(float widthTwips, float heightTwips) : width(widthTwips), height(heightTwips) {}

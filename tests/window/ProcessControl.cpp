@@ -15,24 +15,11 @@
 #include <linux/sockios.h>
 #include <unistd.h>
 
+#include "support/ProcStat.h"
+
 namespace voroquarn::testing {
 
 namespace {
-
-// The fields of a /proc stat line after the command name, which may hold blanks.
-QList<QByteArray> statFields(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray line = file.readAll();
-    const qsizetype nameEnd = line.lastIndexOf(')');
-    if (nameEnd < 0) {
-        return {};
-    }
-    return line.mid(nameEnd + 1).simplified().split(' ');
-}
 
 enum class Threads { Stopped, Running, Gone };
 
@@ -46,11 +33,11 @@ Threads threadsOf(qint64 pid)
     }
     Threads all = Threads::Stopped;
     for (const QString& thread : threads) {
-        const QList<QByteArray> fields = statFields(tasks.filePath(thread + "/stat"));
-        if (fields.isEmpty() || fields[0] == "Z" || fields[0] == "X") {
+        const auto stat = readProcStat(tasks.filePath(thread + "/stat").toStdString());
+        if (!stat || stat->state == 'Z' || stat->state == 'X') {
             return Threads::Gone;
         }
-        if (fields[0] != "T" && fields[0] != "t") {
+        if (stat->state != 'T' && stat->state != 't') {
             all = Threads::Running;
         }
     }
@@ -61,13 +48,11 @@ Threads threadsOf(qint64 pid)
 
 std::optional<ProcessStat> processStat(qint64 pid)
 {
-    // After the name: state is field 0, utime field 11 and stime field 12.
-    const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (fields.size() < 13 || fields[0].isEmpty()) {
+    const auto stat = readProcStat("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat) {
         return std::nullopt;
     }
-    const qint64 ticks = fields[11].toLongLong() + fields[12].toLongLong();
-    return ProcessStat{fields[0][0], ticks * 1000 / sysconf(_SC_CLK_TCK)};
+    return ProcessStat{stat->state, stat->ticks * 1000 / sysconf(_SC_CLK_TCK)};
 }
 
 qint64 cpuTimeMs(qint64 pid)
@@ -124,18 +109,6 @@ bool ProcessFreezer::runInSlicesUntil(const std::function<bool()>& reached, int 
     }
     resume();
     return false;
-}
-
-qint64 threadNamed(qint64 pid, const QString& name)
-{
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(thread + "/comm"));
-        if (comm.open(QIODevice::ReadOnly) && QString::fromLocal8Bit(comm.readAll()).trimmed() == name) {
-            return thread.toLongLong();
-        }
-    }
-    return -1;
 }
 
 ThreadHold::ThreadHold(qint64 tid) : tid_(tid)

@@ -52,11 +52,6 @@ private:
     bool stopped_ = false;
 };
 
-// The id of the process's thread with this name, as the thread named itself; -1 when
-// there is none. Qt names its threads after their classes: the one that reads the events
-// from the X server is QXcbEventQueue.
-qint64 threadNamed(qint64 pid, const QString& name);
-
 // Holds a single thread of a process still, under ptrace, while the others go on. The
 // program draws on its main thread (whose id is the process id), while a thread of
 // Qt's reads the events from the X server: holding one of them and letting the other run

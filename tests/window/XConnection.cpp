@@ -9,6 +9,8 @@
 #include <memory>
 #include <sys/uio.h>
 
+#include "support/WindowPixels.h"
+
 namespace voroquarn::testing {
 
 namespace {
@@ -99,30 +101,14 @@ XConnection::~XConnection()
 
 QImage XConnection::grab(quint32 window) const
 {
-    if (connection_ == nullptr) {
+    const auto read = connection_ != nullptr ? readWindowPixels(connection_, window) : std::nullopt;
+    if (!read) {
         return {};
     }
-    const auto geometry =
-        reply(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
-    if (!geometry || geometry->depth != 24) {
-        return {};
-    }
-    const auto image = reply(xcb_get_image_reply(
-        connection_,
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width,
-                      geometry->height, ~0U),
-        nullptr));
-    const int width = geometry->width;
-    const int height = geometry->height;
-    if (!image || xcb_get_image_data_length(image.get()) != width * height * 4) {
-        return {};
-    }
-    // 24-bit colour travels as 32 bits a pixel, blue first: the layout of RGB32.
-    QImage result(width, height, QImage::Format_RGB32);
-    const uint8_t* data = xcb_get_image_data(image.get());
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(result.scanLine(y), data + static_cast<qsizetype>(y) * width * 4,
-                    static_cast<std::size_t>(width) * 4);
+    QImage result(read->width, read->height, QImage::Format_RGB32);
+    for (int y = 0; y < read->height; ++y) {
+        std::memcpy(result.scanLine(y), read->pixels.data() + static_cast<std::size_t>(y) * read->width,
+                    static_cast<std::size_t>(read->width) * 4);
     }
     return result;
 }
@@ -136,6 +122,32 @@ quint32 XConnection::atom(const char* name) const
         connection_,
         xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
     return interned ? interned->atom : 0;
+}
+
+std::vector<QSize> XConnection::iconSizes(quint32 window) const
+{
+    if (connection_ == nullptr) {
+        return {};
+    }
+    // Read whole: 0x1000000 words is more than any icon set holds.
+    const auto property = reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 0x1000000),
+        nullptr));
+    if (!property || property->format != 32) {
+        return {};
+    }
+    // Icon after icon: width, height, and width * height pixels.
+    const auto* words = static_cast<const quint32*>(xcb_get_property_value(property.get()));
+    const auto count = static_cast<quint64>(xcb_get_property_value_length(property.get())) / 4;
+    std::vector<QSize> sizes;
+    for (quint64 at = 0; at + 2 <= count;) {
+        const quint64 width = words[at];
+        const quint64 height = words[at + 1];
+        sizes.emplace_back(static_cast<int>(width), static_cast<int>(height));
+        at += 2 + width * height;
+    }
+    return sizes;
 }
 
 void XConnection::roundTrip() const

@@ -29,6 +29,9 @@ public:
     // The atom of this name; 0 on failure.
     quint32 atom(const char* name) const;
 
+    // The sizes of the icons the window carries in _NET_WM_ICON, in their order there.
+    std::vector<QSize> iconSizes(quint32 window) const;
+
     // Waits for the server to answer a request, so that every event it sent before
     // has arrived.
     void roundTrip() const;

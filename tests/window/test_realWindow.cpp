@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 
+#include "XConnection.h"
 #include "XSession.h"
 
 namespace voroquarn::testing {
@@ -37,6 +39,13 @@ TEST_F(RealWindow, OpensTheCaptionedWindowWithItsDrawingArea)
         program.process().waitForReadyRead(100);
     }
     EXPECT_EQ(QString::fromUtf8(program.process().readAllStandardOutput()).toStdString(), inImage.toStdString());
+
+    // The program's own icon, from the smallest size a desktop asks for to the largest.
+    const std::vector<QSize> icons = XConnection().iconSizes(window->toUInt());
+    for (const QSize size : {QSize(16, 16), QSize(256, 256)}) {
+        EXPECT_NE(std::find(icons.begin(), icons.end(), size), icons.end())
+            << "no " << size.width() << " px icon among " << icons.size();
+    }
 }
 
 TEST_F(RealWindow, ShowsWhiteMarkersOnBlack)

@@ -1,0 +1,72 @@
+#include "icon/IconSurface.h"
+
+#include <QPainter>
+
+#include "window/WindowMetrics.h"
+
+namespace voroquarn {
+
+namespace {
+
+// A site's dot is this many line widths across.
+constexpr double SITE_DOT = 1.75;
+
+QColor toColor(Colour colour)
+{
+    return {static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
+            static_cast<int>((colour >> 16U) & 0xFFU)};
+}
+
+}  // namespace
+
+IconSurface::IconSurface(int iconSize, double lineWidth) : iconSize_(iconSize), lineWidth_(lineWidth) {}
+
+void IconSurface::Refresh()
+{
+    sites_.clear();
+    points_.clear();
+}
+
+float IconSurface::Width() const
+{
+    const int side = iconSize_ * SUPERSAMPLING;
+    return outerSizeTwips(side, side).width;
+}
+
+float IconSurface::Height() const
+{
+    const int side = iconSize_ * SUPERSAMPLING;
+    return outerSizeTwips(side, side).height;
+}
+
+void IconSurface::Circle(float x, float y, float /*radius*/, Colour colour, float /*aspect*/)
+{
+    sites_.push_back({QPointF(x, y), colour});
+}
+
+void IconSurface::PSet(float x, float y, Colour colour) { points_.push_back({QPointF(x, y), colour}); }
+
+QImage IconSurface::icon() const
+{
+    const int side = iconSize_ * SUPERSAMPLING;
+    QImage picture(side, side, QImage::Format_RGB32);
+    picture.fill(toColor(BLACK));
+    QPainter painter(&picture);
+    painter.setPen(Qt::NoPen);
+    // Every boundary point becomes a disc as wide as the line; the points of a sweep lie
+    // less than a pixel apart, so the discs join into a line.
+    const double line = lineWidth_ * SUPERSAMPLING / 2;
+    for (const Mark& point : points_) {
+        painter.setBrush(toColor(point.colour));
+        painter.drawEllipse(point.at, line, line);
+    }
+    const double dot = SITE_DOT * line;
+    for (const Mark& site : sites_) {
+        painter.setBrush(toColor(site.colour));
+        painter.drawEllipse(site.at, dot, dot);
+    }
+    painter.end();
+    return picture.scaled(iconSize_, iconSize_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace voroquarn

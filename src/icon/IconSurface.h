@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <vector>
+
+#include "window/DrawingSurface.h"
+
+namespace voroquarn {
+
+// A window that exists only to draw the program's icon at one size. The run draws on it
+// as on any window, at a multiple of the icon's size; the icon is that picture painted
+// with lines of the asked width and scaled down, so that its lines come out smooth. The
+// sites are dots, and the weights are left out: no icon size shows digits legibly.
+class IconSurface final : public DrawingSurface {
+public:
+    // The drawing area is iconSize * SUPERSAMPLING pixels square; lineWidth is in pixels
+    // of the icon.
+    IconSurface(int iconSize, double lineWidth);
+
+    static constexpr int SUPERSAMPLING = 8;
+
+    void Show() override {}
+    void Refresh() override;
+    Colour ForeColor() const override { return foreColor_; }
+    void setForeColor(Colour colour) override { foreColor_ = colour; }
+    float Width() const override;
+    float Height() const override;
+    void Circle(float x, float y, float radius, Colour colour, float aspect) override;
+    void Print(double /*integralValue*/) override {}
+    void PSet(float x, float y, Colour colour) override;
+    bool DoEvents() override { return true; }
+
+    // The icon: what was drawn since the last Refresh, at the icon's size.
+    QImage icon() const;
+
+private:
+    struct Mark {
+        QPointF at;
+        Colour colour;
+    };
+
+    int iconSize_;
+    double lineWidth_;
+    Colour foreColor_ = BLACK;
+    std::vector<Mark> sites_;
+    std::vector<Mark> points_;
+};
+
+}  // namespace voroquarn

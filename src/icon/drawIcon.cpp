@@ -1,0 +1,62 @@
+// Draws the program's icon at one size, at build time, with the program's own run:
+//
+//   draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT-PNG
+//
+// The site file places the sites on a 256 x 256 area; they are scaled to the icon's
+// size. LINE-WIDTH is in pixels of the icon.
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+#include <variant>
+#include <vector>
+
+#include "app/SiteInput.h"
+#include "app/drawDiagram.h"
+#include "icon/IconSurface.h"
+#include "window/RandomSource.h"
+#include "window/driveToEnd.h"
+
+namespace {
+
+// The side of the area the icon's site files are laid out on.
+constexpr double DESIGN_SIDE = 256;
+
+int fail(const QString& message)
+{
+    std::fprintf(stderr, "draw_icon: %s\n", message.toLocal8Bit().constData());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    using namespace voroquarn;
+    if (argc != 5) {
+        return fail(QStringLiteral("usage: draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT-PNG"));
+    }
+    const int size = std::atoi(argv[2]);
+    const double lineWidth = std::atof(argv[3]);
+    if (size < 1 || size > 1024 || !(lineWidth > 0)) {
+        return fail(QStringLiteral("bad size %1 or line width %2").arg(argv[2], argv[3]));
+    }
+    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
+    if (const QString* problem = std::get_if<QString>(&loaded)) {
+        return fail(*problem);
+    }
+
+    IconSurface surface(size, lineWidth);
+    const double scale = size * IconSurface::SUPERSAMPLING / DESIGN_SIDE;
+    RunSettings settings;
+    for (const Site& site : std::get<std::vector<Site>>(loaded)) {
+        settings.givenSites.push_back({site.x * scale, site.y * scale, site.w});
+    }
+    SeededRandom random(0);  // unused: the sites are given
+    driveToEnd(drawDiagram(surface, random, settings), surface);
+    // A build product, in full colour with transparency: Qt's own PNG writer.
+    const QString path = QString::fromLocal8Bit(argv[4]);
+    if (!surface.icon().save(path, "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(path));
+    }
+    return 0;
+}
