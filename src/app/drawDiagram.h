@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "sites/SiteArrays.h"
 #include "sites/SiteFile.h"
 #include "window/Steps.h"
 
@@ -11,7 +12,6 @@ namespace voroquarn {
 
 class DrawingSurface;
 class RandomSource;
-struct SiteArrays;
 
 // Where a run takes its sites from, and who hears of them.
 struct RunSettings {
@@ -57,6 +57,12 @@ public:
 private:
     std::int16_t N_;
 };
+
+// The run's first steps, up to its sites: shows the window, seeds the random numbers,
+// clears the window, places and marks the sites and tells settings.onSitesPlaced of
+// them. Returns the sites in their order of placement, unsorted. drawDiagram starts with
+// it; the vector output takes its sites from it, exactly as a picture would get them.
+SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
 
 // The whole drawing: shows the window (which waits until the window is on screen),
 // seeds the random numbers, clears the window, places and marks the sites, sorts them
