@@ -46,6 +46,22 @@ TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
     EXPECT_TRUE(version.text.startsWith(QStringLiteral("voroquarn %1\n").arg(VERSION_TEXT)));
 }
 
+TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
+{
+    const std::pair<const char*, OutputFormat> cases[] = {
+        {"a.png", OutputFormat::Png}, {"a.SVG", OutputFormat::Svg}, {"b.tar.Pdf", OutputFormat::Pdf},
+        {"dir.svg/a.pdf", OutputFormat::Pdf},
+        // Without an extension, as ever: standard output, devices, plain names.
+        {"-", OutputFormat::Png}, {"/dev/null", OutputFormat::Png}, {"dir.svg/picture", OutputFormat::Png},
+        {".svg", OutputFormat::Png}, {"picture.", OutputFormat::Png},
+    };
+    for (const auto& [name, format] : cases) {
+        const CommandLine result = parse({"--output", name});
+        ASSERT_TRUE(result.options) << name << ": " << result.text.toStdString();
+        EXPECT_EQ(result.options->outputFormat, format) << name;
+    }
+}
+
 TEST(CommandLine, RefusesBadValuesWithAMessage)
 {
     const std::pair<QStringList, const char*> cases[] = {
@@ -61,6 +77,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--size", "-5x10"}, "--size"},
         {{"--size", "10x"}, "--size"},
         {{"--output", ""}, "--output"},
+        {{"--output", "a.jpg"}, "--output writes .png, .svg or .pdf files, not 'a.jpg'"},
+        {{"--output", "a.svg.txt"}, "--output writes"},
         {{"--sites", ""}, "--sites needs a file name"},
         {{"--colour", "red"}, "Unknown option"},
         {{"picture.png"}, "unexpected argument"},

@@ -67,7 +67,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("WxH"));
     const QCommandLineOption output(
         QStringLiteral("output"),
-        QStringLiteral("Draw without a window and write the picture to FILE as PNG."),
+        QStringLiteral("Draw without a window and write the picture to FILE, as PNG, SVG or PDF by "
+                       "its extension (.png, .svg, .pdf)."),
         QStringLiteral("FILE"));
     const QCommandLineOption printSites(
         QStringLiteral("print-sites"),
@@ -128,6 +129,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (options.outputPath->isEmpty()) {
             return failure(QStringLiteral("--output needs a file name"));
         }
+        const std::optional<OutputFormat> format = outputFormatOf(*options.outputPath);
+        if (!format) {
+            return failure(QStringLiteral("--output writes .png, .svg or .pdf files, not '%1'")
+                               .arg(shown(*options.outputPath)));
+        }
+        options.outputFormat = *format;
     }
     options.printSites = parser.isSet(printSites);
     return {options, QString(), false};

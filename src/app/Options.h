@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "output/OutputFormat.h"
+
 namespace voroquarn {
 
 // What the command line asks for. With no arguments the program draws random sites in a
@@ -14,7 +16,8 @@ struct Options {
     std::optional<std::uint32_t> seed;
     std::optional<QString> sitesPath;   // "-" is standard input
     QSize size;                         // the drawing area
-    std::optional<QString> outputPath;  // PNG instead of a window
+    std::optional<QString> outputPath;  // a file instead of a window
+    OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
 };
 

@@ -11,6 +11,8 @@
 #include "app/SiteInput.h"
 #include "app/StandardStreams.h"
 #include "app/drawDiagram.h"
+#include "output/Diagram.h"
+#include "output/VectorOutput.h"
 #include "sites/SiteArrays.h"
 #include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
@@ -38,7 +40,8 @@ void printSites(StandardOutput& out, const SiteArrays& sites)
     out.write(text);
 }
 
-// Draws into an image of the drawing area's size and writes it as PNG; needs no display.
+// Draws into an image of the drawing area's size and writes it as PNG, or writes the
+// diagram as SVG or PDF; needs no display.
 // Nothing is written when the sites could not be printed.
 int renderToFile(int argc, char* argv[], const Options& options, RunSettings settings,
                  const StandardOutput& out)
@@ -48,8 +51,19 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
     const QGuiApplication app(argc, argv);
     guard.connected();
 
-    ImageSurface surface(options.size);
     SeededRandom random(options.seed);
+    if (options.outputFormat != OutputFormat::Png) {
+        // The run's own sites, with the exact pieces in place of the traced pixels.
+        const Diagram diagram = recordDiagram(options.size.width(), options.size.height(), random, settings);
+        if (out.failed()) {
+            return EXIT_ERROR;  // said when the program ends
+        }
+        if (const auto problem = writeVectorFile(diagram, options.outputFormat, *options.outputPath)) {
+            return fail(*problem);
+        }
+        return 0;
+    }
+    ImageSurface surface(options.size);
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (out.failed()) {
         return EXIT_ERROR;  // said when the program ends
