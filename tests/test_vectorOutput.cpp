@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 
 #include "support/CommandRun.h"
 
@@ -67,6 +68,37 @@ QString strayPixels(const Picture& a, int level, const Picture& b, int nearLevel
         }
     }
     return count == 0 ? QString() : QStringLiteral("%1 pixels:%2").arg(count).arg(first);
+}
+
+// Over the traced pixels outside the label boxes, the mean offset from each to the
+// centre of the brightness of `drawn` within a pixel of it: about nothing when the
+// drawn lines lie where the traced ones do, half a pixel when they are shifted by
+// half a pixel.
+QPointF meanOffset(const Picture& traced, const Picture& drawn)
+{
+    QPointF sum;
+    int count = 0;
+    for (int y = 1; y < traced.image.height() - 1; ++y) {
+        for (int x = 1; x < traced.image.width() - 1; ++x) {
+            if (traced.grey(x, y) < 255 || traced.inLabelBox(x, y)) {
+                continue;
+            }
+            QPointF moment;
+            double mass = 0;
+            for (int v = -1; v <= 1; ++v) {
+                for (int u = -1; u <= 1; ++u) {
+                    const int g = drawn.grey(x + u, y + v);
+                    moment += QPointF(u, v) * g;
+                    mass += g;
+                }
+            }
+            if (mass > 0) {
+                sum += moment / mass;
+                ++count;
+            }
+        }
+    }
+    return count > 0 ? sum / count : QPointF();
 }
 
 QByteArray head(const QString& path, int size)
@@ -161,6 +193,9 @@ TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
             // line within a pixel of a traced one.
             EXPECT_EQ(strayPixels(traced, 255, vector, NEAR_LINE).toStdString(), "");
             EXPECT_EQ(strayPixels(vector, LINE, traced, 255).toStdString(), "");
+            // And on the whole no shift between them.
+            const QPointF offset = meanOffset(traced, vector);
+            EXPECT_LT(std::abs(offset.x()) + std::abs(offset.y()), 0.2) << offset.x() << ", " << offset.y();
         }
     }
     EXPECT_GT(arcs, 4);
