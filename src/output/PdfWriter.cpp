@@ -130,6 +130,8 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
     painter.setBrush(Qt::NoBrush);
     drawMarkers(painter, diagram);
     painter.drawPath(boundaries(diagram));
+    // Labels as the picture prints them: as Qt places text, a pixel's corner at whole
+    // coordinates.
     painter.translate(-0.5, -0.5);
     drawLabels(painter, diagram);
     return painter.end();

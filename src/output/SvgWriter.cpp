@@ -71,6 +71,8 @@ void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram)
     if (!diagram.style.labels || diagram.labels.empty()) {
         return;
     }
+    // Outside the group of the half-pixel shift: the picture prints its labels as Qt
+    // places text, with a pixel's corner at whole coordinates, as SVG does.
     const LabelFace face = labelFace();
     xml.writeStartElement(QStringLiteral("g"));
     xml.writeAttribute(QStringLiteral("font-family"), QStringLiteral("sans-serif"));
