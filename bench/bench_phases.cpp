@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ImageOutput.h"
+#include "output/ImageOutput.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "window/driveToEnd.h"
@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
     const RunTimes first = drawOnce(*surface, sites);
 
     clock.restart();
-    if (const auto problem = writePng(surface->image(), output)) {
+    if (const auto problem = writePngFile(surface->image(), output)) {
         std::fprintf(stderr, "bench_phases: %s\n", problem->toLocal8Bit().constData());
         return 1;
     }
@@ -112,7 +112,7 @@ int main(int argc, char* argv[])
         markSites.push_back(times.markSites);
         tracing.push_back(times.tracing);
         clock.restart();
-        writePng(again.image(), output);
+        writePngFile(again.image(), output);
         pngs.push_back(milliseconds(clock));
     }
 

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,12 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "app/ImageOutput.h"
 #include "app/QtEnvironment.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "output/Diagram.h"
+#include "output/ImageOutput.h"
 #include "output/PdfWriter.h"
+#include "output/PngWriter.h"
 #include "output/SvgWriter.h"
 #include "output/VectorOutput.h"
 #include "window/ImageSurface.h"
@@ -94,10 +94,10 @@ bool writeOnce(const char* format, const RunSettings& settings, QSize size, cons
         first = milliseconds(clock);
         times.add("png run", first);
         times.add("png encode", encodeTime([&](QIODevice& memory) {
-            return QImageWriter(&memory, "png").write(surface.image());
+            return !writePng(surface.image(), memory);
         }));
         clock.restart();
-        problem = writePng(surface.image(), path);
+        problem = writePngFile(surface.image(), path);
     } else {
         const Diagram diagram = recordDiagram(size.width(), size.height(), random, settings);
         first = milliseconds(clock);

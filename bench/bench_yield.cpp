@@ -172,7 +172,7 @@ int main(int argc, char* argv[])
                              ->grabWindow(window.winId())
                              .toImage()
                              .convertToFormat(QImage::Format_RGB32);
-    if (shown != window.image()) {
+    if (shown != window.image().convertToFormat(QImage::Format_RGB32)) {
         std::fprintf(stderr, "bench_yield: the window does not show the picture (exposed: %d)\n",
                      window.isExposed() ? 1 : 0);
         return 1;

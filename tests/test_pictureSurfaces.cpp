@@ -1,7 +1,9 @@
 // The in-memory picture and the image surface, on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
 #include <cmath>
 #include <limits>
 
@@ -75,13 +77,25 @@ TEST(PictureRaster, SetsTheNearestPixelAndClipsEverythingElse)
     }
 }
 
-TEST(PictureRaster, ConvertsTheColourLayout)
+TEST(PictureRaster, HoldsOneBitAPixelUntilAThirdColourAndConvertsTheColourLayout)
 {
-    PictureRaster raster(QSize(4, 1));
-    raster.setPixel(0, 0, 0x0000FF);  // 0x00BBGGRR: red
+    PictureRaster raster(QSize(13, 5));  // lines end inside a byte
+    EXPECT_EQ(raster.image().format(), QImage::Format_Mono);
+    raster.setPixel(12, 4, WHITE);
+    raster.growTo(QSize(20, 6), BLACK);
+    EXPECT_EQ(raster.image().format(), QImage::Format_Mono);
+    EXPECT_EQ(raster.image().size(), QSize(20, 6));
+    EXPECT_EQ(raster.image().pixel(12, 4), OPAQUE_WHITE);
+    EXPECT_EQ(countOf(raster.image(), OPAQUE_WHITE), 1);
+
+    raster.setPixel(0, 0, 0x0000FF);  // 0x00BBGGRR: red, a third colour
     raster.setPixel(1, 0, 0xFF0000);  // blue
+    EXPECT_EQ(raster.image().format(), QImage::Format_Indexed8);
+    EXPECT_EQ(raster.image().colorCount(), 4);
     EXPECT_EQ(raster.image().pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(raster.image().pixel(1, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(raster.image().pixel(12, 4), OPAQUE_WHITE);
+    EXPECT_EQ(countOf(raster.image(), OPAQUE_BLACK), 20 * 6 - 3);
 }
 
 TEST(PictureRaster, RecordsEveryChangeEvenBeyondItsCapacity)
@@ -130,6 +144,64 @@ TEST(PictureRaster, MarkersAreAliasedOutlinesAndLabels)
     EXPECT_EQ(countOf(image, OPAQUE_WHITE, changed), label);
 }
 
+// A marker as the program painted it when its picture was held as 32-bit colours:
+// QPainter straight on the whole picture.
+QImage markerPaintedOnColours(QSize size, float x, float y, double weight)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(QColor(Qt::white));
+    pen.setWidth(1);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPointF(x, y), 3.0, 3.0);
+    QFont font = QGuiApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(font);
+    painter.drawText(QPointF(x, y) + QPointF(0, QFontMetrics(font).ascent()), QString::number(weight, 'f', 0));
+    return image;
+}
+
+TEST(PictureRaster, MarkersArePixelForPixelThoseOfPaintingOnColoursAndFarOnesDrawNothing)
+{
+    const QSize size(64, 40);
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float x, y;
+        double weight;
+        bool far;  // wholly outside: nothing drawn, nothing changed
+    };
+    const Case cases[] = {
+        {10.5F, 10.25F, 7, false},
+        {20.5F, 20.5F, 123456789, false},
+        {60.75F, 20, 100000, false},      // label cut off at the right
+        {-2.5F, 37.5F, 999, false},       // partly outside at the left and bottom
+        {30, -1.49F, 12, false},
+        {0.49999997F, 0.5F, 1, false},
+        {9e9F, 10, 5, true},
+        {10, -9e9F, 5, true},
+        {inf, 10, 5, true},               // 1e308 in a site file
+        {-inf, -inf, 5, true},
+        {-60, 10, 1e20, false},           // a long label from far left into the picture
+        {-400, 10, 1e20, true},           // one that ends before the picture
+    };
+    for (const Case& c : cases) {
+        PictureRaster raster(size);
+        raster.drawCircle(c.x, c.y, 3, WHITE, 1);
+        raster.printNumber(c.weight, WHITE);
+        const QImage drawn = raster.image().convertToFormat(QImage::Format_RGB32);
+        if (c.far) {
+            EXPECT_EQ(countOf(drawn, OPAQUE_WHITE), 0) << c.x << ", " << c.y;
+            EXPECT_FALSE(raster.hasChanges());
+        } else {
+            EXPECT_EQ(drawn, markerPaintedOnColours(size, c.x, c.y, c.weight)) << c.x << ", " << c.y;
+            EXPECT_GT(countOf(drawn, OPAQUE_WHITE), 0);
+        }
+    }
+}
+
 TEST(ImageSurface, ReportsTheOuterSizeOfAFramedWindow)
 {
     ImageSurface surface(QSize(618, 508));
@@ -147,6 +219,7 @@ TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
         return surface.image();
     };
     const QImage first = render(42);
+    EXPECT_EQ(first.format(), QImage::Format_Mono);
     EXPECT_EQ(first, render(42));
     EXPECT_NE(first, render(43));
     EXPECT_TRUE(onlyBlackAndWhite(first));

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
 #include "app/ProgramIcon.h"
@@ -12,6 +11,8 @@
 #include "app/StandardStreams.h"
 #include "app/drawDiagram.h"
 #include "output/Diagram.h"
+#include "output/ImageOutput.h"
+#include "output/OutputFile.h"
 #include "output/VectorOutput.h"
 #include "sites/SiteArrays.h"
 #include "window/FrmVoroQuarn.h"
@@ -64,11 +65,17 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
         return 0;
     }
     ImageSurface surface(options.size);
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (out.failed()) {
         return EXIT_ERROR;  // said when the program ends
     }
-    if (const auto problem = writePng(surface.image(), *options.outputPath)) {
+    if (surface.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
+    if (const auto problem = writePngFile(surface.image(), *options.outputPath)) {
         return fail(*problem);
     }
     return 0;
@@ -89,6 +96,9 @@ int showWindow(int argc, char* argv[], const Options& options, RunSettings setti
     setProgramIcon();
 
     FrmVoroQuarn window(options.size);
+    if (window.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
     SessionSettings session;
     session.seed = options.seed;
     session.run = std::move(settings);
@@ -127,7 +137,10 @@ int run(int argc, char* argv[], StandardOutput& out)
     }
     useUsableRuntimeFolder();
     if (options.outputPath) {
-        if (const auto problem = checkOutputTarget(*options.outputPath)) {
+        if (options.printSites && *options.outputPath == QStringLiteral("-")) {
+            return fail(QStringLiteral("--print-sites and --output - would both write to standard output"));
+        }
+        if (const auto problem = checkOutputTarget(*options.outputPath, options.sitesPath)) {
             return fail(*problem);
         }
         return renderToFile(argc, argv, options, std::move(settings), out);

@@ -12,7 +12,6 @@
 #include <variant>
 #include <vector>
 
-#include "app/ImageOutput.h"
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "icon/IconSurface.h"
@@ -69,8 +68,9 @@ int main(int argc, char* argv[])
     }
     IconSurface surface(size, lineWidth);
     driveToEnd(drawDiagram(surface, random, settings), surface);
-    if (const auto problem = writePng(surface.icon(), output)) {
-        return fail(*problem);
+    // A build product, in full colour with transparency: Qt's own PNG writer.
+    if (!surface.icon().save(output, "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(output));
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 
 namespace voroquarn {
@@ -24,6 +25,9 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
     const qreal usable = hertz >= 1 && hertz <= 1000 ? hertz : 60;
     return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
 }
+
+// The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
+constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
@@ -140,11 +144,25 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     QPainter painter(backingStore_.paintDevice());
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& rect : region) {
-        painter.drawImage(rect, image(), rect);
+        drawPicture(painter, rect);
     }
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(region);
+}
+
+void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
+{
+    // The picture holds palette indices and the screen takes colours: each area is
+    // converted through a tile of bounded size, band by band, so that repainting a large
+    // window needs no second picture.
+    const QRect inside = rect & image().rect();
+    const int rows = std::max(1, MAX_TILE_PIXELS / std::max(1, inside.width()));
+    for (int top = inside.top(); top <= inside.bottom(); top += rows) {
+        const QRect band(inside.left(), top, inside.width(), std::min(rows, inside.bottom() + 1 - top));
+        raster().copyRgb32(band, screenTile_);
+        painter.drawImage(band.topLeft(), screenTile_, QRect(QPoint(0, 0), band.size()));
+    }
 }
 
 }  // namespace voroquarn

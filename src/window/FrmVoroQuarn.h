@@ -8,6 +8,7 @@
 #include "window/WindowMetrics.h"
 
 class QEventLoop;
+class QPainter;
 
 namespace voroquarn {
 
@@ -39,10 +40,12 @@ protected:
 private:
     void putOnScreen(const QRegion& region);
     void putChangesOnScreen();
+    void drawPicture(QPainter& painter, const QRect& rect);
 
     QBackingStore backingStore_;
     std::chrono::nanoseconds frameInterval_{0};
     std::chrono::steady_clock::time_point lastFlush_;
+    QImage screenTile_;  // the colours of the area being put on screen
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
 };

@@ -3,7 +3,12 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 
 namespace voroquarn {
 
@@ -13,10 +18,19 @@ namespace {
 // bounding rectangle, which is never wrong, only slower to put on screen.
 constexpr std::size_t MAX_CHANGED_AREAS = 1024;
 
+// An indexed picture holds at most this many colours; beyond, the nearest one is used.
+constexpr int MAX_COLOURS = 256;
+
 QRgb toRgb(Colour colour)
 {
     return qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
                 static_cast<int>((colour >> 16U) & 0xFFU));
+}
+
+Colour fromRgb(QRgb rgb)
+{
+    return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8U |
+           static_cast<Colour>(qBlue(rgb)) << 16U;
 }
 
 QFont labelFont()
@@ -26,32 +40,98 @@ QFont labelFont()
     return font;
 }
 
+void freeBuffer(void* buffer) { std::free(buffer); }
+
+// A zeroed image of the given size and format in memory of its own, or a null image when
+// the memory cannot be had. QImage would say so with a warning of its own; this way the
+// caller says it once, in its own words.
+QImage allocateImage(QSize size, QImage::Format format, const QList<QRgb>& colours)
+{
+    const int bitsPerPixel = format == QImage::Format_Mono ? 1 : 8;
+    // Lines start on 32-bit boundaries, as Qt's own images do.
+    const auto bytesPerLine = (static_cast<qsizetype>(size.width()) * bitsPerPixel + 31) / 32 * 4;
+    if (size.isEmpty() || bytesPerLine > std::numeric_limits<qsizetype>::max() / size.height()) {
+        return {};
+    }
+    void* buffer = std::calloc(static_cast<std::size_t>(bytesPerLine * size.height()), 1);
+    if (buffer == nullptr) {
+        return {};
+    }
+    QImage image(static_cast<uchar*>(buffer), size.width(), size.height(), bytesPerLine, format,
+                 freeBuffer, buffer);
+    image.setColorTable(colours);
+    return image;
+}
+
+// The pixels whose area meets `bounds`, clipped to `size`; empty when none. The clipping
+// is done in double precision, so that any finite or infinite bounds are safe.
+QRect pixelsWithin(const QRectF& bounds, QSize size)
+{
+    const double left = std::max(std::floor(bounds.left()), 0.0);
+    const double top = std::max(std::floor(bounds.top()), 0.0);
+    const double right = std::min(std::ceil(bounds.right()), static_cast<double>(size.width()));
+    const double bottom = std::min(std::ceil(bounds.bottom()), static_cast<double>(size.height()));
+    if (!(left < right && top < bottom)) {
+        return {};  // also NaN
+    }
+    return {QPoint(static_cast<int>(left), static_cast<int>(top)),
+            QSize(static_cast<int>(right - left), static_cast<int>(bottom - top))};
+}
+
 }  // namespace
 
-PictureRaster::PictureRaster(QSize size) : image_(size, QImage::Format_RGB32)
+PictureRaster::PictureRaster(QSize size)
+    : image_(allocateImage(size, QImage::Format_Mono, {toRgb(BLACK), toRgb(WHITE)}))
 {
-    image_.fill(toRgb(BLACK));
     changed_.reserve(MAX_CHANGED_AREAS);
 }
 
 void PictureRaster::growTo(QSize size, Colour background)
 {
     const QSize grown = image_.size().expandedTo(size);
-    if (grown == image_.size()) {
+    if (isNull() || grown == image_.size()) {
         return;
     }
-    QImage larger(grown, QImage::Format_RGB32);
-    larger.fill(toRgb(background));
-    QPainter painter(&larger);
-    painter.drawImage(0, 0, image_);
-    painter.end();
+    const int index = indexOf(background);
+    if (index < 0) {
+        return;
+    }
+    QImage larger = allocateImage(grown, image_.format(), image_.colorTable());
+    if (larger.isNull()) {
+        return;
+    }
+    larger.fill(static_cast<uint>(index));
+    const auto oldBytes = static_cast<std::size_t>(image_.bytesPerLine());
+    for (int y = 0; y < image_.height(); ++y) {
+        uchar* line = larger.scanLine(y);
+        const uchar* old = image_.constScanLine(y);
+        if (image_.format() == QImage::Format_Indexed8) {
+            std::memcpy(line, old, oldBytes);
+            continue;
+        }
+        // One bit a pixel: whole bytes, then the old picture's last bits one by one.
+        const int wholeBytes = image_.width() / 8;
+        std::memcpy(line, old, static_cast<std::size_t>(wholeBytes));
+        for (int x = wholeBytes * 8; x < image_.width(); ++x) {
+            const uchar bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+            line[x / 8] = static_cast<uchar>((old[x / 8] & bit) != 0 ? line[x / 8] | bit : line[x / 8] & ~bit);
+        }
+    }
     image_ = std::move(larger);
+    uniformIndex_ = -1;
     markChanged(image_.rect());
 }
 
 void PictureRaster::fill(Colour colour)
 {
-    image_.fill(toRgb(colour));
+    const int index = indexOf(colour);
+    if (index < 0) {
+        return;
+    }
+    if (index != uniformIndex_) {
+        image_.fill(static_cast<uint>(index));
+        uniformIndex_ = index;
+    }
     markChanged(image_.rect());
 }
 
@@ -64,9 +144,13 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
     if (!(column >= 0 && column < image_.width() && row >= 0 && row < image_.height())) {
         return;  // also every NaN
     }
+    const int index = indexOf(colour);
+    if (index < 0) {
+        return;
+    }
     const int px = static_cast<int>(column);
     const int py = static_cast<int>(row);
-    reinterpret_cast<QRgb*>(image_.scanLine(py))[px] = toRgb(colour);
+    setIndex(px, py, index);
     markChanged(QRect(px, py, 1, 1));
 }
 
@@ -76,18 +160,18 @@ void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, fl
     const qreal rx = aspect <= 1 ? radius : radius / aspect;
     const qreal ry = aspect <= 1 ? radius * aspect : radius;
     const QPointF centre(x, y);
-
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    QPen pen(QColor(toRgb(colour)));
-    pen.setWidth(1);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, rx, ry);
-    painter.end();
-
     position_ = centre;
-    markChanged(QRectF(x - rx - 2, y - ry - 2, 2 * rx + 4, 2 * ry + 4).toAlignedRect());
+
+    // A one-pixel pen reaches at most a pixel beyond the outline.
+    const QRectF bounds(centre.x() - rx - 2, centre.y() - ry - 2, 2 * rx + 4, 2 * ry + 4);
+    paintArea(bounds, [&](QPainter& painter, const QPointF& origin) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        QPen pen(QColor(toRgb(colour)));
+        pen.setWidth(1);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre - origin, rx, ry);
+    });
 }
 
 void PictureRaster::printNumber(double value, Colour colour)
@@ -96,15 +180,186 @@ void PictureRaster::printNumber(double value, Colour colour)
     const QString text = QString::number(value + 0.0, 'f', 0);
     const QFont font = labelFont();
     const QFontMetrics metrics(font);
+    const QPointF baseline = position_ + QPointF(0, metrics.ascent());
 
-    QPainter painter(&image_);
-    painter.setFont(font);
-    painter.setPen(QColor(toRgb(colour)));
-    painter.drawText(position_ + QPointF(0, metrics.ascent()), text);
+    // The text's own extent, with a line's height to spare on every side for glyphs
+    // that reach beyond what the metrics say.
+    const QRectF extent = QRectF(metrics.boundingRect(text)) | QRectF(0, -metrics.ascent(),
+                                                                       metrics.horizontalAdvance(text),
+                                                                       metrics.height());
+    const qreal spare = metrics.height();
+    paintArea(extent.translated(baseline).adjusted(-spare, -spare, spare, spare),
+              [&](QPainter& painter, const QPointF& origin) {
+                  painter.setFont(font);
+                  painter.setPen(QColor(toRgb(colour)));
+                  painter.drawText(baseline - origin, text);
+              });
+}
+
+template <class Paint>
+void PictureRaster::paintArea(const QRectF& bounds, Paint&& paint)
+{
+    const QRect area = pixelsWithin(bounds, image_.size());
+    if (area.isEmpty()) {
+        return;  // wholly outside the picture, or no picture
+    }
+    QImage tile(area.size(), QImage::Format_RGB32);
+    if (tile.isNull()) {
+        return;
+    }
+    tile.setDotsPerMeterX(image_.dotsPerMeterX());
+    tile.setDotsPerMeterY(image_.dotsPerMeterY());
+    copyRgb32(area, tile);
+
+    QPainter painter(&tile);
+    paint(painter, QPointF(area.topLeft()));
     painter.end();
 
-    const QRect box = metrics.boundingRect(text).translated(position_.toPoint()).translated(0, metrics.ascent());
-    markChanged(box.adjusted(-2, -2, 2, 2));
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(tile.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            const int index = indexOf(fromRgb(line[x]));
+            if (index < 0) {
+                return;
+            }
+            setIndex(area.left() + x, area.top() + y, index);
+        }
+    }
+    markChanged(area);
+}
+
+void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
+{
+    if (tile.format() != QImage::Format_RGB32 || tile.width() < area.width() ||
+        tile.height() < area.height()) {
+        tile = QImage(area.size().expandedTo(tile.size()), QImage::Format_RGB32);
+        if (tile.isNull()) {
+            return;
+        }
+    }
+    const QList<QRgb> colours = image_.colorTable();
+    const int width = area.width();
+    using Quad = std::array<QRgb, 4>;
+    std::array<Quad, 16> quads{};
+    if (image_.format() == QImage::Format_Mono && width >= 8) {
+        for (unsigned pattern = 0; pattern < 16; ++pattern) {
+            for (unsigned k = 0; k < 4; ++k) {
+                quads[pattern][k] = colours[(pattern >> (3U - k)) & 1U];
+            }
+        }
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* from = image_.constScanLine(area.top() + y);
+        auto* to = reinterpret_cast<QRgb*>(tile.scanLine(y));
+        if (image_.format() == QImage::Format_Indexed8) {
+            for (int x = 0; x < width; ++x) {
+                to[x] = colours[from[area.left() + x]];
+            }
+            continue;
+        }
+        // One bit a pixel, most significant first. Whole bytes go four pixels at a time,
+        // through the colours of every four-bit pattern.
+        const auto colourOf = [&](unsigned column) {
+            return colours[(from[column / 8] >> (7U - column % 8)) & 1U];
+        };
+        int x = 0;
+        auto column = static_cast<unsigned>(area.left());
+        for (; x < width && column % 8 != 0; ++x, ++column) {
+            to[x] = colourOf(column);
+        }
+        for (; x + 8 <= width; x += 8, column += 8) {
+            const unsigned byte = from[column / 8];
+            std::memcpy(to + x, quads[byte >> 4U].data(), sizeof(Quad));
+            std::memcpy(to + x + 4, quads[byte & 15U].data(), sizeof(Quad));
+        }
+        for (; x < width; ++x, ++column) {
+            to[x] = colourOf(column);
+        }
+    }
+}
+
+int PictureRaster::indexOf(Colour colour)
+{
+    if (colour == lastColour_ && !isNull()) {
+        return lastIndex_;
+    }
+    if (isNull()) {
+        return -1;
+    }
+    const QRgb rgb = toRgb(colour);
+    int index = -1;
+    for (int k = 0; k < image_.colorCount(); ++k) {
+        if (image_.color(k) == rgb) {
+            index = k;
+            break;
+        }
+    }
+    if (index < 0) {
+        index = addColour(colour);
+    }
+    if (index >= 0) {
+        lastColour_ = colour;
+        lastIndex_ = index;
+    }
+    return index;
+}
+
+int PictureRaster::addColour(Colour colour)
+{
+    const QRgb rgb = toRgb(colour);
+    if (image_.colorCount() == MAX_COLOURS) {
+        // Full: the nearest colour by the sum of squared channel differences.
+        const auto distance = [&](QRgb other) {
+            const int r = qRed(rgb) - qRed(other);
+            const int g = qGreen(rgb) - qGreen(other);
+            const int b = qBlue(rgb) - qBlue(other);
+            return r * r + g * g + b * b;
+        };
+        int nearest = 0;
+        for (int k = 1; k < MAX_COLOURS; ++k) {
+            if (distance(image_.color(k)) < distance(image_.color(nearest))) {
+                nearest = k;
+            }
+        }
+        return nearest;
+    }
+    if (image_.colorCount() == 2 && !widen()) {
+        return -1;
+    }
+    image_.setColorCount(image_.colorCount() + 1);
+    image_.setColor(image_.colorCount() - 1, rgb);
+    return image_.colorCount() - 1;
+}
+
+bool PictureRaster::widen()
+{
+    QImage wide = allocateImage(image_.size(), QImage::Format_Indexed8, image_.colorTable());
+    if (wide.isNull()) {
+        image_ = QImage();
+        changed_.clear();
+        return false;
+    }
+    for (int y = 0; y < image_.height(); ++y) {
+        const uchar* from = image_.constScanLine(y);
+        uchar* to = wide.scanLine(y);
+        for (int x = 0; x < image_.width(); ++x) {
+            to[x] = static_cast<uchar>((from[x / 8] >> (7 - x % 8)) & 1);
+        }
+    }
+    image_ = std::move(wide);
+    return true;
+}
+
+void PictureRaster::setIndex(int x, int y, int index)
+{
+    uniformIndex_ = -1;
+    uchar* line = image_.scanLine(y);
+    if (image_.format() == QImage::Format_Indexed8) {
+        line[x] = static_cast<uchar>(index);
+        return;
+    }
+    const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+    line[x / 8] = static_cast<uchar>(index != 0 ? line[x / 8] | bit : line[x / 8] & ~bit);
 }
 
 void PictureRaster::markChanged(const QRect& rect)

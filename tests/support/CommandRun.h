@@ -14,6 +14,7 @@ struct CommandResult {
     int status = -1;  // -1: it did not end normally within the time
     QString out;
     QString err;
+    QByteArray outBytes;  // standard output as it came, for binary output
 };
 
 // Runs the program to completion without a display, so that nothing it does can open a
@@ -49,8 +50,8 @@ inline CommandResult runCommand(const QString& program, const QStringList& argum
         process.waitForFinished();
         return {};
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitCode(), QString::fromUtf8(out), QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 }  // namespace voroquarn::testing

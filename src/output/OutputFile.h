@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <optional>
+
+namespace voroquarn {
+
+// A file being written, as a device that any writer can write into. Every write, the
+// flush, fsync and close are checked, and the first error the system reports is kept as
+// the device's error string.
+//
+// Where the bytes go depends on the target:
+// - "-": standard output, written directly;
+// - an existing file that is not a regular file (a device such as /dev/null, a FIFO, a
+//   pipe reached through /dev/stdout): written directly, without a temporary file;
+// - a regular file or a new name: a temporary file in the target's folder, which
+//   commit() syncs and renames into place. Symbolic links are followed, so that a link
+//   stays a link and the file it points to is replaced. Until commit() succeeds an
+//   existing file stays as it was, byte for byte, and a failure leaves no temporary.
+class OutputFile final : public QIODevice {
+public:
+    explicit OutputFile(const QString& path);
+    ~OutputFile() override;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Opens for writing only; false with the error string set when the target cannot
+    // be opened.
+    bool open(OpenMode mode) override;
+    bool isSequential() const override { return true; }
+    // Without commit(), closing throws away what was written.
+    void close() override;
+
+    // Writes out what is buffered, syncs a new file to disk and puts it in place.
+    // False on any failure, with the error string set.
+    bool commit();
+
+    // The target as messages name it: its path, or "standard output".
+    QString displayName() const;
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override;
+    qint64 readData(char* data, qint64 maxLength) override;
+
+private:
+    enum class Kind { StandardOutput, Direct, Replaced };
+
+    bool start();
+    bool fail(int error);
+    bool flushBuffer();
+    void discard();
+
+    QString path_;
+    Kind kind_ = Kind::Replaced;
+    int fd_ = -1;
+    QByteArray target_;     // the file a temporary replaces, links followed
+    QByteArray temporary_;  // the temporary file, while it exists
+    QByteArray buffer_;
+    bool failed_ = false;
+};
+
+// Whether `path` ("-": standard output) can take the output, checked before anything is
+// drawn: a folder, a missing or unwritable folder, and the file the sites come from
+// (`sitesPath`, "-": standard input; compared by device and inode, so that links and
+// other names of it are caught) are refused. Returns what is wrong, or nothing; leaves
+// no file behind.
+std::optional<QString> checkOutputTarget(const QString& path, const std::optional<QString>& sitesPath);
+
+}  // namespace voroquarn

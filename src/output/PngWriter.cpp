@@ -1,0 +1,142 @@
+#include "output/PngWriter.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <QIODevice>
+#include <array>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+namespace voroquarn {
+
+namespace {
+
+// zlib's default level, with run-length matching only: the pictures are long runs of
+// one index, and at 1920x1080 and above this gives smaller files than the default
+// matching at a third of its time (docs/performance.md has the figures).
+constexpr int COMPRESSION_LEVEL = 6;
+constexpr int COMPRESSION_STRATEGY = Z_RLE;
+
+// What the callbacks learn while libpng runs. libpng reports errors by jumping back to
+// encode(), so they leave their findings here and nothing is printed.
+struct Session {
+    QIODevice* device;
+    bool deviceFailed = false;
+    bool outOfMemory = false;
+    std::array<char, 128> message{};  // libpng's own words for any other error
+};
+
+void writeBytes(png_structp png, png_bytep data, std::size_t length)
+{
+    auto* session = static_cast<Session*>(png_get_io_ptr(png));
+    if (session->device->write(reinterpret_cast<const char*>(data), static_cast<qint64>(length)) !=
+        static_cast<qint64>(length)) {
+        session->deviceFailed = true;
+        png_error(png, "write");
+    }
+}
+
+// The device's owner flushes it when the whole picture is written.
+void flushBytes(png_structp /*png*/) {}
+
+[[noreturn]] void onError(png_structp png, png_const_charp message)
+{
+    auto* session = static_cast<Session*>(png_get_error_ptr(png));
+    std::snprintf(session->message.data(), session->message.size(), "%s", message);
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+png_voidp allocate(png_structp png, png_alloc_size_t size)
+{
+    void* memory = std::malloc(size);
+    if (memory == nullptr) {
+        static_cast<Session*>(png_get_mem_ptr(png))->outOfMemory = true;
+    }
+    return memory;
+}
+
+void release(png_structp /*png*/, png_voidp memory) { std::free(memory); }
+
+// The bits a pixel that hold `colours` palette indices.
+int bitDepthFor(int colours)
+{
+    if (colours <= 2) {
+        return 1;
+    }
+    if (colours <= 4) {
+        return 2;
+    }
+    return colours <= 16 ? 4 : 8;
+}
+
+// The encoding itself. libpng leaves by longjmp on any error, so nothing here may need
+// destroying: only plain pointers and values.
+bool encode(png_structp png, png_infop info, const QImage& picture, const png_color* palette,
+            int colours, int bitDepth)
+{
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()),
+                 bitDepth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, palette, colours);
+    png_set_compression_level(png, COMPRESSION_LEVEL);
+    png_set_compression_strategy(png, COMPRESSION_STRATEGY);
+    png_write_info(png, info);
+    if (picture.format() == QImage::Format_Indexed8 && bitDepth < 8) {
+        png_set_packing(png);  // one index a byte in, packed into bitDepth bits
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        png_write_row(png, picture.constScanLine(y));
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+}  // namespace
+
+std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
+{
+    const bool oneBit = picture.format() == QImage::Format_Mono;
+    if (picture.isNull() || (!oneBit && picture.format() != QImage::Format_Indexed8) ||
+        picture.colorCount() < 1 || picture.colorCount() > PNG_MAX_PALETTE_LENGTH ||
+        (oneBit && picture.colorCount() > 2)) {
+        return PngFailure{PngFailure::Kind::Encoder, QStringLiteral("not an indexed picture")};
+    }
+    std::array<png_color, PNG_MAX_PALETTE_LENGTH> palette{};
+    for (int k = 0; k < picture.colorCount(); ++k) {
+        const QRgb rgb = picture.color(k);
+        palette[static_cast<std::size_t>(k)] = {static_cast<png_byte>(qRed(rgb)), static_cast<png_byte>(qGreen(rgb)),
+                                                static_cast<png_byte>(qBlue(rgb))};
+    }
+    const int bitDepth = oneBit ? 1 : bitDepthFor(picture.colorCount());
+
+    Session session{&device};
+    png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, onError, onWarning,
+                                                &session, allocate, release);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    const bool started = info != nullptr;  // both allocated
+    bool written = false;
+    if (started) {
+        png_set_write_fn(png, &session, writeBytes, flushBytes);
+        written = encode(png, info, picture, palette.data(), picture.colorCount(), bitDepth);
+    }
+    png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+    if (written) {
+        return std::nullopt;
+    }
+    if (session.deviceFailed) {
+        return PngFailure{PngFailure::Kind::Device, {}};
+    }
+    if (session.outOfMemory || !started) {
+        return PngFailure{PngFailure::Kind::OutOfMemory, {}};
+    }
+    return PngFailure{PngFailure::Kind::Encoder, QString::fromLatin1(session.message.data())};
+}
+
+}  // namespace voroquarn

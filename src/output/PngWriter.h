@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+class QIODevice;
+
+namespace voroquarn {
+
+// Why a picture could not be written as PNG.
+struct PngFailure {
+    enum class Kind {
+        Device,       // the device refused the bytes; its error string says why
+        OutOfMemory,  // the encoder could not get the memory it needs
+        Encoder,      // anything else, in the message
+    };
+    Kind kind;
+    QString message;
+};
+
+// Writes an indexed picture (Format_Mono, or Format_Indexed8 with at most as many
+// colours as its colour table holds) into `device` as a palette PNG with the fewest
+// bits a pixel that hold its colour table: 1, 2, 4 or 8. Its pixels decode to exactly
+// the picture's colours. Prints nothing.
+std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device);
+
+}  // namespace voroquarn
