@@ -21,7 +21,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     window.setForeColor(WHITE);
 
     if (settings.givenSites.empty()) {
-        makeSites(window, random, sites);
+        makeSites(window, random, sites, settings.margins);
     } else {
         placeSites(window, settings.givenSites, sites);
     }
