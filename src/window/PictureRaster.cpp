@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace voroquarn {
@@ -19,12 +20,22 @@ QRgb toRgb(Colour colour)
                 static_cast<int>((colour >> 16U) & 0xFFU));
 }
 
-QFont labelFont()
+QFont labelFont(qreal scale)
 {
     QFont font = QGuiApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
+    if (scale != 1) {
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(qRound(font.pixelSize() * scale));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+    }
     return font;
 }
+
+// The pen of a circle's outline, as wide as a pixel at marker scale 1.
+int outlineWidth(qreal scale) { return std::max(1, qRound(scale)); }
 
 }  // namespace
 
@@ -47,6 +58,25 @@ void PictureRaster::growTo(QSize size, Colour background)
     painter.end();
     image_ = std::move(larger);
     markChanged(image_.rect());
+}
+
+void PictureRaster::clearTo(QSize size, Colour background)
+{
+    if (size != image_.size()) {
+        image_ = QImage(size, QImage::Format_RGB32);
+    }
+    fill(background);
+}
+
+QRectF PictureRaster::markerBox(float radius, qreal scale)
+{
+    const qreal reach = radius * scale + outlineWidth(scale);
+    QRectF box(-reach, -reach, 2 * reach, 2 * reach);
+    const QFontMetrics metrics(labelFont(scale));
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        box |= QRectF(metrics.boundingRect(QString(3, digit))).translated(0, metrics.ascent());
+    }
+    return box;
 }
 
 void PictureRaster::fill(Colour colour)
@@ -73,28 +103,31 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
 {
     // The aspect is height over width; the radius belongs to the longer axis.
-    const qreal rx = aspect <= 1 ? radius : radius / aspect;
-    const qreal ry = aspect <= 1 ? radius * aspect : radius;
+    const qreal scaled = radius * markerScale_;
+    const qreal rx = aspect <= 1 ? scaled : scaled / aspect;
+    const qreal ry = aspect <= 1 ? scaled * aspect : scaled;
     const QPointF centre(x, y);
+    const int penWidth = outlineWidth(markerScale_);
 
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(QColor(toRgb(colour)));
-    pen.setWidth(1);
+    pen.setWidth(penWidth);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(centre, rx, ry);
     painter.end();
 
     position_ = centre;
-    markChanged(QRectF(x - rx - 2, y - ry - 2, 2 * rx + 4, 2 * ry + 4).toAlignedRect());
+    const qreal reach = 1 + penWidth;
+    markChanged(QRectF(x - rx - reach, y - ry - reach, 2 * (rx + reach), 2 * (ry + reach)).toAlignedRect());
 }
 
 void PictureRaster::printNumber(double value, Colour colour)
 {
     // value + 0.0 turns a negative zero into "0" rather than "-0".
     const QString text = QString::number(value + 0.0, 'f', 0);
-    const QFont font = labelFont();
+    const QFont font = labelFont(markerScale_);
     const QFontMetrics metrics(font);
 
     QPainter painter(&image_);

@@ -22,6 +22,16 @@ public:
     // Enlarges the picture to at least `size`, keeping what is drawn; new pixels are
     // filled with `background`.
     void growTo(QSize size, Colour background);
+    // Makes the picture exactly `size`, all of it `background`.
+    void clearTo(QSize size, Colour background);
+
+    // Circles and labels are drawn this many times their size in pixels: the screen's
+    // device-pixel ratio, for a picture in device pixels. 1 by default.
+    void setMarkerScale(qreal scale) { markerScale_ = scale; }
+    qreal markerScale() const { return markerScale_; }
+    // The box, relative to the centre, that a circle of this radius and the widest
+    // label of up to three digits cover together at the given marker scale.
+    static QRectF markerBox(float radius, qreal scale);
 
     void fill(Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
@@ -48,6 +58,7 @@ private:
     void markChanged(const QRect& rect);
 
     QImage image_;
+    qreal markerScale_ = 1;
     QPointF position_;
     std::vector<QRect> changed_;
 };
