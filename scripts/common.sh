@@ -5,7 +5,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 # The Debian packages the program needs to build and run.
-BUILD_PACKAGES=(g++ cmake make qt6-base-dev fonts-dejavu-core)
+BUILD_PACKAGES=(g++ cmake make qt6-base-dev libxcb1-dev fonts-dejavu-core)
 # What the tests need besides: test and benchmark libraries (the window benchmark
 # talks to the X server through xcb), a virtual X server with a window
 # manager and its tools, another X client to draw into, the xscreensaver daemon, clang

@@ -1,14 +1,14 @@
 #include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 #include "app/ImageOutput.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
-#include "app/Session.h"
 #include "app/SiteInput.h"
+#include "app/WindowRun.h"
 #include "app/drawDiagram.h"
 #include "sites/SiteArrays.h"
-#include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
@@ -50,23 +50,6 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
     return 0;
 }
 
-// Opens the window, draws when the event loop starts, and keeps the picture on screen
-// until the window is closed.
-int showWindow(int argc, char* argv[], const Options& options, RunSettings settings)
-{
-    PlatformGuard guard;
-    const QGuiApplication app(argc, argv);
-    guard.connected();
-
-    FrmVoroQuarn window(options.size);
-    SessionSettings session;
-    session.seed = options.seed;
-    session.run = std::move(settings);
-    Session diagrams(window, std::move(session));
-    diagrams.start();
-    return QGuiApplication::exec();
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -94,7 +77,14 @@ int main(int argc, char* argv[])
         settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
     }
     if (options.printSites) {
-        settings.onSitesPlaced = printSites;
+        // One diagram's sites after another, with a blank line between two diagrams.
+        settings.onSitesPlaced = [printed = std::make_shared<bool>(false)](const SiteArrays& sites) {
+            if (*printed) {
+                std::printf("\n");
+            }
+            *printed = true;
+            printSites(sites);
+        };
     }
     if (options.outputPath) {
         if (const auto problem = checkOutputTarget(*options.outputPath)) {
@@ -102,5 +92,5 @@ int main(int argc, char* argv[])
         }
         return renderToFile(argc, argv, options, std::move(settings));
     }
-    return showWindow(argc, argv, options, std::move(settings));
+    return runOnScreen(argc, argv, options, std::move(settings));
 }
