@@ -50,7 +50,8 @@ FrmVoroQuarn::~FrmVoroQuarn() = default;
 
 void FrmVoroQuarn::Show()
 {
-    show();
+    // Not show(): it would also take the window out of full screen.
+    setVisible(true);
     frameInterval_ = frameIntervalOf(screen());
     if (isExposed() || closed_) {
         return;
