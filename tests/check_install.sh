@@ -25,4 +25,10 @@ icon="$stage/usr/share/icons/hicolor/256x256/apps/voroquarn.png"
 [ "$(dd if="$icon" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "0000010000000100" ] ||
     fail "icon is not 256 x 256"
 [ -f "$stage/usr/share/man/man1/voroquarn.1" ] || fail "no manual page"
-echo "install check: program, desktop entry, icon and manual page are in place"
+saver="$stage/usr/share/xscreensaver/config/voroquarn.xml"
+[ -f "$saver" ] || fail "no xscreensaver settings"
+grep -q '<command arg="--root"/>' "$saver" || fail "xscreensaver settings do not draw on the root window"
+if command -v xmllint >/dev/null; then
+    xmllint --noout "$saver" || fail "xscreensaver settings are no well-formed XML"
+fi
+echo "install check: program, desktop entry, icon, manual page and xscreensaver settings are in place"
