@@ -46,7 +46,9 @@ TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
     EXPECT_TRUE(help.text.contains("--print-sites"));
     const CommandLine version = parse({"-v"});
     EXPECT_EQ(version.text, QStringLiteral("voroquarn 0.00.0002\n"));
-    EXPECT_TRUE(parse({"-h"}).text.contains("--window-id <ID>"));
+    const CommandLine shortHelp = parse({"-h"});
+    EXPECT_TRUE(shortHelp.text.contains("--window-id <ID>"));
+    EXPECT_TRUE(shortHelp.text.contains("Ctrl+S saves"));
 }
 
 // The screen-saver options, with one dash as xscreensaver writes them or with two.

@@ -76,7 +76,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Draws a multiplicatively weighted Voronoi diagram of random or given sites."));
+        "Draws a multiplicatively weighted Voronoi diagram of random or given sites.\n\n"
+        "Keys in the program's own windows: Escape, q, Ctrl+Q and Ctrl+W close it, space starts\n"
+        "a new diagram, Ctrl+S saves the picture to the picture folder, F11 toggles full screen.\n"
+        "With --saver any key or click ends the program."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
