@@ -131,11 +131,11 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-// The id of a process that runs the program under test, started by someone else; -1
-// when there is none.
-qint64 processOfTheProgram()
+// The id of a process that runs the program at `path`, started by someone else; -1 when
+// there is none.
+qint64 processRunning(const QString& path)
 {
-    const QString program = QFileInfo(VOROQUARN_BINARY).canonicalFilePath();
+    const QString program = QFileInfo(path).canonicalFilePath();
     for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool isNumber = false;
         const qint64 pid = entry.toLongLong(&isNumber);
@@ -149,7 +149,8 @@ qint64 processOfTheProgram()
 
 // The real xscreensaver daemon runs the program as a user lists it in ~/.xscreensaver.
 // The daemon refuses to run its hacks as root, so under root it runs as nobody, on an X
-// server of the test's own that lets every user connect.
+// server of the test's own that lets every user connect, with a copy of the program in
+// a folder that nobody may read, wherever the build lies.
 TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivation)
 {
     const OwnXServer server({"-ac"});
@@ -157,17 +158,20 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     const QString display = server.display();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
+    const QString program = home.filePath("voroquarn");
+    ASSERT_TRUE(QFile::copy(VOROQUARN_BINARY, program));
     QFile settings(home.filePath(".xscreensaver"));
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     settings.write(QStringLiteral("mode: one\nselected: 0\nsplash: False\nfade: False\nunfade: False\n"
                                   "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 \\n\\\n\n")
-                       .arg(VOROQUARN_BINARY)
+                       .arg(program)
                        .toLocal8Bit());
     settings.close();
     const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther |
                           QFile::ReadGroup | QFile::WriteGroup;
     ASSERT_TRUE(QFile::setPermissions(home.path(), everyone | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
     ASSERT_TRUE(QFile::setPermissions(settings.fileName(), everyone));
+    ASSERT_TRUE(QFile::setPermissions(program, everyone | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
 
     QProcess daemon;
     daemon.setProcessChannelMode(QProcess::MergedChannels);
@@ -189,7 +193,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     sinceActivation.start();
     ASSERT_TRUE(tellDaemon("-activate"));
     qint64 hack = -1;
-    ASSERT_TRUE(waitUntil([&] { return (hack = processOfTheProgram()) > 0; }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, 10000))
         << "the daemon did not start the program; it said: " << daemon.readAll().toStdString();
 
     // Markers first, then boundaries: white on black, and more white as the tracing goes.
