@@ -14,6 +14,8 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -153,6 +155,9 @@ qint64 processRunning(const QString& path)
 // a folder that nobody may read, wherever the build lies.
 TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivation)
 {
+    // The program outlives xscreensaver's process that starts it: it comes to the test,
+    // which learns how it ended.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     const OwnXServer server({"-ac"});
     ASSERT_FALSE(server.display().isEmpty()) << "Xvfb did not start";
     const QString display = server.display();
@@ -225,6 +230,10 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     std::printf("under xscreensaver: markers %lld ms after activation; the program ended %lld ms after "
                 "deactivation\n",
                 static_cast<long long>(firstMarkers), static_cast<long long>(sinceDeactivation.elapsed()));
+    int status = -1;
+    ASSERT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(hack), &status, WNOHANG) == hack; }, 5000))
+        << "the program did not come to the test";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 
     tellDaemon("-exit");
     daemon.waitForFinished(5000);
@@ -238,7 +247,8 @@ protected:
 };
 
 // Into another program's window: the diagrams stay inside it, follow one another, and
-// follow its size; when the window goes, the program ends quietly.
+// follow its size; when the window goes, the program ends quietly. All this on a screen
+// of twice the pixel density, where the window's units are not the screen's pixels.
 TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
 {
     QProcess logo;
@@ -252,7 +262,7 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     const QImage before = screenshot();
 
     ProgramRun program({"--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1", "--print-sites"},
-                       RunPlace{{}, true, {}});
+                       RunPlace{{}, true, {"QT_SCALE_FACTOR=2"}});
     PrintedDiagrams printed(program.process());
     std::vector<Diagram> diagrams = printed.waitFor(2);
     ASSERT_GE(diagrams.size(), 2U) << program.errors().toStdString();
@@ -260,6 +270,8 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     for (const Diagram& diagram : diagrams) {
         EXPECT_TRUE(liesWithin(diagram, area.size()));
     }
+    // The sites spread over the window's pixels, not over its units, half as many.
+    EXPECT_FALSE(liesWithin(diagrams[0], area.size() / 2) && liesWithin(diagrams[1], area.size() / 2));
 
     // Inside, a diagram, white on black; outside the window and its frame, nothing new.
     QImage during;
