@@ -3,21 +3,15 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QStandardPaths>
-#include <cstdio>
 
 #include "app/ImageOutput.h"
+#include "app/Messages.h"
 #include "app/Session.h"
 #include "window/FrmVoroQuarn.h"
 
 namespace voroquarn {
 
 namespace {
-
-void say(const QString& text)
-{
-    std::fprintf(stderr, "voroquarn: %s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
 
 bool isKey(const QKeyEvent& key, int code, Qt::KeyboardModifiers modifiers)
 {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/Messages.h"
 #include "app/PlatformGuard.h"
 #include "app/Session.h"
 #include "app/WindowKeys.h"
@@ -17,14 +18,6 @@
 namespace voroquarn {
 
 namespace {
-
-constexpr int EXIT_ERROR = 2;
-
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "voroquarn: %s\n", message.toLocal8Bit().constData());
-    return EXIT_ERROR;
-}
 
 // The window that --root draws into: the one xscreensaver made for it, else the root.
 std::variant<std::uint32_t, QString> rootTarget()

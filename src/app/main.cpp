@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/ImageOutput.h"
+#include "app/Messages.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
 #include "app/SiteInput.h"
@@ -16,14 +17,6 @@
 using namespace voroquarn;
 
 namespace {
-
-constexpr int EXIT_ERROR = 2;
-
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "voroquarn: %s\n", message.toLocal8Bit().constData());
-    return EXIT_ERROR;
-}
 
 void printSites(const SiteArrays& sites)
 {

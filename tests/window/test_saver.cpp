@@ -315,6 +315,26 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     EXPECT_EQ(program.errors().toStdString(), "");
 }
 
+// A window to draw into that is not there is an error of one line, before anything is
+// shown.
+TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
+{
+    struct Case {
+        QStringList arguments;
+        QStringList environment;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--window-id", "0x1ffffff0"}, {}, "there is no window 0x1ffffff0"},
+        {{"-root"}, {"XSCREENSAVER_WINDOW=screen"}, "XSCREENSAVER_WINDOW holds no window id: 'screen'"},
+    };
+    for (const Case& c : cases) {
+        ProgramRun program(c.arguments, RunPlace{{}, true, c.environment});
+        EXPECT_EQ(program.waitForExit(5000), 2);
+        EXPECT_EQ(program.errors().toStdString(), "voroquarn: " + std::string(c.message) + "\n");
+    }
+}
+
 // A window of the program's own: at rest while a diagram stands, and its keys save the
 // picture, start a new diagram, go full screen with the diagram drawn anew, and close.
 TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
