@@ -190,7 +190,12 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     const auto tellDaemon = [&](const char* what) {
         return XSession::runOn(display, "xscreensaver-command", {what}).has_value();
     };
-    ASSERT_TRUE(waitUntil([&] { return tellDaemon("-version"); }, 10000)) << "the daemon does not answer";
+    const auto daemonSaid = [&] {
+        daemon.waitForReadyRead(100);
+        return daemon.readAll().toStdString();
+    };
+    ASSERT_TRUE(waitUntil([&] { return tellDaemon("-version"); }, 10000))
+        << "the daemon does not answer; it said: " << daemonSaid();
 
     const XConnection x(display);
     ASSERT_TRUE(x.isOpen());
@@ -199,7 +204,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     ASSERT_TRUE(tellDaemon("-activate"));
     qint64 hack = -1;
     ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, 10000))
-        << "the daemon did not start the program; it said: " << daemon.readAll().toStdString();
+        << "the daemon did not start the program; it said: " << daemonSaid();
 
     // Markers first, then boundaries: white on black, and more white as the tracing goes.
     Colours shown;
