@@ -46,4 +46,8 @@ rsvg-convert -w 32 -h 32 -o "$stage/icon.png" "$svg" || fail "rsvg-convert canno
 
 [ -f "$stage/usr/share/man/man1/voroquarn.1" ] || fail "no manual page"
 grep -q '^MIT License' "$stage/usr/share/doc/voroquarn/LICENSE" 2>/dev/null || fail "no licence"
-echo "install check: program, desktop entry, icons, manual page and licence are in place"
+saver="$stage/usr/share/xscreensaver/config/voroquarn.xml"
+[ -f "$saver" ] || fail "no xscreensaver settings"
+grep -q '<command arg="--root"/>' "$saver" || fail "xscreensaver settings do not draw on the root window"
+xmllint --noout "$saver" || fail "xscreensaver settings are no well-formed XML"
+echo "install check: program, desktop entry, icons, manual page, licence and xscreensaver settings are in place"

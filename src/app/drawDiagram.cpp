@@ -21,7 +21,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
     window.setForeColor(WHITE);
 
     if (settings.givenSites.empty()) {
-        makeSites(window, random, sites);
+        makeSites(window, random, sites, settings.margins);
     } else {
         placeSites(window, settings.givenSites, sites);
     }

@@ -6,6 +6,7 @@
 
 #include "sites/SiteArrays.h"
 #include "sites/SiteFile.h"
+#include "sites/makeSites.h"
 #include "window/Steps.h"
 
 namespace voroquarn {
@@ -19,6 +20,8 @@ struct RunSettings {
     std::vector<Site> givenSites;
     // Called once the sites are placed and marked, in their order of placement.
     std::function<void(const SiteArrays&)> onSitesPlaced;
+    // How far random sites keep from the edges of the window's extent.
+    SiteMargins margins = DESIGN_MARGINS;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
