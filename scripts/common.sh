@@ -5,8 +5,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 # The Debian packages the program needs to build and run: the compiler and build tools,
-# Qt, a font for the weight labels, and Qt's Wayland plugin for Wayland desktops.
-BUILD_PACKAGES=(g++ cmake make qt6-base-dev libpng-dev fonts-dejavu-core qt6-wayland)
+# Qt, libpng and xcb, a font for the weight labels, and Qt's Wayland plugin for Wayland desktops.
+BUILD_PACKAGES=(g++ cmake make qt6-base-dev libpng-dev libxcb1-dev fonts-dejavu-core qt6-wayland)
 # What the tests need besides: test and benchmark libraries (the window tests and
 # benchmarks talk to the X server through xcb), a virtual X server with a window
 # manager and its tools, another X client to draw into, the xscreensaver daemon, clang

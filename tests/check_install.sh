@@ -36,6 +36,18 @@ for size in 16 24 32 48 64 128 256; do
         fail "$size px icon is not $size x $size"
 done
 
+# The scalable icon: well-formed SVG that a real renderer draws at a desktop's size.
+svg="$stage/usr/share/icons/hicolor/scalable/apps/voroquarn.svg"
+[ -f "$svg" ] || fail "no scalable icon"
+xmllint --noout "$svg" 2>/dev/null || fail "scalable icon is no well-formed XML"
+rsvg-convert -w 32 -h 32 -o "$stage/icon.png" "$svg" || fail "rsvg-convert cannot draw the scalable icon"
+[ "$(dd if="$stage/icon.png" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "0000002000000020" ] ||
+    fail "scalable icon does not draw at 32 x 32"
+
 [ -f "$stage/usr/share/man/man1/voroquarn.1" ] || fail "no manual page"
 grep -q '^MIT License' "$stage/usr/share/doc/voroquarn/LICENSE" 2>/dev/null || fail "no licence"
-echo "install check: program, desktop entry, icons, manual page and licence are in place"
+saver="$stage/usr/share/xscreensaver/config/voroquarn.xml"
+[ -f "$saver" ] || fail "no xscreensaver settings"
+grep -q '<command arg="--root"/>' "$saver" || fail "xscreensaver settings do not draw on the root window"
+xmllint --noout "$saver" || fail "xscreensaver settings are no well-formed XML"
+echo "install check: program, desktop entry, icons, manual page, licence and xscreensaver settings are in place"

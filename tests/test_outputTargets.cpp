@@ -116,7 +116,8 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
     ASSERT_EQ(run(plain({"--seed", "3", "--output", path("plain.png")})).status, 0);
     const QImage picture(path("plain.png"));
     ASSERT_EQ(picture.size(), QSize(618, 508));
-    const QString sites = write("sites.txt", "100 100 5\n300 200 9\n");
+    // Without an extension, so that as an output name it asks for PNG.
+    const QString sites = write("sites", "100 100 5\n300 200 9\n");
     QProcess fifoReader;  // the other end of the FIFO
 
     struct Case {
@@ -169,6 +170,17 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
          path("part/old.png") + ": cannot be written: No space left on device", diskKeepsItsFiles("part")},
         {"a full disk", canMount, onDisk("full", 0), 2,
          path("full/old.png") + ": cannot be written: No space left on device", diskKeepsItsFiles("full")},
+        {"an SVG on a full disk", canMount,
+         [&] {
+             EXPECT_TRUE(smallDisk("svg", 0));
+             EXPECT_TRUE(QFile::rename(path("svg/old.png"), path("svg/old.svg")));
+             return plain({"--seed", "3", "--output", path("svg/old.svg")});
+         },
+         2, path("svg/old.svg") + ": cannot be written: No space left on device",
+         [&](const CommandResult&) {
+             EXPECT_EQ(contents(path("svg/old.svg")), QByteArray(20000, 'p'));
+             EXPECT_EQ(QDir(path("svg")).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "old.svg"}));
+         }},
         {"a character device", canMakeDevices,
          [&] { return plain({"--seed", "3", "--print-sites", "--output", path("null")}); }, 0, {},
          [&](const CommandResult& result) {
@@ -188,6 +200,21 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
                  fifoReader.kill();  // it never saw a writer
              }
              EXPECT_EQ(QImage::fromData(fifoReader.readAllStandardOutput(), "PNG"), picture);
+         }},
+        {"a FIFO named as a PDF", true,
+         [&] {
+             EXPECT_EQ(::mkfifo(QFile::encodeName(path("fifo.pdf")).constData(), 0600), 0);
+             fifoReader.start("cat", {path("fifo.pdf")});
+             return plain({"--seed", "3", "--output", path("fifo.pdf")});
+         },
+         0, {},
+         [&](const CommandResult&) {
+             EXPECT_TRUE(S_ISFIFO(statusOf(path("fifo.pdf")).st_mode));
+             if (!fifoReader.waitForFinished(5000)) {
+                 fifoReader.kill();
+             }
+             const QByteArray pdf = fifoReader.readAllStandardOutput();
+             EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF")) << pdf.size();
          }},
         {"standard output", true, [] { return plain({"--seed", "3", "--output", "-"}); }, 0, {}, givesThePicture},
         {"/dev/stdout, a pipe", true, [] { return plain({"--seed", "3", "--output", "/dev/stdout"}); }, 0, {},
@@ -255,7 +282,7 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
         c.check(result);
     }
     // No temporary file is left anywhere.
-    for (const QString& folder : {dir_.path(), path("part"), path("full")}) {
+    for (const QString& folder : {dir_.path(), path("part"), path("full"), path("svg")}) {
         EXPECT_TRUE(QDir(folder).entryList({".voroquarn-*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
     // Without a memory limit under the sanitizers the test still counts; without root

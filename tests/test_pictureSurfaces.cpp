@@ -8,6 +8,8 @@
 #include <limits>
 
 #include "app/drawDiagram.h"
+#include "sites/SiteArrays.h"
+#include "sites/makeSites.h"
 #include "window/ImageSurface.h"
 #include "window/PictureRaster.h"
 #include "window/RandomSource.h"
@@ -116,20 +118,26 @@ TEST(PictureRaster, RecordsEveryChangeEvenBeyondItsCapacity)
 TEST(PictureRaster, MarkersAreAliasedOutlinesAndLabels)
 {
     PictureRaster raster(QSize(60, 40));
-    raster.drawCircle(10, 10, 3, WHITE, 1);
     const QImage& image = raster.image();
-    EXPECT_TRUE(onlyBlackAndWhite(image));
-    EXPECT_EQ(image.pixel(10, 10), OPAQUE_BLACK);  // not filled
-    int ring = 0;
-    for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 60; ++x) {
-            if (image.pixel(x, y) == OPAQUE_WHITE) {
-                EXPECT_NEAR(std::hypot(x - 10, y - 10), 3.0, 1.0) << x << ", " << y;
-                ++ring;
+    // At marker scale 2, for a screen of twice the pixels, the ring is twice as large.
+    for (const qreal scale : {1.0, 2.0}) {
+        raster.fill(BLACK);
+        raster.setMarkerScale(scale);
+        raster.drawCircle(10, 10, 3, WHITE, 1);
+        EXPECT_TRUE(onlyBlackAndWhite(image));
+        EXPECT_EQ(image.pixel(10, 10), OPAQUE_BLACK);  // not filled
+        int ring = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                if (image.pixel(x, y) == OPAQUE_WHITE) {
+                    EXPECT_NEAR(std::hypot(x - 10, y - 10), 3.0 * scale, scale) << x << ", " << y;
+                    ++ring;
+                }
             }
         }
+        EXPECT_GE(ring, 12 * scale);
     }
-    EXPECT_GE(ring, 12);
+    raster.setMarkerScale(1);
 
     // The label's top-left corner is the circle's centre: its digits lie right of and
     // below it, all inside the area reported as changed.
@@ -199,6 +207,51 @@ TEST(PictureRaster, MarkersArePixelForPixelThoseOfPaintingOnColoursAndFarOnesDra
         } else {
             EXPECT_EQ(drawn, markerPaintedOnColours(size, c.x, c.y, c.weight)) << c.x << ", " << c.y;
             EXPECT_GT(countOf(drawn, OPAQUE_WHITE), 0);
+        }
+    }
+}
+
+// A surface that reports a visible area smaller than its picture, so that a marker
+// reaching out of the visible area is seen rather than clipped.
+class VisibleArea final : public PictureSurface {
+public:
+    VisibleArea(QSize visible, qreal scale) : PictureSurface(visible + QSize(80, 80)), visible_(visible)
+    {
+        raster().setMarkerScale(scale);
+    }
+    void Show() override {}
+    void Refresh() override {}
+    float Width() const override { return static_cast<float>(visible_.width()) * 15; }
+    float Height() const override { return static_cast<float>(visible_.height()) * 15; }
+    bool DoEvents() override { return true; }
+
+private:
+    QSize visible_;
+};
+
+// With the margins that hold its markers, every site's circle and label lie wholly inside
+// the visible area, at every marker scale and for the smallest screens.
+TEST(SiteMargins, HoldEveryMarkerInsideTheVisibleArea)
+{
+    for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) {
+        const QRectF box = PictureRaster::markerBox(3, scale);
+        const SiteMargins margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, scale);
+        EXPECT_GE(margins.left, 15 * scale);
+        EXPECT_GT(margins.right, margins.left);  // room for the label
+        for (const QSize visible : {QSize(640, 400), QSize(150, 100)}) {
+            for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+                VisibleArea surface(visible, scale);
+                surface.setForeColor(WHITE);
+                SeededRandom random(seed);
+                random.Randomize();
+                SiteArrays sites;
+                makeSites(surface, random, sites, margins);
+                const int inside = countOf(surface.image(), OPAQUE_WHITE, QRect(QPoint(0, 0), visible));
+                EXPECT_GT(inside, 0);
+                EXPECT_EQ(countOf(surface.image(), OPAQUE_WHITE), inside)
+                    << "scale " << scale << ", " << visible.width() << "x" << visible.height()
+                    << ", seed " << seed;
+            }
         }
     }
 }

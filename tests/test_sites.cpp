@@ -111,6 +111,7 @@ TEST(MakeSites, PlacesSitesInsideTheMarginsOfTheOuterSize)
         float widthTwips, heightTwips, rx, ry, rw;
         double x, y;
         float w;
+        SiteMargins margins = DESIGN_MARGINS;
     };
     const Case cases[] = {
         {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, 0.25F, 0.75F, 0.5F, 163.5, 393.75, 500.5F},
@@ -120,12 +121,14 @@ TEST(MakeSites, PlacesSitesInsideTheMarginsOfTheOuterSize)
          505.0 * BELOW_ONE + 15, 500.5F},
         // A window narrower and lower than two margins: the span is negative.
         {20 * 15, 10 * 15, 0.5F, 0.5F, 0.5F, 10.0, 5.0, 500.5F},
+        // Margins of their own on every side, as for markers that must fit a screen.
+        {1000 * 15, 500 * 15, 0.0F, BELOW_ONE, 0.5F, 5.0, 474.0 * BELOW_ONE + 6, 500.5F, {5, 6, 30, 20}},
     };
     for (const Case& c : cases) {
         RecordingSurface window(c.widthTwips, c.heightTwips);
         ScriptedRandom random(fourSites(c.rx, c.ry, c.rw), window);
         SiteArrays sites;
-        makeSites(window, random, sites);
+        makeSites(window, random, sites, c.margins);
         EXPECT_EQ(sites.x[3], c.x);
         EXPECT_EQ(sites.y[3], c.y);
         EXPECT_EQ(sites.w[3], c.w);

@@ -40,7 +40,37 @@ std::optional<QSize> parseSize(const QString& text)
     return QSize(width, height);
 }
 
+// A whole number from 0 to `most`.
+std::optional<int> parseWhole(const QString& text, int most)
+{
+    const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    if (!digits.match(text).hasMatch()) {
+        return std::nullopt;
+    }
+    const qulonglong value = text.toULongLong();
+    if (value > static_cast<qulonglong>(most)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 CommandLine failure(const QString& text) { return {std::nullopt, text, true}; }
+
+// The option that names the target, as the user would write it.
+QString targetOption(Target target)
+{
+    switch (target) {
+    case Target::FullScreen:
+        return QStringLiteral("--saver");
+    case Target::Root:
+        return QStringLiteral("--root");
+    case Target::WindowId:
+        return QStringLiteral("--window-id");
+    case Target::Window:
+        break;
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -48,7 +78,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Draws a multiplicatively weighted Voronoi diagram of random or given sites."));
+        "Draws a multiplicatively weighted Voronoi diagram of random or given sites.\n\n"
+        "Keys in the program's own windows: Escape, q, Ctrl+Q and Ctrl+W close it, space starts\n"
+        "a new diagram, Ctrl+S saves the picture to the picture folder, F11 toggles full screen.\n"
+        "With --saver any key or click ends the program."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -67,12 +100,41 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("WxH"));
     const QCommandLineOption output(
         QStringLiteral("output"),
-        QStringLiteral("Draw without a window and write the picture to FILE as PNG."),
+        QStringLiteral("Draw without a window and write the picture to FILE, as PNG, SVG or PDF by "
+                       "its extension (.png, .svg, .pdf)."),
         QStringLiteral("FILE"));
     const QCommandLineOption printSites(
         QStringLiteral("print-sites"),
         QStringLiteral("Write the sites used to standard output, in the --sites format."));
-    parser.addOptions({help, version, seed, sites, size, output, printSites});
+    const QCommandLineOption root(
+        QStringLiteral("root"),
+        QStringLiteral("Draw diagram after diagram into the window xscreensaver gives in "
+                       "$XSCREENSAVER_WINDOW, or else into the root window."));
+    const QCommandLineOption windowId(
+        QStringLiteral("window-id"),
+        QStringLiteral("Draw diagram after diagram into the existing window ID (decimal or 0x hex)."),
+        QStringLiteral("ID"));
+    const QCommandLineOption saver(
+        QStringLiteral("saver"),
+        QStringLiteral("Draw diagram after diagram full screen, until a key or a click."));
+    const QCommandLineOption cycle(
+        QStringLiteral("cycle"),
+        QStringLiteral("Draw diagram after diagram in the window."));
+    const QCommandLineOption linger(
+        QStringLiteral("linger"),
+        QStringLiteral("Let each finished diagram stand SECONDS (0 to 86400, 0 for good; default 10) "
+                       "before the next."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption delay(
+        QStringLiteral("delay"),
+        QStringLiteral("Wait MICROSECONDS (0 to 1000000) between two steps of the tracing "
+                       "(default %1 when diagrams follow one another, else 0).")
+            .arg(DEFAULT_SAVER_DELAY_US),
+        QStringLiteral("MICROSECONDS"));
+    parser.addOptions({help, version, seed, sites, size, output, printSites, root, windowId, saver,
+                       cycle, linger, delay});
+    // xscreensaver's hacks take their options with one dash: -root, -window-id.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
     if (!parser.parse(arguments)) {
         // Qt's message would quote an unknown option whole, however long.
@@ -128,9 +190,86 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (options.outputPath->isEmpty()) {
             return failure(QStringLiteral("--output needs a file name"));
         }
+        const std::optional<OutputFormat> format = outputFormatOf(*options.outputPath);
+        if (!format) {
+            return failure(QStringLiteral("--output writes .png, .svg or .pdf files, not '%1'")
+                               .arg(shown(*options.outputPath)));
+        }
+        options.outputFormat = *format;
     }
     options.printSites = parser.isSet(printSites);
+
+    const int targets = (parser.isSet(root) ? 1 : 0) + (parser.isSet(windowId) ? 1 : 0) +
+                        (parser.isSet(saver) ? 1 : 0);
+    if (targets > 1) {
+        return failure(QStringLiteral("--root, --window-id and --saver each say where to draw: give one"));
+    }
+    if (parser.isSet(root)) {
+        options.target = Target::Root;
+    } else if (parser.isSet(saver)) {
+        options.target = Target::FullScreen;
+    } else if (parser.isSet(windowId)) {
+        options.target = Target::WindowId;
+        const std::optional<std::uint32_t> id = parseWindowId(parser.value(windowId));
+        if (!id) {
+            return failure(QStringLiteral("--window-id takes a window id, decimal or 0x hexadecimal, not '%1'")
+                               .arg(parser.value(windowId)));
+        }
+        options.windowId = *id;
+    }
+    options.cycle = parser.isSet(cycle) || options.target != Target::Window;
+    if (parser.isSet(linger)) {
+        options.lingerSeconds = parseWhole(parser.value(linger), MAX_LINGER_SECONDS);
+        if (!options.lingerSeconds) {
+            return failure(QStringLiteral("--linger takes whole seconds from 0 to %1, not '%2'")
+                               .arg(MAX_LINGER_SECONDS)
+                               .arg(parser.value(linger)));
+        }
+    }
+    if (parser.isSet(delay)) {
+        options.delayMicroseconds = parseWhole(parser.value(delay), MAX_DELAY_MICROSECONDS);
+        if (!options.delayMicroseconds) {
+            return failure(QStringLiteral("--delay takes whole microseconds from 0 to %1, not '%2'")
+                               .arg(MAX_DELAY_MICROSECONDS)
+                               .arg(parser.value(delay)));
+        }
+    }
+
+    // Combinations that cannot mean anything.
+    const QString target = targetOption(options.target);
+    if (options.outputPath) {
+        for (const QCommandLineOption* drawn : {&root, &windowId, &saver, &cycle, &linger, &delay}) {
+            if (parser.isSet(*drawn)) {
+                return failure(QStringLiteral("--output draws one picture into a file; "
+                                              "it does not go with --%1")
+                                   .arg(drawn->names().constFirst()));
+            }
+        }
+    }
+    if (!target.isEmpty() && parser.isSet(size)) {
+        return failure(QStringLiteral("--size does not go with %1, which draws at the size of its window")
+                           .arg(target));
+    }
+    if (parser.isSet(linger) && !options.cycle) {
+        return failure(QStringLiteral("--linger needs diagrams that follow one another: "
+                                      "--cycle, --saver, --root or --window-id"));
+    }
     return {options, QString(), false};
+}
+
+std::optional<std::uint32_t> parseWindowId(const QString& text)
+{
+    const QRegularExpression pattern(QStringLiteral("^(?:0[xX]([0-9a-fA-F]{1,8})|([0-9]{1,10}))$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    const qulonglong value = match.capturedLength(1) > 0 ? match.captured(1).toULongLong(nullptr, 16)
+                                                         : match.captured(2).toULongLong();
+    if (value == 0 || value > 0xFFFFFFFFULL) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace voroquarn

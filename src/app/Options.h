@@ -6,7 +6,17 @@
 #include <cstdint>
 #include <optional>
 
+#include "output/OutputFormat.h"
+
 namespace voroquarn {
+
+// Where the picture goes when it goes to the screen.
+enum class Target {
+    Window,      // a window of the program's own
+    FullScreen,  // --saver: a full-screen window, ended by any key or click
+    Root,        // --root: $XSCREENSAVER_WINDOW, or the root window
+    WindowId,    // --window-id: a window of another program
+};
 
 // What the command line asks for. With no arguments the program draws random sites in a
 // window of the design size, seeded from the clock.
@@ -14,8 +24,16 @@ struct Options {
     std::optional<std::uint32_t> seed;
     std::optional<QString> sitesPath;   // "-" is standard input
     QSize size;                         // the drawing area
-    std::optional<QString> outputPath;  // PNG instead of a window
+    std::optional<QString> outputPath;  // a file instead of a window
+    OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
+
+    Target target = Target::Window;
+    std::uint32_t windowId = 0;  // with Target::WindowId
+    // One diagram after another; always so for every target but Target::Window.
+    bool cycle = false;
+    std::optional<int> lingerSeconds;     // 0: for good
+    std::optional<int> delayMicroseconds;  // between two sweep steps
 };
 
 // The result of reading the command line: options to run with, or a text to print and
@@ -30,5 +48,14 @@ struct CommandLine {
 CommandLine parseCommandLine(const QStringList& arguments);
 
 inline constexpr int MAX_SIDE = 16384;
+inline constexpr int MAX_LINGER_SECONDS = 86400;
+inline constexpr int MAX_DELAY_MICROSECONDS = 1000000;
+// The delay between sweep steps when diagrams follow one another: one diagram then takes
+// a few seconds, on a large screen as in the design window.
+inline constexpr int DEFAULT_SAVER_DELAY_US = 250;
+
+// An X window id as xscreensaver and the X tools write it: decimal, or hexadecimal after
+// 0x; nothing for anything else, 0 included.
+std::optional<std::uint32_t> parseWindowId(const QString& text);
 
 }  // namespace voroquarn

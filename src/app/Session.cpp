@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "sites/makeSites.h"
 #include "window/FrmVoroQuarn.h"
 
 namespace voroquarn {
@@ -34,19 +35,36 @@ Session::Session(FrmVoroQuarn& window, SessionSettings settings)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-        if (restartWanted_ || !drawing_) {
+        if (restart_ != Restart::None || !drawing_) {
             begin();
         } else {
             advance();
         }
     });
+    const auto resized = [this] {
+        if (settings_.followResizes) {
+            redraw();
+        }
+    };
+    QObject::connect(&window_, &QWindow::widthChanged, &timer_, resized);
+    QObject::connect(&window_, &QWindow::heightChanged, &timer_, resized);
 }
 
 void Session::start() { timer_.start(0); }
 
 void Session::newDiagram()
 {
-    restartWanted_ = true;
+    restart_ = Restart::Next;
+    if (!advancing_) {
+        timer_.start(0);
+    }
+}
+
+void Session::redraw()
+{
+    if (restart_ == Restart::None) {
+        restart_ = Restart::Redraw;
+    }
     if (!advancing_) {
         timer_.start(0);
     }
@@ -58,17 +76,41 @@ void Session::stop()
     timer_.stop();
 }
 
+std::optional<std::uint32_t> Session::seed() const
+{
+    return random_ ? random_->seed() : std::nullopt;
+}
+
+RunSettings Session::runSettings() const
+{
+    RunSettings run = settings_.run;
+    if (window_.fit() == WindowFit::Target) {
+        const qreal ratio = window_.pictureRatio();
+        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
+        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
+    }
+    return run;
+}
+
 void Session::begin()
 {
     if (stopped_) {
         return;
     }
-    restartWanted_ = false;
+    // A redraw keeps the diagram's seed; before the diagram drew its first random
+    // number, that is the seed its generator was given.
+    const bool same = restart_ == Restart::Redraw && random_;
+    restart_ = Restart::None;
+    if (same) {
+        requestedSeed_ = random_->seed() ? random_->seed() : requestedSeed_;
+    } else {
+        requestedSeed_ = settings_.seed ? std::optional(seedOfDiagram(*settings_.seed, next_))
+                                        : std::nullopt;
+        ++next_;
+    }
     drawing_.reset();  // it draws with the generator about to be replaced
-    random_.emplace(settings_.seed ? std::optional(seedOfDiagram(*settings_.seed, started_))
-                                   : std::nullopt);
-    ++started_;
-    drawing_.emplace(drawDiagram(window_, *random_, settings_.run));
+    random_.emplace(requestedSeed_);
+    drawing_.emplace(drawDiagram(window_, *random_, runSettings()));
     due_ = Clock::now();
     advance();
 }
@@ -78,12 +120,12 @@ void Session::advance()
     advancing_ = true;
     while (drawing_->next()) {
         const bool open = window_.DoEvents();
-        if (!open || stopped_ || restartWanted_) {
+        if (!open || stopped_ || restart_ != Restart::None) {
             advancing_ = false;
             if (!open) {
                 stopped_ = true;
                 QCoreApplication::quit();
-            } else if (restartWanted_) {
+            } else if (!stopped_) {
                 timer_.start(0);
             }
             return;

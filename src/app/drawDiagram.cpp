@@ -9,7 +9,7 @@
 
 namespace voroquarn {
 
-Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
+SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings)
 {
     SiteArrays sites;
 
@@ -21,13 +21,19 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     window.setForeColor(WHITE);
 
     if (settings.givenSites.empty()) {
-        makeSites(window, random, sites);
+        makeSites(window, random, sites, settings.margins);
     } else {
         placeSites(window, settings.givenSites, sites);
     }
     if (settings.onSitesPlaced) {
         settings.onSitesPlaced(sites);
     }
+    return sites;
+}
+
+Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
+{
+    SiteArrays sites = placeRunSites(window, random, settings);
     hSort(sites.N, sites.w, sites.x, sites.y);
 
     for (const auto [i, j] : SitePairs(sites.N)) {

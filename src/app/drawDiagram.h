@@ -4,14 +4,15 @@
 #include <functional>
 #include <vector>
 
+#include "sites/SiteArrays.h"
 #include "sites/SiteFile.h"
+#include "sites/makeSites.h"
 #include "window/Steps.h"
 
 namespace voroquarn {
 
 class DrawingSurface;
 class RandomSource;
-struct SiteArrays;
 
 // Where a run takes its sites from, and who hears of them.
 struct RunSettings {
@@ -19,6 +20,8 @@ struct RunSettings {
     std::vector<Site> givenSites;
     // Called once the sites are placed and marked, in their order of placement.
     std::function<void(const SiteArrays&)> onSitesPlaced;
+    // How far random sites keep from the edges of the window's extent.
+    SiteMargins margins = DESIGN_MARGINS;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
@@ -57,6 +60,12 @@ public:
 private:
     std::int16_t N_;
 };
+
+// The run's first steps, up to its sites: shows the window, seeds the random numbers,
+// clears the window, places and marks the sites and tells settings.onSitesPlaced of
+// them. Returns the sites in their order of placement, unsorted. drawDiagram starts with
+// it; the vector output takes its sites from it, exactly as a picture would get them.
+SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
 
 // The whole drawing: shows the window (which waits until the window is on screen),
 // seeds the random numbers, clears the window, places and marks the sites, sorts them

@@ -1,19 +1,21 @@
 #include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "app/Messages.h"
 #include "app/Options.h"
 #include "app/PlatformGuard.h"
-#include "app/ProgramIcon.h"
 #include "app/QtEnvironment.h"
-#include "app/Session.h"
 #include "app/SiteInput.h"
 #include "app/StandardStreams.h"
+#include "app/WindowRun.h"
 #include "app/drawDiagram.h"
+#include "output/Diagram.h"
 #include "output/ImageOutput.h"
 #include "output/OutputFile.h"
+#include "output/VectorOutput.h"
 #include "sites/SiteArrays.h"
-#include "window/FrmVoroQuarn.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
@@ -21,14 +23,6 @@
 using namespace voroquarn;
 
 namespace {
-
-constexpr int EXIT_ERROR = 2;
-
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "voroquarn: %s\n", message.toLocal8Bit().constData());
-    return EXIT_ERROR;
-}
 
 void printSites(StandardOutput& out, const SiteArrays& sites)
 {
@@ -39,7 +33,8 @@ void printSites(StandardOutput& out, const SiteArrays& sites)
     out.write(text);
 }
 
-// Draws into an image of the drawing area's size and writes it as PNG; needs no display.
+// Draws into an image of the drawing area's size and writes it as PNG, or writes the
+// diagram as SVG or PDF; needs no display.
 // Nothing is written when the sites could not be printed.
 int renderToFile(int argc, char* argv[], const Options& options, RunSettings settings,
                  const StandardOutput& out)
@@ -49,11 +44,22 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
     const QGuiApplication app(argc, argv);
     guard.connected();
 
+    SeededRandom random(options.seed);
+    if (options.outputFormat != OutputFormat::Png) {
+        // The run's own sites, with the exact pieces in place of the traced pixels.
+        const Diagram diagram = recordDiagram(options.size.width(), options.size.height(), random, settings);
+        if (out.failed()) {
+            return EXIT_ERROR;  // said when the program ends
+        }
+        if (const auto problem = writeVectorFile(diagram, options.outputFormat, *options.outputPath)) {
+            return fail(*problem);
+        }
+        return 0;
+    }
     ImageSurface surface(options.size);
     if (surface.image().isNull()) {
         return fail(notEnoughMemoryFor(options.size));
     }
-    SeededRandom random(options.seed);
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (out.failed()) {
         return EXIT_ERROR;  // said when the program ends
@@ -65,32 +71,6 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
         return fail(*problem);
     }
     return 0;
-}
-
-// Opens the window, draws when the event loop starts, and keeps the picture on screen
-// until the window is closed.
-int showWindow(int argc, char* argv[], const Options& options, RunSettings settings)
-{
-    PlatformGuard guard;
-    const QGuiApplication app(argc, argv);
-    guard.connected();
-    if (!platformShowsWindows(QGuiApplication::platformName())) {
-        return fail(QStringLiteral("cannot open a window: the platform '%1' shows none; "
-                                   "use --output FILE to draw into a file")
-                        .arg(QGuiApplication::platformName()));
-    }
-    setProgramIcon();
-
-    FrmVoroQuarn window(options.size);
-    if (window.image().isNull()) {
-        return fail(notEnoughMemoryFor(options.size));
-    }
-    SessionSettings session;
-    session.seed = options.seed;
-    session.run = std::move(settings);
-    Session diagrams(window, std::move(session));
-    diagrams.start();
-    return QGuiApplication::exec();
 }
 
 // The whole program but the last check of standard output.
@@ -119,7 +99,14 @@ int run(int argc, char* argv[], StandardOutput& out)
         settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
     }
     if (options.printSites) {
-        settings.onSitesPlaced = [&out](const SiteArrays& sites) { printSites(out, sites); };
+        // One diagram's sites after another, with a blank line between two diagrams.
+        settings.onSitesPlaced = [&out, printed = std::make_shared<bool>(false)](const SiteArrays& sites) {
+            if (*printed) {
+                out.write("\n");
+            }
+            *printed = true;
+            printSites(out, sites);
+        };
     }
     useUsableRuntimeFolder();
     if (options.outputPath) {
@@ -131,7 +118,7 @@ int run(int argc, char* argv[], StandardOutput& out)
         }
         return renderToFile(argc, argv, options, std::move(settings), out);
     }
-    return showWindow(argc, argv, options, std::move(settings));
+    return runOnScreen(argc, argv, options, std::move(settings));
 }
 
 }  // namespace

@@ -8,9 +8,6 @@ namespace voroquarn {
 
 namespace {
 
-// A site's dot is this many line widths across.
-constexpr double SITE_DOT = 1.75;
-
 QColor toColor(Colour colour)
 {
     return {static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),

@@ -19,6 +19,8 @@ public:
     IconSurface(int iconSize, double lineWidth);
 
     static constexpr int SUPERSAMPLING = 8;
+    // A site's dot is this many line widths across.
+    static constexpr double SITE_DOT = 1.75;
 
     void Show() override {}
     void Refresh() override;

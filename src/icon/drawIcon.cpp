@@ -1,9 +1,11 @@
 // Draws the program's icon at one size, at build time, with the program's own run:
 //
-//   draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT-PNG
+//   draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT
 //
 // The site file places the sites on a 256 x 256 area; they are scaled to the icon's
-// size. LINE-WIDTH is in pixels of the icon.
+// size. LINE-WIDTH is in pixels of the icon. An OUTPUT ending in .svg is the scalable
+// icon, SIZE pixels its user units: the diagram's exact pieces, as --output draws them
+// into SVG, with lines and dots as the raster icons have them.
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,8 @@
 #include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "icon/IconSurface.h"
+#include "output/Diagram.h"
+#include "output/VectorOutput.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
 
@@ -33,7 +37,7 @@ int main(int argc, char* argv[])
 {
     using namespace voroquarn;
     if (argc != 5) {
-        return fail(QStringLiteral("usage: draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT-PNG"));
+        return fail(QStringLiteral("usage: draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT"));
     }
     const int size = std::atoi(argv[2]);
     const double lineWidth = std::atof(argv[3]);
@@ -45,18 +49,28 @@ int main(int argc, char* argv[])
         return fail(*problem);
     }
 
-    IconSurface surface(size, lineWidth);
-    const double scale = size * IconSurface::SUPERSAMPLING / DESIGN_SIDE;
+    const QString output = QString::fromLocal8Bit(argv[4]);
+    const bool scalable = outputFormatOf(output) == OutputFormat::Svg;
+    const double scale = size * (scalable ? 1 : IconSurface::SUPERSAMPLING) / DESIGN_SIDE;
     RunSettings settings;
     for (const Site& site : std::get<std::vector<Site>>(loaded)) {
         settings.givenSites.push_back({site.x * scale, site.y * scale, site.w});
     }
     SeededRandom random(0);  // unused: the sites are given
+
+    if (scalable) {
+        Diagram diagram = recordDiagram(size, size, random, settings);
+        diagram.style = {lineWidth, IconSurface::SITE_DOT * lineWidth / 2, false};
+        if (const auto problem = writeVectorFile(diagram, OutputFormat::Svg, output)) {
+            return fail(*problem);
+        }
+        return 0;
+    }
+    IconSurface surface(size, lineWidth);
     driveToEnd(drawDiagram(surface, random, settings), surface);
     // A build product, in full colour with transparency: Qt's own PNG writer.
-    const QString path = QString::fromLocal8Bit(argv[4]);
-    if (!surface.icon().save(path, "PNG")) {
-        return fail(QStringLiteral("%1: cannot be written").arg(path));
+    if (!surface.icon().save(output, "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(output));
     }
     return 0;
 }

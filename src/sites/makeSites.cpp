@@ -1,5 +1,6 @@
 #include "sites/makeSites.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "window/DrawingSurface.h"
@@ -11,16 +12,15 @@ namespace voroquarn {
 
 namespace {
 
-constexpr float MARKER_RADIUS = 3.0F;
 constexpr float MARKER_ASPECT = 1.0F;
 
-// A coordinate in [MARGIN, extent - MARGIN) for an outer extent given in twips. The span
-// is formed in double precision; for windows narrower than two margins it is negative
-// and the same formula applies.
-double coordinateWithin(float extentTwips, float r)
+// A coordinate in [near, extent - far) for an extent given in twips. The span is formed
+// in double precision; for windows narrower than the two margins it is negative and the
+// same formula applies.
+double coordinateWithin(float extentTwips, double near, double far, float r)
 {
     const double extentPixels = static_cast<double>(extentTwips) / TWIPS_PER_PIXEL;
-    return (extentPixels - 2 * MARGIN) * static_cast<double>(r) + MARGIN;
+    return (extentPixels - (near + far)) * static_cast<double>(r) + near;
 }
 
 }  // namespace
@@ -32,7 +32,15 @@ void drawSiteMarker(DrawingSurface& window, double x, double y, float w)
     window.Print(static_cast<double>(Int(w)));
 }
 
-void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites)
+SiteMargins marginsHolding(const SiteMargins& marker, double scale)
+{
+    const double least = MARGIN * scale;
+    return {std::max(least, -marker.left), std::max(least, -marker.top),
+            std::max(least, marker.right), std::max(least, marker.bottom)};
+}
+
+void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
+               const SiteMargins& margins)
 {
     // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites.
     const double r = random.RandomNext();
@@ -40,8 +48,12 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites)
 
     for (std::int16_t k = 1; k <= sites.N; ++k) {
         const int at = k - 1;
-        sites.x[at] = coordinateWithin(window.Width(), random.RandomNext());
-        sites.y[at] = coordinateWithin(window.Height(), random.RandomNext());
+        // Each draw comes before its size read. Written as one call, the order would be
+        // the compiler's choice: C++ leaves the order of a call's arguments open.
+        const float rx = random.RandomNext();
+        sites.x[at] = coordinateWithin(window.Width(), margins.left, margins.right, rx);
+        const float ry = random.RandomNext();
+        sites.y[at] = coordinateWithin(window.Height(), margins.top, margins.bottom, ry);
         sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
         drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at]);
     }

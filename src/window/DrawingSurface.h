@@ -39,4 +39,16 @@ public:
     virtual bool DoEvents() = 0;
 };
 
+// The radii of the outline Circle draws: the aspect is height over width, and the radius
+// belongs to the longer axis.
+struct EllipseRadii {
+    double rx;
+    double ry;
+};
+
+inline EllipseRadii ellipseRadii(double radius, double aspect)
+{
+    return aspect <= 1 ? EllipseRadii{radius, radius * aspect} : EllipseRadii{radius / aspect, radius};
+}
+
 }  // namespace voroquarn

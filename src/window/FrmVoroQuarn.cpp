@@ -20,6 +20,9 @@ namespace {
 // How long Show waits for the window system to put the window on screen.
 constexpr int SHOW_TIMEOUT_MS = 5000;
 
+// The largest size Qt gives a window: no limit.
+constexpr int UNLIMITED_SIDE = (1 << 24) - 1;
+
 // The time between two frames of the screen; 60 Hz where the screen does not say.
 std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
 {
@@ -33,19 +36,21 @@ constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
-FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea)
-    : PictureSurface(drawingArea), backingStore_(this)
+FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
+    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this)
 {
     static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
     setSurfaceType(QSurface::RasterSurface);
     setTitle(QStringLiteral("Quarn Voronoi diagram"));
-    // A fixed frame: the size cannot be dragged; caption, menu and the three buttons are
-    // requested from the window manager.
+    // Caption, menu and the three buttons are requested from the window manager.
     setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
              Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(drawingArea);
-    setMinimumSize(drawingArea);
-    setMaximumSize(drawingArea);
+    if (fit_ == WindowFit::Design) {
+        // A fixed frame: the size cannot be dragged.
+        setMinimumSize(drawingArea);
+        setMaximumSize(drawingArea);
+    }
     // The labels' font database loads meanwhile, while Qt's event loop starts up (the
     // accessibility bridge, which may wait milliseconds for a session bus) and the
     // window system maps the window.
@@ -56,7 +61,8 @@ FrmVoroQuarn::~FrmVoroQuarn() = default;
 
 void FrmVoroQuarn::Show()
 {
-    show();
+    // Not show(): it would also take the window out of full screen.
+    setVisible(true);
     frameInterval_ = frameIntervalOf(screen());
     if (!labelFontReady_) {
         // While the window system maps the window: the first label needs the font.
@@ -76,18 +82,60 @@ void FrmVoroQuarn::Show()
 
 void FrmVoroQuarn::Refresh()
 {
-    if (blank_ && !raster().hasChanges() && backingStoreFilled_) {
+    raster().setMarkerScale(pictureRatio());
+    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && image().size() == pictureSize()) {
         return;  // the window shows the background and nothing else already
     }
-    raster().fill(BACK_COLOR);
+    raster().clearTo(pictureSize(), BACK_COLOR);
     raster().forgetChanges();
-    putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+    putOnScreen(QRegion(QRect(QPoint(0, 0), pictureSize())));
     blank_ = true;
 }
 
-float FrmVoroQuarn::Width() const { return outerSizeTwips(width(), height()).width; }
+float FrmVoroQuarn::Width() const
+{
+    if (fit_ == WindowFit::Target) {
+        return static_cast<float>(pictureSize().width()) * TWIPS_PER_PIXEL;
+    }
+    return outerSizeTwips(width(), height()).width;
+}
 
-float FrmVoroQuarn::Height() const { return outerSizeTwips(width(), height()).height; }
+float FrmVoroQuarn::Height() const
+{
+    if (fit_ == WindowFit::Target) {
+        return static_cast<float>(pictureSize().height()) * TWIPS_PER_PIXEL;
+    }
+    return outerSizeTwips(width(), height()).height;
+}
+
+qreal FrmVoroQuarn::pictureRatio() const
+{
+    return fit_ == WindowFit::Target ? devicePixelRatio() : 1.0;
+}
+
+QSize FrmVoroQuarn::pictureSize() const
+{
+    const qreal ratio = pictureRatio();
+    return ratio == 1 ? size() : QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
+void FrmVoroQuarn::toggleFullScreen()
+{
+    const bool design = fit_ == WindowFit::Design;
+    if ((windowStates() & Qt::WindowFullScreen) != 0) {
+        showNormal();
+        if (design) {
+            setMinimumSize(drawingArea_);
+            setMaximumSize(drawingArea_);
+        }
+    } else {
+        if (design) {
+            setMinimumSize(QSize(0, 0));
+            setMaximumSize(QSize(UNLIMITED_SIDE, UNLIMITED_SIDE));
+        }
+        showFullScreen();
+    }
+}
 
 bool FrmVoroQuarn::DoEvents()
 {
@@ -123,7 +171,7 @@ void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
         // only needs it again. Changes made since follow with the next frame's flush.
         backingStore_.flush(QRegion(QRect(QPoint(0, 0), size())));
     } else {
-        putOnScreen(QRegion(QRect(QPoint(0, 0), size())));
+        putOnScreen(QRegion(QRect(QPoint(0, 0), pictureSize())));
     }
     if (waitingForExpose_ != nullptr) {
         waitingForExpose_->quit();
@@ -134,7 +182,7 @@ void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
 {
     // A window made larger (by a window manager that maximizes it anyway) keeps its
     // picture and gains background around it.
-    raster().growTo(event->size(), BACK_COLOR);
+    raster().growTo(pictureSize(), BACK_COLOR);
     backingStore_.resize(event->size());
     backingStoreFilled_ = false;
 }
@@ -171,17 +219,33 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         backingStore_.resize(size());
         backingStoreFilled_ = false;
     }
-    backingStore_.beginPaint(region);
+    // The backing store counts in the window's units, the picture in its own pixels.
+    const qreal ratio = pictureRatio();
+    QRegion inWindow;
+    if (ratio == 1) {
+        inWindow = region;
+    } else {
+        for (const QRect& rect : region) {
+            const QRectF scaled(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio,
+                                rect.height() / ratio);
+            inWindow += scaled.toAlignedRect();
+        }
+    }
+    backingStore_.beginPaint(inWindow);
     QPainter painter(backingStore_.paintDevice());
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (ratio != 1) {
+        // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
+        painter.scale(1 / ratio, 1 / ratio);
+    }
     for (const QRect& rect : region) {
         drawPicture(painter, rect);
     }
     painter.end();
     backingStore_.endPaint();
-    backingStore_.flush(region);
+    backingStore_.flush(inWindow);
     if (!backingStoreFilled_) {
-        backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(region).isEmpty();
+        backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
     }
 }
 

@@ -13,14 +13,36 @@ class QPainter;
 
 namespace voroquarn {
 
+// How a window measures itself and its picture.
+enum class WindowFit {
+    // The design window: a drawing area of fixed size, reported as the outer size of a
+    // window with the design frame around it; the picture in the window system's pixels.
+    Design,
+    // A window of any size, such as a full screen or another program's window: its size
+    // is reported as it is, the picture is in the screen's device pixels, and markers
+    // grow with the device-pixel ratio.
+    Target,
+};
+
 // The program's window. Its picture lives in memory and is copied to the screen: at a
 // yield the pixels changed since the last copy, at most once per display frame, and all
 // of it whenever the window system asks for a repaint, so the picture survives being
-// covered or minimised.
+// covered or minimised. A new diagram (Refresh) takes the window's size of the moment.
 class FrmVoroQuarn final : public QWindow, public PictureSurface {
 public:
-    explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT));
+    explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
+                          WindowFit fit = WindowFit::Design);
     ~FrmVoroQuarn() override;
+
+    WindowFit fit() const { return fit_; }
+    // The picture's pixels per unit of the window's size, which markers grow with: 1
+    // for the design window, else the device-pixel ratio.
+    qreal pictureRatio() const;
+    // The size the picture takes, in its own pixels.
+    QSize pictureSize() const;
+
+    // Full screen, or back; a design window is free to change its size while full screen.
+    void toggleFullScreen();
 
     void Show() override;
     void Refresh() override;
@@ -39,10 +61,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Copies the region of the picture, in its own pixels, to the screen.
     void putOnScreen(const QRegion& region);
     void putChangesOnScreen();
     void drawPicture(QPainter& painter, const QRect& rect);
 
+    QSize drawingArea_;
+    WindowFit fit_;
     QBackingStore backingStore_;
     std::chrono::nanoseconds frameInterval_{0};
     std::chrono::steady_clock::time_point lastFlush_;

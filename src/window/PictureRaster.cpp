@@ -34,12 +34,22 @@ Colour fromRgb(QRgb rgb)
            static_cast<Colour>(qBlue(rgb)) << 16U;
 }
 
-QFont labelFont()
+QFont labelFont(qreal scale)
 {
     QFont font = QGuiApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
+    if (scale != 1) {
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(qRound(font.pixelSize() * scale));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+    }
     return font;
 }
+
+// The pen of a circle's outline, as wide as a pixel at marker scale 1.
+int outlineWidth(qreal scale) { return std::max(1, qRound(scale)); }
 
 void freeBuffer(void* buffer) { std::free(buffer); }
 
@@ -81,10 +91,36 @@ QRect pixelsWithin(const QRectF& bounds, QSize size)
 
 }  // namespace
 
-PictureRaster::PictureRaster(QSize size)
-    : image_(allocateImage(size, QImage::Format_Mono, {toRgb(BLACK), toRgb(WHITE)}))
+PictureRaster::PictureRaster(QSize size) : image_(freshImage(size))
 {
     changed_.reserve(MAX_CHANGED_AREAS);
+}
+
+QImage PictureRaster::freshImage(QSize size)
+{
+    return allocateImage(size, QImage::Format_Mono, {toRgb(BLACK), toRgb(WHITE)});
+}
+
+void PictureRaster::clearTo(QSize size, Colour background)
+{
+    if (size != image_.size() || image_.format() != QImage::Format_Mono) {
+        image_ = freshImage(size);
+        lastColour_ = BLACK;
+        lastIndex_ = 0;
+        uniformIndex_ = 0;
+    }
+    fill(background);
+}
+
+QRectF PictureRaster::markerBox(float radius, qreal scale)
+{
+    const qreal reach = radius * scale + outlineWidth(scale);
+    QRectF box(-reach, -reach, 2 * reach, 2 * reach);
+    const QFontMetrics metrics(labelFont(scale));
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        box |= QRectF(metrics.boundingRect(QString(3, digit))).translated(0, metrics.ascent());
+    }
+    return box;
 }
 
 void PictureRaster::growTo(QSize size, Colour background)
@@ -158,17 +194,20 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
 {
     // The aspect is height over width; the radius belongs to the longer axis.
-    const qreal rx = aspect <= 1 ? radius : radius / aspect;
-    const qreal ry = aspect <= 1 ? radius * aspect : radius;
+    const qreal scaled = radius * markerScale_;
+    const qreal rx = aspect <= 1 ? scaled : scaled / aspect;
+    const qreal ry = aspect <= 1 ? scaled * aspect : scaled;
     const QPointF centre(x, y);
+    const int penWidth = outlineWidth(markerScale_);
     position_ = centre;
 
-    // A one-pixel pen reaches at most a pixel beyond the outline.
-    const QRectF bounds(centre.x() - rx - 2, centre.y() - ry - 2, 2 * rx + 4, 2 * ry + 4);
+    // The pen reaches at most its width beyond the outline.
+    const qreal reach = 1 + penWidth;
+    const QRectF bounds(centre.x() - rx - reach, centre.y() - ry - reach, 2 * (rx + reach), 2 * (ry + reach));
     paintArea(bounds, [&](QPainter& painter, const QPointF& origin) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         QPen pen(QColor(toRgb(colour)));
-        pen.setWidth(1);
+        pen.setWidth(penWidth);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(centre - origin, rx, ry);
@@ -179,7 +218,7 @@ void PictureRaster::printNumber(double value, Colour colour)
 {
     // value + 0.0 turns a negative zero into "0" rather than "-0".
     const QString text = QString::number(value + 0.0, 'f', 0);
-    const QFont font = labelFont();
+    const QFont font = labelFont(markerScale_);
     const QFontMetrics metrics(font);
     const QPointF baseline = position_ + QPointF(0, metrics.ascent());
 

@@ -30,6 +30,17 @@ public:
     // Enlarges the picture to at least `size`, keeping what is drawn; new pixels are
     // filled with `background`. Without the memory for it the picture keeps its size.
     void growTo(QSize size, Colour background);
+    // Makes the picture exactly `size`, all of it `background`, with the colours of a
+    // new picture.
+    void clearTo(QSize size, Colour background);
+
+    // Circles and labels are drawn this many times their size in pixels: the screen's
+    // device-pixel ratio, for a picture in device pixels. 1 by default.
+    void setMarkerScale(qreal scale) { markerScale_ = scale; }
+    qreal markerScale() const { return markerScale_; }
+    // The box, relative to the centre, that a circle of this radius and the widest
+    // label of up to three digits cover together at the given marker scale.
+    static QRectF markerBox(float radius, qreal scale);
 
     void fill(Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
@@ -69,6 +80,9 @@ private:
     // picture is null.
     int indexOf(Colour colour);
     int addColour(Colour colour);
+    // A new all-black picture of one bit a pixel, black and white its colours; null
+    // without the memory for it.
+    static QImage freshImage(QSize size);
     // From one bit to one byte a pixel, for a third colour.
     bool widen();
     void setIndex(int x, int y, int index);
@@ -84,6 +98,7 @@ private:
     void markChanged(const QRect& rect);
 
     QImage image_;
+    qreal markerScale_ = 1;
     QPointF position_;
     std::vector<QRect> changed_;
     // The colour last looked up and its index: runs of pixels share a colour.

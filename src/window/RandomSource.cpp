@@ -8,16 +8,18 @@ SeededRandom::SeededRandom(std::optional<std::uint32_t> fixedSeed) : fixedSeed_(
 
 void SeededRandom::Randomize()
 {
+    std::uint32_t seed = 0;
     if (fixedSeed_) {
-        engine_.seed(*fixedSeed_);
-        return;
+        seed = *fixedSeed_;
+    } else {
+        // Fold the clock's full count into 32 bits so that both fast and slow bits matter.
+        const auto ticks = static_cast<std::uint64_t>(
+            std::chrono::system_clock::now().time_since_epoch().count());
+        std::seed_seq seq{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32U)};
+        seq.generate(&seed, &seed + 1);
     }
-    // Both halves of the clock's count go into the seed, so that both fast and slow bits
-    // matter.
-    const auto ticks = static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
-    std::seed_seq seq{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32U)};
-    engine_.seed(seq);
+    seed_ = seed;
+    engine_.seed(seed);
 }
 
 float SeededRandom::RandomNext()

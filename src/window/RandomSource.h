@@ -16,7 +16,8 @@ public:
 };
 
 // A Mersenne twister. Randomize seeds it from the clock, or from the fixed seed given at
-// construction, so that a seed reproduces the same values on every machine.
+// construction, so that a seed reproduces the same values on every machine. A seed from
+// the clock is a 32-bit seed like any other, so that it can be given back to replay.
 class SeededRandom final : public RandomSource {
 public:
     explicit SeededRandom(std::optional<std::uint32_t> fixedSeed = std::nullopt);
@@ -24,8 +25,12 @@ public:
     void Randomize() override;
     float RandomNext() override;
 
+    // The seed of the last Randomize; nothing before the first.
+    std::optional<std::uint32_t> seed() const { return seed_; }
+
 private:
     std::optional<std::uint32_t> fixedSeed_;
+    std::optional<std::uint32_t> seed_;
     std::mt19937 engine_;
 };
 

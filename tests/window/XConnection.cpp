@@ -113,6 +113,11 @@ QImage XConnection::grab(quint32 window) const
     return result;
 }
 
+quint32 XConnection::root() const
+{
+    return connection_ != nullptr ? xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root : 0;
+}
+
 quint32 XConnection::atom(const char* name) const
 {
     if (connection_ == nullptr) {

@@ -26,6 +26,9 @@ public:
     // The window's pixels as the X server has them; a null image on failure.
     QImage grab(quint32 window) const;
 
+    // The root window of the first screen.
+    quint32 root() const;
+
     // The atom of this name; 0 on failure.
     quint32 atom(const char* name) const;
 

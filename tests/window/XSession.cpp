@@ -57,6 +57,8 @@ bool XSession::ensureWindowManager()
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         if (run("wmctrl", {"-m"})) {
+            // openbox names itself before it is ready to manage a window mapped at once.
+            QThread::msleep(500);
             return true;
         }
         QThread::msleep(50);
@@ -183,11 +185,14 @@ ProgramRun::ProgramRun(const QStringList& arguments, const RunPlace& place)
 {
     process_.setProcessChannelMode(place.keepErrors ? QProcess::SeparateChannels
                                                     : QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!place.display.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", place.display);
-        process_.setProcessEnvironment(environment);
     }
+    for (const QString& variable : place.environment) {
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    }
+    process_.setProcessEnvironment(environment);
     process_.start(VOROQUARN_BINARY, arguments);
     process_.waitForStarted();
 }

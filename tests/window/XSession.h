@@ -65,6 +65,8 @@ struct RunPlace {
     QString display;
     // Keep standard error for the test to read, instead of passing it through.
     bool keepErrors = false;
+    // Variables to set, as NAME=value, on top of the test's own environment.
+    QStringList environment;
 };
 
 // The program under test, started with the given arguments.

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <string>
 
+#include "OwnXServer.h"
 #include "ProcessControl.h"
 #include "TestDiagram.h"
 #include "XConnection.h"
@@ -16,53 +17,6 @@
 
 namespace voroquarn::testing {
 namespace {
-
-// An X server of the test's own, on a display number it picks itself: Xvfb takes the
-// first free one and writes it out once it accepts connections.
-class OwnXServer {
-public:
-    OwnXServer()
-    {
-        server_.setProcessChannelMode(QProcess::SeparateChannels);
-        server_.setStandardErrorFile(QProcess::nullDevice());
-        server_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        if (!server_.waitForStarted()) {
-            return;
-        }
-        QByteArray number;
-        while (!number.contains('\n') && server_.waitForReadyRead(10000)) {
-            number += server_.readAllStandardOutput();
-        }
-        if (!number.trimmed().isEmpty()) {
-            display_ = ":" + QString::fromLatin1(number.trimmed());
-        }
-    }
-    ~OwnXServer() { stop(); }
-    OwnXServer(const OwnXServer&) = delete;
-    OwnXServer& operator=(const OwnXServer&) = delete;
-
-    // Empty when the server did not start.
-    const QString& display() const { return display_; }
-
-    // Ends the server as an X server ends: it closes every connection and cleans up.
-    bool stop()
-    {
-        if (server_.state() == QProcess::NotRunning) {
-            return true;
-        }
-        server_.terminate();
-        if (server_.waitForFinished(10000)) {
-            return true;
-        }
-        server_.kill();
-        server_.waitForFinished();
-        return false;
-    }
-
-private:
-    QProcess server_;
-    QString display_;
-};
 
 // The X server going away in the middle of the drawing ends the program with one line
 // on standard error and the status the manual gives for a lost window system, 1: it
@@ -75,7 +29,7 @@ protected:
     {
         ASSERT_EQ(diagram_.problem(), "");
         ASSERT_FALSE(server_.display().isEmpty()) << "Xvfb did not start";
-        program_ = std::make_unique<ProgramRun>(diagram_.arguments(), RunPlace{server_.display(), true});
+        program_ = std::make_unique<ProgramRun>(diagram_.arguments(), RunPlace{server_.display(), true, {}});
         freezer_ = std::make_unique<ProcessFreezer>(program_->pid());
         const XConnection x(server_.display());
         ASSERT_TRUE(x.isOpen());

@@ -1,0 +1,169 @@
+// The time to write one diagram as PNG, SVG and PDF, side by side in one process: for
+// each format the program's own steps for --output, from the given sites to the file,
+// repeated with the formats interleaved so that a busy moment on the machine falls on
+// all of them alike.
+//
+//   bench_vector SITE-FILE WIDTHxHEIGHT OUTPUT-FOLDER [REPETITIONS]
+//
+// Prints, for each step, the median, the quartiles and the extremes in milliseconds:
+// for PNG the run (marking and tracing into the picture), for SVG and PDF the diagram
+// (placing the sites and computing the pieces); then for each the encoding into memory
+// alone, and the writing of the file as the program does it (encoding, writing, syncing
+// to disk and renaming).
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/QtEnvironment.h"
+#include "app/SiteInput.h"
+#include "app/drawDiagram.h"
+#include "output/Diagram.h"
+#include "output/ImageOutput.h"
+#include "output/PdfWriter.h"
+#include "output/PngWriter.h"
+#include "output/SvgWriter.h"
+#include "output/VectorOutput.h"
+#include "window/ImageSurface.h"
+#include "window/RandomSource.h"
+#include "window/driveToEnd.h"
+
+namespace voroquarn::bench {
+namespace {
+
+double milliseconds(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
+
+// The value below which the fraction q of the sorted values lies, interpolated.
+double quantile(const std::vector<double>& sorted, double q)
+{
+    const double at = q * static_cast<double>(sorted.size() - 1);
+    const auto below = static_cast<std::size_t>(at);
+    const std::size_t above = std::min(below + 1, sorted.size() - 1);
+    return sorted[below] + (sorted[above] - sorted[below]) * (at - static_cast<double>(below));
+}
+
+class Times {
+public:
+    void add(const std::string& step, double ms) { steps_[step].push_back(ms); }
+    void print() const
+    {
+        std::printf("%-22s %9s %9s %9s %9s %9s\n", "step (ms)", "median", "q1", "q3", "min", "max");
+        for (const char* step : {"png run", "png encode", "png write", "png total", "svg diagram", "svg encode",
+                                 "svg write", "svg total", "pdf diagram", "pdf encode", "pdf write", "pdf total"}) {
+            std::vector<double> values = steps_.at(step);
+            std::sort(values.begin(), values.end());
+            std::printf("%-22s %9.3f %9.3f %9.3f %9.3f %9.3f\n", step, quantile(values, 0.5),
+                        quantile(values, 0.25), quantile(values, 0.75), values.front(), values.back());
+        }
+    }
+
+private:
+    std::map<std::string, std::vector<double>> steps_;
+};
+
+// The time to encode into memory, or a negative time when the encoding failed.
+template <class Encode>
+double encodeTime(Encode&& encode)
+{
+    QBuffer memory;
+    memory.open(QIODevice::WriteOnly);
+    QElapsedTimer clock;
+    clock.start();
+    const bool done = encode(memory);
+    return done ? milliseconds(clock) : -1;
+}
+
+bool writeOnce(const char* format, const RunSettings& settings, QSize size, const QDir& folder, Times& times)
+{
+    QElapsedTimer clock;
+    const std::string name(format);
+    const QString path = folder.filePath(QStringLiteral("diagram.") + QString::fromLatin1(format));
+    SeededRandom random(1);  // unused: the sites are given
+    std::optional<QString> problem;
+    double first = 0;
+    clock.start();
+    if (name == "png") {
+        ImageSurface surface(size);
+        driveToEnd(drawDiagram(surface, random, settings), surface);
+        first = milliseconds(clock);
+        times.add("png run", first);
+        times.add("png encode", encodeTime([&](QIODevice& memory) {
+            return !writePng(surface.image(), memory);
+        }));
+        clock.restart();
+        problem = writePngFile(surface.image(), path);
+    } else {
+        const Diagram diagram = recordDiagram(size.width(), size.height(), random, settings);
+        first = milliseconds(clock);
+        times.add(name + " diagram", first);
+        const bool svg = name == "svg";
+        times.add(name + " encode", encodeTime([&](QIODevice& memory) {
+            return svg ? writeSvg(diagram, memory) : writePdf(diagram, memory);
+        }));
+        clock.restart();
+        problem = writeVectorFile(diagram, svg ? OutputFormat::Svg : OutputFormat::Pdf, path);
+    }
+    const double write = milliseconds(clock);
+    times.add(name + " write", write);
+    times.add(name + " total", first + write);
+    if (problem) {
+        std::fprintf(stderr, "bench_vector: %s\n", problem->toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace voroquarn::bench
+
+int main(int argc, char* argv[])
+{
+    using namespace voroquarn;
+    using namespace voroquarn::bench;
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: bench_vector SITE-FILE WIDTHxHEIGHT OUTPUT-FOLDER [REPETITIONS]\n");
+        return 2;
+    }
+    int width = 0;
+    int height = 0;
+    if (std::sscanf(argv[2], "%dx%d", &width, &height) != 2 || width < 1 || height < 1) {
+        std::fprintf(stderr, "bench_vector: bad size %s\n", argv[2]);
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[3]));
+    const int repetitions = argc > 4 ? std::max(1, std::atoi(argv[4])) : 31;
+
+    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
+    if (const QString* problem = std::get_if<QString>(&loaded)) {
+        std::fprintf(stderr, "bench_vector: %s\n", problem->toLocal8Bit().constData());
+        return 2;
+    }
+    RunSettings settings;
+    settings.givenSites = std::get<std::vector<Site>>(loaded);
+
+    useUsableRuntimeFolder();  // as the program draws for --output
+    useFixedRenderingEnvironment();
+    const QGuiApplication app(argc, argv);
+    Times warmUp;
+    Times times;
+    for (const char* format : {"png", "svg", "pdf"}) {
+        if (!writeOnce(format, settings, QSize(width, height), folder, warmUp)) {
+            return 1;
+        }
+    }
+    for (int r = 0; r < repetitions; ++r) {
+        for (const char* format : {"png", "svg", "pdf"}) {
+            writeOnce(format, settings, QSize(width, height), folder, times);
+        }
+    }
+    std::printf("%d repetitions of %d sites at %dx%d, after one of each to warm up\n", repetitions,
+                static_cast<int>(settings.givenSites.size()), width, height);
+    times.print();
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+namespace voroquarn {
+
+class FrmVoroQuarn;
+class Session;
+
+// What keys and clicks do in a window of the program's own. In a window to look at:
+// Escape, q, Ctrl+Q and Ctrl+W close it as its close button does, space starts a new
+// diagram, Ctrl+S saves the picture and F11 toggles full screen, with the diagram drawn
+// anew at the new size. As a screen saver, any key or click closes it.
+class WindowKeys final : public QObject {
+public:
+    enum class Role { Viewer, Saver };
+
+    WindowKeys(FrmVoroQuarn& window, Session& session, Role role);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void save() const;
+
+    FrmVoroQuarn& window_;
+    Session& session_;
+    Role role_;
+};
+
+}  // namespace voroquarn

@@ -1,0 +1,144 @@
+#include "app/WindowRun.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "app/Messages.h"
+#include "app/PlatformGuard.h"
+#include "app/ProgramIcon.h"
+#include "app/QtEnvironment.h"
+#include "app/Session.h"
+#include "app/WindowKeys.h"
+#include "output/ImageOutput.h"
+#include "saver/ForeignParent.h"
+#include "saver/TerminationSignals.h"
+#include "window/FrmVoroQuarn.h"
+
+namespace voroquarn {
+
+namespace {
+
+// The window that --root draws into: the one xscreensaver made for it, else the root.
+std::variant<std::uint32_t, QString> rootTarget()
+{
+    const QByteArray given = qgetenv("XSCREENSAVER_WINDOW");
+    if (!given.isEmpty()) {
+        const std::optional<std::uint32_t> id = parseWindowId(QString::fromLocal8Bit(given.trimmed()));
+        if (!id) {
+            return QStringLiteral("XSCREENSAVER_WINDOW holds no window id: '%1'").arg(QString::fromLocal8Bit(given));
+        }
+        return *id;
+    }
+    if (const auto root = ForeignParent::rootWindow()) {
+        return *root;
+    }
+    return QStringLiteral("--root needs the X window system");
+}
+
+SessionSettings sessionSettings(const Options& options, RunSettings run, bool fitted)
+{
+    SessionSettings session;
+    session.seed = options.seed;
+    session.run = std::move(run);
+    session.cycle = options.cycle;
+    session.followResizes = fitted;
+    if (options.lingerSeconds) {
+        session.linger = std::chrono::seconds(*options.lingerSeconds);
+    }
+    session.delay = std::chrono::microseconds(
+        options.delayMicroseconds.value_or(options.cycle ? DEFAULT_SAVER_DELAY_US : 0));
+    return session;
+}
+
+// The run itself; `endingSignal` tells of a signal that ended it.
+int drawOnScreen(int argc, char* argv[], const Options& options, RunSettings settings,
+                 std::optional<TerminationSignals>& signals, int& endingSignal)
+{
+    PlatformGuard guard;
+    const QGuiApplication app(argc, argv);
+    guard.connected();
+    if (!platformShowsWindows(QGuiApplication::platformName())) {
+        return fail(QStringLiteral("cannot open a window: the platform '%1' shows none; "
+                                   "use --output FILE to draw into a file")
+                        .arg(QGuiApplication::platformName()));
+    }
+    setProgramIcon();
+
+    const bool foreign = options.target == Target::Root || options.target == Target::WindowId;
+    const WindowFit fit = options.cycle ? WindowFit::Target : WindowFit::Design;
+    FrmVoroQuarn window(options.size, fit);
+    if (window.image().isNull()) {
+        return fail(notEnoughMemoryFor(options.size));
+    }
+
+    std::unique_ptr<ForeignParent> parent;
+    if (foreign) {
+        auto id = options.target == Target::Root ? rootTarget()
+                                                 : std::variant<std::uint32_t, QString>(options.windowId);
+        if (const QString* problem = std::get_if<QString>(&id)) {
+            return fail(*problem);
+        }
+        auto attached = ForeignParent::attach(std::get<std::uint32_t>(id));
+        if (const QString* problem = std::get_if<QString>(&attached)) {
+            return fail(*problem);
+        }
+        parent = std::get<std::unique_ptr<ForeignParent>>(std::move(attached));
+        parent->adopt(window);
+    } else if (options.target == Target::FullScreen) {
+        window.setGeometry(window.screen()->geometry());
+        window.setWindowStates(Qt::WindowFullScreen);
+        window.setCursor(Qt::BlankCursor);
+    }
+
+    Session diagrams(window, sessionSettings(options, std::move(settings), fit == WindowFit::Target));
+    std::optional<WindowKeys> keys;
+    if (!foreign) {
+        keys.emplace(window, diagrams,
+                     options.target == Target::FullScreen ? WindowKeys::Role::Saver : WindowKeys::Role::Viewer);
+    }
+
+    const auto end = [&](int status) {
+        diagrams.stop();
+        QCoreApplication::exit(status);
+    };
+    if (parent) {
+        // The front end took its window away: the program's work is done.
+        parent->onLost = [&] { end(0); };
+    }
+    if (signals) {
+        signals->watch([&](int signal) {
+            endingSignal = signal;
+            end(0);
+        });
+    }
+
+    diagrams.start();
+    return QGuiApplication::exec();
+}
+
+}  // namespace
+
+int runOnScreen(int argc, char* argv[], const Options& options, RunSettings settings)
+{
+    // Diagram after diagram, the program runs until a signal ends it; the signals are
+    // taken before any thread starts.
+    std::optional<TerminationSignals> signals;
+    if (options.cycle) {
+        signals.emplace();
+    }
+    int endingSignal = 0;
+    const int status = drawOnScreen(argc, argv, options, std::move(settings), signals, endingSignal);
+    // SIGTERM is how a front end says that it is done with the program; the others end
+    // it, once it has wound up, as they would have at once.
+    if (endingSignal != 0 && endingSignal != SIGTERM) {
+        std::fflush(stdout);
+        TerminationSignals::endBy(endingSignal);
+    }
+    return status;
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,154 @@
+#include "output/PdfWriter.h"
+
+#include <QBuffer>
+#include <QIODevice>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "output/Diagram.h"
+#include "window/Label.h"
+
+namespace voroquarn {
+
+namespace {
+
+// A point, the unit of a PDF page, is 1/72 inch; the page gets a point for every pixel.
+constexpr int POINTS_PER_INCH = 72;
+
+QColor toColor(Colour colour)
+{
+    return {static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
+            static_cast<int>((colour >> 16U) & 0xFFU)};
+}
+
+// The most a cubic curve of an arc may stray from the circle, in pixels.
+constexpr double MAX_DEVIATION = 1e-4;
+
+// Appends the arc as cubic curves, parts of at most 90 degrees short enough that none
+// strays more than MAX_DEVIATION from the circle. A part of angle a with its control
+// points on the end tangents, (4/3) tan(a/4) r from the ends, strays by at most about
+// r a^6 / 20000 (2.7e-4 r at 90 degrees). Each part is formed from its own end points
+// and the directions to the centre, so that a faraway centre's rounding stays out of
+// it. QPainterPath::arcTo cuts its curves from a quarter of the whole circle instead:
+// 2.7e-4 of the radius off, which is 0.27 px at a radius of 1000 px and hundreds of
+// thousands of pixels for the nearly flat circles of weights one float apart.
+void appendArc(QPainterPath& path, const BoundaryPiece& arc)
+{
+    const double maxAngle = std::min(std::numbers::pi / 2, std::pow(MAX_DEVIATION * 20000 / arc.radius, 1.0 / 6));
+    const int parts = static_cast<int>(std::clamp(std::ceil(arc.sweep / maxAngle), 1.0, 64.0));
+    const double k = 4.0 / 3 * std::tan(arc.sweep / parts / 4);
+    // The tangent at p along growing angles, as long as the radius: p - centre turned
+    // by +90 degrees (clockwise on screen).
+    const auto tangent = [&](PlanePoint p) { return QPointF(arc.centre.y - p.y, p.x - arc.centre.x); };
+    PlanePoint from = arc.start;
+    for (int n = 1; n <= parts; ++n) {
+        const PlanePoint to = n == parts ? arc.end : arc.pointAt(static_cast<double>(n) / parts);
+        const QPointF a(from.x, from.y);
+        const QPointF b(to.x, to.y);
+        path.cubicTo(a + k * tangent(from), b - k * tangent(to), b);
+        from = to;
+    }
+}
+
+QPainterPath boundaries(const Diagram& diagram)
+{
+    QPainterPath path;
+    for (const BoundaryPiece& piece : diagram.pieces) {
+        path.moveTo(piece.start.x, piece.start.y);
+        if (piece.shape == BoundaryPiece::Shape::Arc) {
+            appendArc(path, piece);
+        } else {
+            path.lineTo(piece.end.x, piece.end.y);
+        }
+    }
+    return path;
+}
+
+void drawMarkers(QPainter& painter, const Diagram& diagram)
+{
+    const double dot = diagram.style.dotRadius;
+    if (dot > 0) {
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(toColor(WHITE));
+    }
+    for (const DiagramMarker& marker : diagram.markers) {
+        const QPointF centre(marker.x, marker.y);
+        if (dot > 0) {
+            painter.drawEllipse(centre, dot, dot);
+        } else {
+            painter.drawEllipse(centre, marker.rx, marker.ry);
+        }
+    }
+    if (dot > 0) {
+        painter.restore();
+    }
+}
+
+void drawLabels(QPainter& painter, const Diagram& diagram)
+{
+    if (!diagram.style.labels || diagram.labels.empty()) {
+        return;
+    }
+    const LabelFace face = labelFace();
+    painter.setFont(face.font);
+    for (const DiagramLabel& label : diagram.labels) {
+        painter.drawText(QPointF(label.x, static_cast<double>(label.y) + face.ascent), labelText(label.value));
+    }
+}
+
+// Draws the document into `device`.
+bool drawPdf(const Diagram& diagram, QIODevice& device)
+{
+    QPdfWriter pdf(&device);
+    pdf.setCreator(QStringLiteral("voroquarn"));
+    pdf.setTitle(QStringLiteral("Weighted Voronoi diagram"));
+    pdf.setResolution(POINTS_PER_INCH);
+    // A page size of the area itself, not a standard size near it.
+    const QPageSize page(QSizeF(diagram.width, diagram.height), QPageSize::Point, QString(), QPageSize::ExactMatch);
+    if (!pdf.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF()))) {
+        return false;
+    }
+
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+        return false;
+    }
+    painter.fillRect(QRectF(0, 0, diagram.width, diagram.height), toColor(BLACK));
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // The program puts a pixel's centre at whole coordinates, the page its corner.
+    painter.translate(0.5, 0.5);
+    QPen pen(toColor(WHITE), diagram.style.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    drawMarkers(painter, diagram);
+    painter.drawPath(boundaries(diagram));
+    // Labels as the picture prints them: as Qt places text, a pixel's corner at whole
+    // coordinates.
+    painter.translate(-0.5, -0.5);
+    drawLabels(painter, diagram);
+    return painter.end();
+}
+
+}  // namespace
+
+bool writePdf(const Diagram& diagram, QIODevice& device)
+{
+    // Qt's PDF writer does not say when its device refuses bytes: the document is made
+    // in memory and written out at once, checked.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    if (!drawPdf(diagram, document)) {
+        return false;
+    }
+    return device.write(document.data()) == document.data().size();
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,135 @@
+#include "output/SvgWriter.h"
+
+#include <QIODevice>
+#include <QXmlStreamWriter>
+#include <array>
+#include <charconv>
+
+#include "output/Diagram.h"
+#include "window/Label.h"
+
+namespace voroquarn {
+
+namespace {
+
+// The shortest text that reads back as the same value, of double or single precision.
+template <class Real>
+QString number(Real value)
+{
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value + Real(0));
+    return QString::fromLatin1(text.data(), error == std::errc() ? end - text.data() : 0);
+}
+
+QString point(PlanePoint p) { return number(p.x) + QLatin1Char(' ') + number(p.y); }
+
+QString colourName(Colour colour)
+{
+    const unsigned red = colour & 0xFFU;
+    const unsigned green = (colour >> 8U) & 0xFFU;
+    const unsigned blue = (colour >> 16U) & 0xFFU;
+    return QStringLiteral("#%1").arg((red << 16U) | (green << 8U) | blue, 6, 16, QLatin1Char('0'));
+}
+
+// One piece as path data: for an arc, the arc command to its end along growing angles,
+// which with y down is SVG's positive sweep.
+QString pathData(const BoundaryPiece& piece)
+{
+    QString d = QStringLiteral("M ") + point(piece.start);
+    if (piece.shape == BoundaryPiece::Shape::Arc) {
+        const QString radius = number(piece.radius);
+        d += QStringLiteral(" A %1 %1 0 %2 1 ").arg(radius, piece.largeArc() ? QStringLiteral("1") : QStringLiteral("0"));
+    } else {
+        d += QStringLiteral(" L ");
+    }
+    return d + point(piece.end);
+}
+
+void writeMarkers(QXmlStreamWriter& xml, const Diagram& diagram)
+{
+    for (const DiagramMarker& marker : diagram.markers) {
+        const bool dot = diagram.style.dotRadius > 0;
+        const bool round = dot || marker.rx == marker.ry;
+        xml.writeEmptyElement(round ? QStringLiteral("circle") : QStringLiteral("ellipse"));
+        xml.writeAttribute(QStringLiteral("cx"), number(marker.x));
+        xml.writeAttribute(QStringLiteral("cy"), number(marker.y));
+        if (dot) {
+            xml.writeAttribute(QStringLiteral("r"), number(diagram.style.dotRadius));
+            xml.writeAttribute(QStringLiteral("fill"), colourName(WHITE));
+            xml.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
+        } else if (round) {
+            xml.writeAttribute(QStringLiteral("r"), number(marker.rx));
+        } else {
+            xml.writeAttribute(QStringLiteral("rx"), number(marker.rx));
+            xml.writeAttribute(QStringLiteral("ry"), number(marker.ry));
+        }
+    }
+}
+
+void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram)
+{
+    if (!diagram.style.labels || diagram.labels.empty()) {
+        return;
+    }
+    // Outside the group of the half-pixel shift: the picture prints its labels as Qt
+    // places text, with a pixel's corner at whole coordinates, as SVG does.
+    const LabelFace face = labelFace();
+    xml.writeStartElement(QStringLiteral("g"));
+    xml.writeAttribute(QStringLiteral("font-family"), QStringLiteral("sans-serif"));
+    xml.writeAttribute(QStringLiteral("font-size"), QString::number(face.pixelSize));
+    xml.writeAttribute(QStringLiteral("fill"), colourName(WHITE));
+    for (const DiagramLabel& label : diagram.labels) {
+        xml.writeStartElement(QStringLiteral("text"));
+        xml.writeAttribute(QStringLiteral("x"), number(label.x));
+        xml.writeAttribute(QStringLiteral("y"), number(label.y + static_cast<float>(face.ascent)));
+        xml.writeCharacters(labelText(label.value));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+}
+
+}  // namespace
+
+bool writeSvg(const Diagram& diagram, QIODevice& device)
+{
+    QXmlStreamWriter xml(&device);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(1);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("svg"));
+    xml.writeDefaultNamespace(QStringLiteral("http://www.w3.org/2000/svg"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    const QString width = QString::number(diagram.width);
+    const QString height = QString::number(diagram.height);
+    xml.writeAttribute(QStringLiteral("width"), width);
+    xml.writeAttribute(QStringLiteral("height"), height);
+    xml.writeAttribute(QStringLiteral("viewBox"), QStringLiteral("0 0 %1 %2").arg(width, height));
+    xml.writeTextElement(QStringLiteral("title"), QStringLiteral("Weighted Voronoi diagram"));
+
+    xml.writeEmptyElement(QStringLiteral("rect"));
+    xml.writeAttribute(QStringLiteral("width"), width);
+    xml.writeAttribute(QStringLiteral("height"), height);
+    xml.writeAttribute(QStringLiteral("fill"), colourName(BLACK));
+
+    // The program puts a pixel's centre at whole coordinates, SVG its top-left corner.
+    xml.writeStartElement(QStringLiteral("g"));
+    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+    xml.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
+    xml.writeAttribute(QStringLiteral("stroke"), colourName(WHITE));
+    xml.writeAttribute(QStringLiteral("stroke-width"), number(diagram.style.lineWidth));
+    xml.writeAttribute(QStringLiteral("stroke-linecap"), QStringLiteral("round"));
+    xml.writeAttribute(QStringLiteral("stroke-linejoin"), QStringLiteral("round"));
+    writeMarkers(xml, diagram);
+    for (const BoundaryPiece& piece : diagram.pieces) {
+        xml.writeEmptyElement(QStringLiteral("path"));
+        xml.writeAttribute(QStringLiteral("d"), pathData(piece));
+    }
+    xml.writeEndElement();
+    writeLabels(xml, diagram);
+
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return !xml.hasError();
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,204 @@
+// The picture as SVG and PDF: the program's own files, read back by real renderers,
+// show the boundaries of its PNG.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+
+#include "support/CommandRun.h"
+
+namespace {
+
+using voroquarn::testing::CommandResult;
+using voroquarn::testing::runCommand;
+
+// A grey level from which a renderer's smoothed pixel counts as part of a line, and the
+// lower one from which it counts as near a line of the other picture.
+constexpr int LINE = 128;
+constexpr int NEAR_LINE = 64;
+
+// Around each site, the box that its marker and label cover, left out of the
+// comparison: the label's text is drawn by another font engine in each format.
+constexpr int BOX_LEFT = 5;
+constexpr int BOX_TOP = 5;
+constexpr int BOX_RIGHT = 30;
+constexpr int BOX_BOTTOM = 18;
+
+struct Picture {
+    QImage image;
+    std::vector<QPointF> sites;
+
+    bool inLabelBox(int x, int y) const
+    {
+        return std::any_of(sites.begin(), sites.end(), [&](QPointF s) {
+            return x >= s.x() - BOX_LEFT && x <= s.x() + BOX_RIGHT && y >= s.y() - BOX_TOP && y <= s.y() + BOX_BOTTOM;
+        });
+    }
+    int grey(int x, int y) const { return qGray(image.pixel(x, y)); }
+    bool anyNear(int x, int y, int level) const
+    {
+        for (int v = std::max(0, y - 1); v <= std::min(image.height() - 1, y + 1); ++v) {
+            for (int u = std::max(0, x - 1); u <= std::min(image.width() - 1, x + 1); ++u) {
+                if (grey(u, v) >= level) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+// The pixels of `a` at least `level` bright, outside the label boxes, that have no pixel
+// of `b` at least `nearLevel` bright within a pixel; described, the first few.
+QString strayPixels(const Picture& a, int level, const Picture& b, int nearLevel)
+{
+    int count = 0;
+    QString first;
+    for (int y = 0; y < a.image.height(); ++y) {
+        for (int x = 0; x < a.image.width(); ++x) {
+            if (a.grey(x, y) >= level && !a.inLabelBox(x, y) && !b.anyNear(x, y, nearLevel)) {
+                if (++count <= 5) {
+                    first += QStringLiteral(" (%1, %2)").arg(x).arg(y);
+                }
+            }
+        }
+    }
+    return count == 0 ? QString() : QStringLiteral("%1 pixels:%2").arg(count).arg(first);
+}
+
+// Over the traced pixels outside the label boxes, the mean offset from each to the
+// centre of the brightness of `drawn` within a pixel of it: about nothing when the
+// drawn lines lie where the traced ones do, half a pixel when they are shifted by
+// half a pixel.
+QPointF meanOffset(const Picture& traced, const Picture& drawn)
+{
+    QPointF sum;
+    int count = 0;
+    for (int y = 1; y < traced.image.height() - 1; ++y) {
+        for (int x = 1; x < traced.image.width() - 1; ++x) {
+            if (traced.grey(x, y) < 255 || traced.inLabelBox(x, y)) {
+                continue;
+            }
+            QPointF moment;
+            double mass = 0;
+            for (int v = -1; v <= 1; ++v) {
+                for (int u = -1; u <= 1; ++u) {
+                    const int g = drawn.grey(x + u, y + v);
+                    moment += QPointF(u, v) * g;
+                    mass += g;
+                }
+            }
+            if (mass > 0) {
+                sum += moment / mass;
+                ++count;
+            }
+        }
+    }
+    return count > 0 ? sum / count : QPointF();
+}
+
+QByteArray head(const QString& path, int size)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
+}
+
+TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
+{
+    const QTemporaryDir dir;
+    const auto path = [&](const QString& name) { return dir.filePath(name); };
+    const auto siteFile = [&](const QString& name, const QByteArray& sites) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(sites);
+        return file.fileName();
+    };
+    // Two weights 1e-3 apart, whose boundary is a circle of radius 2e5 px; two equal
+    // weights, whose boundary is straight; and sites far outside the area.
+    const QString sites = siteFile("sites.txt", "100 100 500\n400 300 500.5\n250 60 200\n520 420 700\n"
+                                                "300 420 700\n-5000 200 900\n300 9000 800\n");
+    // Weights one float apart: a circle of radius 3e9 px. librsvg places the ends of
+    // arcs that large pixels off (it does so from 1e8 px on), so only the PDF is
+    // rendered; the SVG's arcs are checked as text like all others.
+    const QString flat = siteFile("flat.txt", "100 100 500\n400 300 500.00003\n250 60 200\n");
+
+    struct Case {
+        QStringList arguments;
+        QString name;
+        bool renderSvg = true;
+    };
+    const Case cases[] = {
+        {{"--seed", "7"}, "seed7"},
+        {{"--seed", "2026", "--size", "320x240"}, "seed2026"},
+        {{"--seed", "31", "--size", "900x300"}, "seed31"},
+        {{"--sites", sites}, "sites"},
+        {{"--sites", flat}, "flat", false},
+    };
+    int arcs = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        // The extension chooses the format, in any case.
+        const QString png = path(c.name + ".png");
+        const QString svg = path(c.name + ".Svg");
+        const QString pdf = path(c.name + ".PDF");
+        QString printed;
+        for (const QString& output : {png, svg, pdf}) {
+            const CommandResult run = runCommand(VOROQUARN_BINARY, c.arguments + QStringList{"--print-sites", "--output", output});
+            ASSERT_EQ(run.status, 0) << run.err.toStdString();
+            EXPECT_EQ(run.err, QString());
+            // The same run's sites, whatever the format.
+            EXPECT_TRUE(printed.isEmpty() || run.out == printed) << output.toStdString();
+            printed = run.out;
+        }
+        EXPECT_EQ(head(png, 8), QByteArray("\x89PNG\r\n\x1a\n"));
+        EXPECT_EQ(head(svg, 5), QByteArray("<?xml"));
+        EXPECT_EQ(head(pdf, 5), QByteArray("%PDF-"));
+        EXPECT_EQ(runCommand("xmllint", {"--noout", svg}).status, 0);
+
+        // Arcs as arcs and straight pieces as lines: no curves, no polylines.
+        QFile svgFile(svg);
+        ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+        const QString document = QString::fromUtf8(svgFile.readAll());
+        const QRegularExpression pathData(" d=\"([^\"]*)\"");
+        for (auto match = pathData.globalMatch(document); match.hasNext();) {
+            const QString d = match.next().captured(1);
+            EXPECT_TRUE(QRegularExpression("^M [-0-9.e+]+ [-0-9.e+]+ (L|A [-0-9.e+]+ [-0-9.e+]+ 0 [01] 1) [-0-9.e+]+ [-0-9.e+]+$")
+                            .match(d)
+                            .hasMatch())
+                << d.toStdString();
+            arcs += d.contains('A') ? 1 : 0;
+        }
+
+        QStringList rendered{path(c.name + "-pdf.png")};
+        ASSERT_EQ(runCommand("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, path(c.name + "-pdf")}).status, 0);
+        if (c.renderSvg) {
+            rendered << path(c.name + "-svg.png");
+            ASSERT_EQ(runCommand("rsvg-convert", {"-o", rendered.last(), svg}).status, 0);
+        }
+
+        Picture traced{QImage(png), {}};
+        for (const QString& line : printed.split('\n', Qt::SkipEmptyParts)) {
+            const QStringList xy = line.split(' ');
+            traced.sites.emplace_back(xy[0].toDouble(), xy[1].toDouble());
+        }
+        for (const QString& picture : rendered) {
+            SCOPED_TRACE(picture.toStdString());
+            const Picture vector{QImage(picture), traced.sites};
+            ASSERT_EQ(vector.image.size(), traced.image.size());
+            // Every traced pixel lies within a pixel of a drawn line, and every drawn
+            // line within a pixel of a traced one.
+            EXPECT_EQ(strayPixels(traced, 255, vector, NEAR_LINE).toStdString(), "");
+            EXPECT_EQ(strayPixels(vector, LINE, traced, 255).toStdString(), "");
+            // And on the whole no shift between them.
+            const QPointF offset = meanOffset(traced, vector);
+            EXPECT_LT(std::abs(offset.x()) + std::abs(offset.y()), 0.2) << offset.x() << ", " << offset.y();
+        }
+    }
+    EXPECT_GT(arcs, 4);
+}
+
+}  // namespace

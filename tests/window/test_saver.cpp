@@ -1,0 +1,453 @@
+// The screen saver: run by the real xscreensaver daemon, in another program's window,
+// full screen, and in a window of its own with its keys.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "OwnXServer.h"
+#include "ProcessControl.h"
+#include "TestDiagram.h"
+#include "XConnection.h"
+#include "XSession.h"
+
+namespace voroquarn::testing {
+namespace {
+
+// One diagram's sites as --print-sites writes them: x, y and weight.
+struct PrintedSite {
+    double x;
+    double y;
+    double w;
+};
+using Diagram = std::vector<PrintedSite>;
+
+std::vector<double> weights(const Diagram& diagram)
+{
+    std::vector<double> result;
+    for (const PrintedSite& site : diagram) {
+        result.push_back(site.w);
+    }
+    return result;
+}
+
+// Whether every site lies in [0, width) x [0, height).
+bool liesWithin(const Diagram& diagram, QSize size)
+{
+    return std::all_of(diagram.begin(), diagram.end(), [&](const PrintedSite& site) {
+        return site.x >= 0 && site.x < size.width() && site.y >= 0 && site.y < size.height();
+    });
+}
+
+// The diagrams that a program has printed with --print-sites: one block of lines each,
+// with a blank line between two.
+class PrintedDiagrams {
+public:
+    explicit PrintedDiagrams(QProcess& process) : process_(process) {}
+
+    // Waits until the program has printed `count` diagrams; returns all there are then.
+    std::vector<Diagram> waitFor(std::size_t count, int timeoutMs = 20000)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            text_ += QString::fromUtf8(process_.readAllStandardOutput());
+            std::vector<Diagram> diagrams = parse();
+            if (diagrams.size() >= count || deadline.hasExpired()) {
+                return diagrams;
+            }
+            process_.waitForReadyRead(100);
+        }
+    }
+
+private:
+    std::vector<Diagram> parse() const
+    {
+        std::vector<Diagram> diagrams(1);
+        for (const QString& line : text_.split('\n')) {
+            const QStringList numbers = line.split(' ', Qt::SkipEmptyParts);
+            if (numbers.size() == 3) {
+                diagrams.back().push_back({numbers[0].toDouble(), numbers[1].toDouble(), numbers[2].toDouble()});
+            } else if (line.isEmpty() && !diagrams.back().empty()) {
+                diagrams.emplace_back();
+            }
+        }
+        if (diagrams.back().empty()) {
+            diagrams.pop_back();
+        }
+        return diagrams;
+    }
+
+    QProcess& process_;
+    QString text_;
+};
+
+// The white pixels of an area, and those neither white nor black.
+struct Colours {
+    int white = 0;
+    int other = 0;
+};
+
+Colours coloursIn(const QImage& image, const QRect& area)
+{
+    Colours colours;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y) & 0xFFFFFFU;
+            colours.white += pixel == 0xFFFFFFU ? 1 : 0;
+            colours.other += pixel != 0xFFFFFFU && pixel != 0 ? 1 : 0;
+        }
+    }
+    return colours;
+}
+
+QImage screenshot()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Waits until `condition` holds; false when the time runs out first.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// The id of a process that runs the program at `path`, started by someone else; -1 when
+// there is none.
+qint64 processRunning(const QString& path)
+{
+    const QString program = QFileInfo(path).canonicalFilePath();
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        const qint64 pid = entry.toLongLong(&isNumber);
+        if (isNumber && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == program &&
+            cpuTimeMs(pid) >= 0) {
+            return pid;
+        }
+    }
+    return -1;
+}
+
+// The real xscreensaver daemon runs the program as a user lists it in ~/.xscreensaver.
+// The daemon refuses to run its hacks as root, so under root it runs as nobody, on an X
+// server of the test's own that lets every user connect, with a copy of the program in
+// a folder that nobody may read, wherever the build lies.
+TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivation)
+{
+    // The program outlives xscreensaver's process that starts it: it comes to the test,
+    // which learns how it ended.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const OwnXServer server({"-ac"});
+    ASSERT_FALSE(server.display().isEmpty()) << "Xvfb did not start";
+    const QString display = server.display();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString program = home.filePath("voroquarn");
+    ASSERT_TRUE(QFile::copy(VOROQUARN_BINARY, program));
+    QFile settings(home.filePath(".xscreensaver"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(QStringLiteral("mode: one\nselected: 0\nsplash: False\nfade: False\nunfade: False\n"
+                                  "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 \\n\\\n\n")
+                       .arg(program)
+                       .toLocal8Bit());
+    settings.close();
+    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther |
+                          QFile::ReadGroup | QFile::WriteGroup;
+    ASSERT_TRUE(QFile::setPermissions(home.path(), everyone | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(settings.fileName(), everyone));
+    ASSERT_TRUE(QFile::setPermissions(program, everyone | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+
+    QProcess daemon;
+    daemon.setProcessChannelMode(QProcess::MergedChannels);
+    QStringList command{"env", "HOME=" + home.path(), "DISPLAY=" + display, "xscreensaver", "-no-splash"};
+    if (geteuid() == 0) {
+        command = QStringList{"-u", "nobody", "--"} + command;
+        command.prepend("runuser");
+    }
+    daemon.start(command.takeFirst(), command);
+    ASSERT_TRUE(daemon.waitForStarted());
+    const auto tellDaemon = [&](const char* what) {
+        return XSession::runOn(display, "xscreensaver-command", {what}).has_value();
+    };
+    const auto daemonSaid = [&] {
+        daemon.waitForReadyRead(100);
+        return daemon.readAll().toStdString();
+    };
+    ASSERT_TRUE(waitUntil([&] { return tellDaemon("-version"); }, 10000))
+        << "the daemon does not answer; it said: " << daemonSaid();
+
+    const XConnection x(display);
+    ASSERT_TRUE(x.isOpen());
+    QElapsedTimer sinceActivation;
+    sinceActivation.start();
+    ASSERT_TRUE(tellDaemon("-activate"));
+    qint64 hack = -1;
+    ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, 10000))
+        << "the daemon did not start the program; it said: " << daemonSaid();
+
+    // Markers first, then boundaries: white on black, and more white as the tracing goes.
+    Colours shown;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QImage screen = x.grab(x.root());
+            shown = coloursIn(screen, screen.rect());
+            return shown.white >= 4 * 12;
+        },
+        10000))
+        << "no diagram on screen";
+    const qint64 firstMarkers = sinceActivation.elapsed();
+    const int markers = shown.white;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QImage screen = x.grab(x.root());
+            shown = coloursIn(screen, screen.rect());
+            return shown.white > markers + 200;
+        },
+        10000))
+        << "no boundary is traced";
+    EXPECT_EQ(shown.other, 0);
+
+    QElapsedTimer sinceDeactivation;
+    sinceDeactivation.start();
+    ASSERT_TRUE(tellDaemon("-deactivate"));
+    EXPECT_TRUE(waitUntil([&] { return cpuTimeMs(hack) < 0; }, 5000)) << "the program goes on";
+    std::printf("under xscreensaver: markers %lld ms after activation; the program ended %lld ms after "
+                "deactivation\n",
+                static_cast<long long>(firstMarkers), static_cast<long long>(sinceDeactivation.elapsed()));
+    int status = -1;
+    ASSERT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(hack), &status, WNOHANG) == hack; }, 5000))
+        << "the program did not come to the test";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    tellDaemon("-exit");
+    daemon.waitForFinished(5000);
+    const QString said = QString::fromLocal8Bit(daemon.readAll());
+    EXPECT_FALSE(said.contains("voroquarn:")) << said.toStdString();
+}
+
+class SaverSession : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(XSession::ensureWindowManager()); }
+};
+
+// Into another program's window: the diagrams stay inside it, follow one another, and
+// follow its size; when the window goes, the program ends quietly. All this on a screen
+// of twice the pixel density, where the window's units are not the screen's pixels.
+TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
+{
+    QProcess logo;
+    logo.start("xlogo", {"-title", "voroquarn target", "-geometry", "400x300+300+200"});
+    const auto found = XSession::waitForWindow("voroquarn target");
+    ASSERT_TRUE(found) << "xlogo did not show its window";
+    const QString target = *found;
+    QThread::msleep(300);  // the window manager's frame settles
+    const QRect area = XSession::geometry(target);
+    ASSERT_EQ(area.size(), QSize(400, 300));
+    const QImage before = screenshot();
+
+    ProgramRun program({"--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1", "--print-sites"},
+                       RunPlace{{}, true, {"QT_SCALE_FACTOR=2"}});
+    PrintedDiagrams printed(program.process());
+    std::vector<Diagram> diagrams = printed.waitFor(2);
+    ASSERT_GE(diagrams.size(), 2U) << program.errors().toStdString();
+    EXPECT_NE(weights(diagrams[0]), weights(diagrams[1])) << "the second diagram is the first again";
+    for (const Diagram& diagram : diagrams) {
+        EXPECT_TRUE(liesWithin(diagram, area.size()));
+    }
+    // The sites spread over the window's pixels, not over its units, half as many.
+    EXPECT_FALSE(liesWithin(diagrams[0], area.size() / 2) && liesWithin(diagrams[1], area.size() / 2));
+
+    // Inside, a diagram, white on black; outside the window and its frame, nothing new.
+    QImage during;
+    Colours inside;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            during = screenshot();
+            inside = coloursIn(during, area);
+            return inside.white > 4 * 12;
+        },
+        5000));
+    EXPECT_EQ(inside.other, 0) << "the window is not wholly covered";
+    const QRect framed = area.adjusted(-40, -40, 40, 40);
+    int changedOutside = 0;
+    for (int y = 0; y < during.height(); ++y) {
+        for (int x = 0; x < during.width(); ++x) {
+            changedOutside += !framed.contains(x, y) && during.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(changedOutside, 0);
+
+    // A smaller window: the diagram on screen is drawn anew, the same seed at the new size.
+    const std::size_t beforeResize = printed.waitFor(0, 0).size();
+    ASSERT_TRUE(XSession::run("xdotool", {"windowsize", target, "300", "200"}));
+    bool redrawn = false;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            diagrams = printed.waitFor(diagrams.size() + 1, 200);
+            for (std::size_t k = beforeResize; k < diagrams.size() && !redrawn; ++k) {
+                redrawn = weights(diagrams[k]) == weights(diagrams[k - 1]) &&
+                          liesWithin(diagrams[k], QSize(300, 200));
+            }
+            return redrawn;
+        },
+        10000))
+        << "no diagram drawn anew at the new size";
+
+    logo.terminate();
+    ASSERT_TRUE(logo.waitForFinished(5000));
+    EXPECT_EQ(program.waitForExit(5000), 0) << "losing the window did not end the program well";
+    EXPECT_EQ(program.errors().toStdString(), "");
+}
+
+// A window to draw into that is not there is an error of one line, before anything is
+// shown.
+TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
+{
+    struct Case {
+        QStringList arguments;
+        QStringList environment;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--window-id", "0x1ffffff0"}, {}, "there is no window 0x1ffffff0"},
+        {{"-root"}, {"XSCREENSAVER_WINDOW=screen"}, "XSCREENSAVER_WINDOW holds no window id: 'screen'"},
+    };
+    for (const Case& c : cases) {
+        ProgramRun program(c.arguments, RunPlace{{}, true, c.environment});
+        EXPECT_EQ(program.waitForExit(5000), 2);
+        EXPECT_EQ(program.errors().toStdString(), "voroquarn: " + std::string(c.message) + "\n");
+    }
+}
+
+// A window of the program's own: at rest while a diagram stands, and its keys save the
+// picture, start a new diagram, go full screen with the diagram drawn anew, and close.
+TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
+{
+    const QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ProgramRun program({"--cycle", "--linger", "0", "--delay", "0", "--seed", "77", "--print-sites", "--size",
+                        "400x300"},
+                       RunPlace{{}, true, {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.filePath("config")}});
+    PrintedDiagrams printed(program.process());
+    const auto window = XSession::waitForWindowOf(program.pid());
+    ASSERT_TRUE(window) << "no window appeared";
+    const QImage standing = XSession::waitForFinishedPicture(*window);
+    ASSERT_FALSE(standing.isNull()) << "the picture never stood still";
+
+    const qint64 cpuBefore = cpuTimeMs(program.pid());
+    QThread::msleep(2000);
+    const qint64 cpuUsed = cpuTimeMs(program.pid()) - cpuBefore;
+    std::printf("a standing diagram: %lld ms of processor time over 2 s\n", static_cast<long long>(cpuUsed));
+    EXPECT_EQ(cpuUsed, 0);
+
+    ASSERT_TRUE(XSession::run("xdotool", {"windowactivate", "--sync", *window}));
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "ctrl+s"}));
+    const QString saved = QDir(home.path()).filePath("Pictures/voroquarn-77.png");
+    QString said;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            program.process().waitForReadyRead(50);  // reads standard error as well
+            return (said += program.errors()).contains(saved);
+        },
+        5000))
+        << "standard error: " << said.toStdString();
+    EXPECT_EQ(differences(QImage(saved).convertToFormat(QImage::Format_RGB32), standing), 0);
+    EXPECT_EQ(QDir(home.filePath("Pictures")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"voroquarn-77.png"});
+
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "space"}));
+    std::vector<Diagram> diagrams = printed.waitFor(2);
+    ASSERT_EQ(diagrams.size(), 2U) << "space started no new diagram";
+    EXPECT_NE(weights(diagrams[0]), weights(diagrams[1]));
+
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "F11"}));
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_TRUE(waitUntil([&] { return XSession::geometry(*window).size() == screen; }, 5000))
+        << "not full screen";
+    diagrams = printed.waitFor(3);
+    ASSERT_GE(diagrams.size(), 3U) << "nothing drawn at the new size";
+    EXPECT_EQ(weights(diagrams.back()), weights(diagrams[1]));
+    EXPECT_TRUE(liesWithin(diagrams.back(), screen));
+    EXPECT_FALSE(liesWithin(diagrams.back(), QSize(400, 300))) << "the diagram did not grow with the window";
+
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "Escape"}));
+    EXPECT_EQ(program.waitForExit(5000), 0);
+}
+
+// The design window has keys now too; each of these closes it as the close button does.
+TEST_F(SaverSession, TheDesignWindowClosesOnItsKeys)
+{
+    for (const char* key : {"q", "ctrl+q", "ctrl+w"}) {
+        ProgramRun program;
+        const auto window = XSession::waitForWindowOf(program.pid());
+        ASSERT_TRUE(window) << "no window appeared";
+        ASSERT_TRUE(XSession::run("xdotool", {"windowactivate", "--sync", *window}));
+        ASSERT_TRUE(XSession::run("xdotool", {"key", key}));
+        EXPECT_EQ(program.waitForExit(5000), 0) << key;
+    }
+}
+
+// Full screen: a diagram at once, and the end at SIGTERM from a front end or at a click.
+TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermOrAClick)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ProgramRun saver({"--saver"}, RunPlace{{}, true, {}});
+    // The whole screen is black with a marker or more.
+    ASSERT_TRUE(waitUntil(
+        [] {
+            const QImage screen = screenshot();
+            const Colours colours = coloursIn(screen, screen.rect());
+            return colours.white >= 12 && colours.other == 0;
+        },
+        10000))
+        << "no marker on screen";
+    const qint64 firstMarker = sinceStart.elapsed();
+    const auto window = XSession::waitForWindowOf(saver.pid());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(XSession::geometry(*window), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->size()));
+
+    const qint64 cpuBefore = cpuTimeMs(saver.pid());
+    QThread::msleep(1000);
+    const qint64 cpuDrawing = cpuTimeMs(saver.pid()) - cpuBefore;
+
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    ASSERT_EQ(::kill(static_cast<pid_t>(saver.pid()), SIGTERM), 0);
+    EXPECT_EQ(saver.waitForExit(5000), 0);
+    std::printf("full screen: first marker %lld ms after the start; %lld ms of processor time in 1 s of "
+                "drawing; ended %lld ms after SIGTERM\n",
+                static_cast<long long>(firstMarker), static_cast<long long>(cpuDrawing),
+                static_cast<long long>(sinceSignal.elapsed()));
+    EXPECT_EQ(saver.errors().toStdString(), "");
+
+    ProgramRun clicked({"--saver"});
+    ASSERT_TRUE(XSession::waitForWindowOf(clicked.pid()));
+    QThread::msleep(300);
+    ASSERT_TRUE(XSession::run("xdotool", {"click", "1"}));
+    EXPECT_EQ(clicked.waitForExit(5000), 0);
+}
+
+}  // namespace
+}  // namespace voroquarn::testing
