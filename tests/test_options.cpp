@@ -132,6 +132,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--sites=a", "--sites=a"}, "--sites is given more than once"},
         {{"--size", "9x9", "--seed", "1", "--size", "9x9"}, "--size is given more than once"},
         {{"--print-sites", "--print-sites"}, "--print-sites is given more than once"},
+        {{"--cycle", "--delay", "5", "--delay", "9"}, "--delay is given more than once"},
+        {{"-root", "--root"}, "--root is given more than once"},
         // A huge value is not echoed whole.
         {{"--seed", QString(100000, '9')}, "--seed"},
         {{"--size", QString(100000, 'x')}, "--size"},
@@ -146,6 +148,7 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--window-id", "4294967296"}, "--window-id"},
         {{"--window-id", "0x"}, "--window-id"},
         {{"--window-id", "12ab"}, "--window-id"},
+        {{"--window-id", "5\n"}, "--window-id"},
         // Combinations that cannot mean anything.
         {{"--root", "--window-id", "5"}, "give one"},
         {{"--saver", "--root"}, "give one"},

@@ -154,7 +154,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return failure(QStringLiteral("unexpected argument '%1'").arg(shown(parser.positionalArguments().first())));
     }
     // Each option says one thing; given twice, one of the two would be ignored.
-    for (const QCommandLineOption& option : {seed, sites, size, output, printSites}) {
+    for (const QCommandLineOption& option :
+         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay}) {
         const QString name = option.names().constFirst();
         if (parser.optionNames().count(name) > 1) {
             return failure(QStringLiteral("--%1 is given more than once").arg(name));
@@ -213,7 +214,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         const std::optional<std::uint32_t> id = parseWindowId(parser.value(windowId));
         if (!id) {
             return failure(QStringLiteral("--window-id takes a window id, decimal or 0x hexadecimal, not '%1'")
-                               .arg(parser.value(windowId)));
+                               .arg(shown(parser.value(windowId))));
         }
         options.windowId = *id;
     }
@@ -223,7 +224,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!options.lingerSeconds) {
             return failure(QStringLiteral("--linger takes whole seconds from 0 to %1, not '%2'")
                                .arg(MAX_LINGER_SECONDS)
-                               .arg(parser.value(linger)));
+                               .arg(shown(parser.value(linger))));
         }
     }
     if (parser.isSet(delay)) {
@@ -231,7 +232,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!options.delayMicroseconds) {
             return failure(QStringLiteral("--delay takes whole microseconds from 0 to %1, not '%2'")
                                .arg(MAX_DELAY_MICROSECONDS)
-                               .arg(parser.value(delay)));
+                               .arg(shown(parser.value(delay))));
         }
     }
 
@@ -259,7 +260,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
 std::optional<std::uint32_t> parseWindowId(const QString& text)
 {
-    const QRegularExpression pattern(QStringLiteral("^(?:0[xX]([0-9a-fA-F]{1,8})|([0-9]{1,10}))$"));
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("0[xX]([0-9a-fA-F]{1,8})|([0-9]{1,10})")));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
