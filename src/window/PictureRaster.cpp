@@ -190,6 +190,44 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
     markChanged(QRect(px, py, 1, 1));
 }
 
+void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour colour)
+{
+    const int from = std::max(left, 0);
+    const int to = std::min(right, image_.width());
+    if (isNull() || y < 0 || y >= image_.height() || from >= to) {
+        return;
+    }
+    // Looked up, not added: a colour the picture does not have is on none of its pixels.
+    const QRgb overRgb = toRgb(over);
+    int overIndex = -1;
+    for (int k = 0; k < image_.colorCount() && overIndex < 0; ++k) {
+        overIndex = image_.color(k) == overRgb ? k : -1;
+    }
+    if (overIndex < 0 || (uniformIndex_ >= 0 && uniformIndex_ != overIndex)) {
+        return;
+    }
+    const int index = indexOf(colour);  // may widen the picture; indices stay
+    if (index < 0 || index == overIndex) {
+        return;
+    }
+    uniformIndex_ = -1;
+    uchar* line = image_.scanLine(y);
+    if (image_.format() == QImage::Format_Indexed8) {
+        const auto from8 = static_cast<uchar>(overIndex);
+        const auto to8 = static_cast<uchar>(index);
+        for (int x = from; x < to; ++x) {
+            line[x] = line[x] == from8 ? to8 : line[x];
+        }
+    } else {
+        // One bit a pixel: two colours, so every pixel of the other one changes.
+        for (int x = from; x < to; ++x) {
+            const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+            line[x / 8] = static_cast<uchar>(line[x / 8] ^ (((line[x / 8] & bit) != 0) == (overIndex != 0) ? bit : 0U));
+        }
+    }
+    markChanged(QRect(from, y, to - from, 1));
+}
+
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
 {
     // The aspect is height over width; the radius belongs to the longer axis.
