@@ -37,6 +37,12 @@ BisectorSide lighterSide(const SiteArrays& sites, int i, int j, const ClipArea& 
 // them: (1,2), (1,3), ..., (N-1,N).
 std::vector<BisectorSide> lighterSides(const SiteArrays& sites, const ClipArea& area);
 
+// The area grown by `by` on every side.
+inline ClipArea grown(const ClipArea& area, double by)
+{
+    return {area.left - by, area.top - by, area.right + by, area.bottom + by};
+}
+
 // One cut of a site's region: the lighter side of the pair `side` (an index into what
 // lighterSides gives), or the part of the area outside of it.
 struct RegionCut {

@@ -69,7 +69,8 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     if (settings.fill) {
         const auto colours = regionColours(placed, sites);
         diagram.regionColours.assign(colours.begin(), colours.begin() + sites.N);
-        diagram.sides = lighterSides(sites, drawingArea(width, height));
+        diagram.regionArea = grown(drawingArea(width, height), 1);
+        diagram.sides = lighterSides(sites, diagram.regionArea);
     }
     return diagram;
 }

@@ -53,9 +53,14 @@ struct Diagram {
     std::vector<BoundaryPiece> pieces;
     // Each sorted site's region colour, to fill the regions with; empty: unfilled.
     std::vector<Colour> regionColours;
-    // With region colours: the lighter side of every pair's bisector, in the order of
-    // the pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the regions from them.
+    // With region colours: the lighter side of every pair's bisector within regionArea,
+    // in the order of the pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the
+    // regions from them. The area is the drawing area and a pixel around it, so that no
+    // edge of a side runs along the picture's edge: a renderer may fill a pixel that a
+    // clip path only touches. The part outside a side is taken from a rectangle a
+    // pixel larger still, for the same reason.
     std::vector<BisectorSide> sides;
+    ClipArea regionArea{};
     DiagramStyle style;
 };
 

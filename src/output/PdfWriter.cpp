@@ -88,9 +88,9 @@ QPainterPath outline(const BisectorSide& side)
     return path;
 }
 
-// The regions, each the area in its site's colour clipped by every cut: the lighter
-// side of a pair's bisector, or the area outside of it (the area and the side
-// together, even-odd).
+// The regions, each the drawing area in its site's colour clipped by every cut: the
+// lighter side of a pair's bisector, or what lies outside of it (a rectangle around the
+// side and the side together, even-odd).
 void fillRegions(QPainter& painter, const Diagram& diagram)
 {
     if (diagram.regionColours.empty()) {
@@ -98,6 +98,8 @@ void fillRegions(QPainter& painter, const Diagram& diagram)
     }
     const ClipArea area = drawingArea(diagram.width, diagram.height);
     const QRectF rect(QPointF(area.left, area.top), QPointF(area.right, area.bottom));
+    const ClipArea around = grown(diagram.regionArea, 1);
+    const QRectF aroundRect(QPointF(around.left, around.top), QPointF(around.right, around.bottom));
     std::vector<QPainterPath> sides;
     for (const BisectorSide& side : diagram.sides) {
         sides.push_back(outline(side));
@@ -111,7 +113,7 @@ void fillRegions(QPainter& painter, const Diagram& diagram)
         for (const RegionCut& cut : *cuts) {
             QPainterPath clip;
             if (cut.outside) {
-                clip.addRect(rect);
+                clip.addRect(aroundRect);
                 clip.addPath(sides[cut.side]);
                 clip.setFillRule(Qt::OddEvenFill);
             } else {

@@ -58,17 +58,18 @@ QString loopData(const std::vector<BoundaryPiece>& loop)
     return d + QStringLiteral(" Z");
 }
 
-// The regions, each a rectangle of the area in its site's colour clipped by one group
-// for every cut: the lighter side of a pair's bisector, or the area outside of it (the
-// area and the side together, even-odd).
+// The regions, each a rectangle of the drawing area in its site's colour clipped by one
+// group for every cut: the lighter side of a pair's bisector, or what lies outside of it
+// (a rectangle around the side and the side together, even-odd).
 void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
 {
     if (diagram.regionColours.empty()) {
         return;
     }
     const ClipArea area = drawingArea(diagram.width, diagram.height);
-    const QString areaData = QStringLiteral("M %1 %2 L %3 %2 L %3 %4 L %1 %4 Z")
-                                 .arg(number(area.left), number(area.top), number(area.right), number(area.bottom));
+    const ClipArea around = grown(diagram.regionArea, 1);
+    const QString aroundData = QStringLiteral("M %1 %2 L %3 %2 L %3 %4 L %1 %4 Z")
+                                   .arg(number(around.left), number(around.top), number(around.right), number(around.bottom));
     const auto clipId = [](std::size_t side, bool outside) {
         return (outside ? QStringLiteral("outside%1") : QStringLiteral("side%1")).arg(side);
     };
@@ -89,7 +90,7 @@ void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
             xml.writeStartElement(QStringLiteral("clipPath"));
             xml.writeAttribute(QStringLiteral("id"), clipId(n, outside));
             xml.writeEmptyElement(QStringLiteral("path"));
-            xml.writeAttribute(QStringLiteral("d"), outside ? areaData + QLatin1Char(' ') + d : d);
+            xml.writeAttribute(QStringLiteral("d"), outside ? aroundData + QLatin1Char(' ') + d : d);
             if (outside) {
                 xml.writeAttribute(QStringLiteral("clip-rule"), QStringLiteral("evenodd"));
             }
