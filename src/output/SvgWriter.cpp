@@ -48,6 +48,14 @@ QString pieceCommand(const BoundaryPiece& piece)
 // One piece as path data.
 QString pathData(const BoundaryPiece& piece) { return QStringLiteral("M ") + point(piece.start) + pieceCommand(piece); }
 
+// Starts a group in the program's pixel coordinates: the program puts a pixel's centre
+// at whole coordinates, SVG its top-left corner.
+void startPixelCentredGroup(QXmlStreamWriter& xml)
+{
+    xml.writeStartElement(QStringLiteral("g"));
+    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+}
+
 // A closed loop of pieces end to end as path data.
 QString loopData(const std::vector<BoundaryPiece>& loop)
 {
@@ -73,9 +81,7 @@ void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
     const auto clipId = [](std::size_t side, bool outside) {
         return (outside ? QStringLiteral("outside%1") : QStringLiteral("side%1")).arg(side);
     };
-    // In the program's pixel coordinates, as the boundaries.
-    xml.writeStartElement(QStringLiteral("g"));
-    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+    startPixelCentredGroup(xml);
     xml.writeStartElement(QStringLiteral("defs"));
     for (std::size_t n = 0; n < diagram.sides.size(); ++n) {
         const BisectorSide& side = diagram.sides[n];
@@ -187,9 +193,7 @@ bool writeSvg(const Diagram& diagram, QIODevice& device)
     xml.writeAttribute(QStringLiteral("fill"), colourName(BLACK));
     writeRegions(xml, diagram);
 
-    // The program puts a pixel's centre at whole coordinates, SVG its top-left corner.
-    xml.writeStartElement(QStringLiteral("g"));
-    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+    startPixelCentredGroup(xml);
     xml.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
     xml.writeAttribute(QStringLiteral("stroke"), colourName(WHITE));
     xml.writeAttribute(QStringLiteral("stroke-width"), number(diagram.style.lineWidth));
