@@ -5,6 +5,9 @@
 
 #include <QIODevice>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -78,8 +81,20 @@ int bitDepthFor(int colours)
 void pack(const uchar* indices, int width, int bitDepth, png_byte* packed)
 {
     if (bitDepth == 4) {
-        // The depth of a filled picture, two indices a byte.
+        // The depth of a filled picture, two indices a byte: eight at a time where the
+        // bytes' order allows, in 16-bit lanes of an even and an odd index each.
         int x = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t LOW_NIBBLES = 0x000F000F000F000FULL;
+            for (; x + 8 <= width; x += 8) {
+                std::uint64_t lanes = 0;
+                std::memcpy(&lanes, indices + x, sizeof lanes);
+                lanes = (lanes & LOW_NIBBLES) << 4U | ((lanes >> 8U) & LOW_NIBBLES);
+                lanes = (lanes | lanes >> 8U) & 0x0000FFFF0000FFFFULL;
+                const auto four = static_cast<std::uint32_t>(lanes | lanes >> 16U);
+                std::memcpy(packed + x / 2, &four, sizeof four);
+            }
+        }
         for (; x + 2 <= width; x += 2) {
             packed[x / 2] = static_cast<png_byte>(indices[x] << 4U | indices[x + 1]);
         }
