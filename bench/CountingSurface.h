@@ -51,6 +51,8 @@ public:
                 static_cast<std::size_t>(column)] = colour;
     }
 
+    void FillBackground(int, int, int, Colour) override {}
+
     bool DoEvents() override
     {
         ++yields_;

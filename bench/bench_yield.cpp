@@ -73,6 +73,10 @@ public:
     }
     void Print(double value) override { window_.Print(value); }
     void PSet(float x, float y, Colour colour) override { window_.PSet(x, y, colour); }
+    void FillBackground(int y, int left, int right, Colour colour) override
+    {
+        window_.FillBackground(y, left, right, colour);
+    }
 
     bool DoEvents() override
     {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/drawDiagram.h"
+#include "sites/RegionColours.h"
 #include "sites/SiteArrays.h"
 #include "support/NearestSite.h"
 #include "support/RandomSites.h"
@@ -90,16 +91,25 @@ Grid labelChanges(const SiteArrays& sites)
     return changes;
 }
 
-// The pixels the real run draws for the sites, given in their (unsorted) order.
-Grid tracedPixels(const SiteArrays& sites)
+// The calls of the real run for the sites, given in their (unsorted) order.
+std::vector<Call> runCalls(const SiteArrays& sites, bool fill)
 {
     RunSettings settings;
     for (int k = 0; k < sites.N; ++k) {
         settings.givenSites.push_back({sites.x[k], sites.y[k], sites.w[k]});
     }
+    settings.fill = fill;
     RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
     SeededRandom random;
     driveToEnd(drawDiagram(window, random, std::move(settings)), window);
+    return window.calls;
+}
+
+// The pixels the real run draws for the sites, given in their (unsorted) order.
+Grid tracedPixels(const SiteArrays& sites)
+{
+    RecordingSurface window(0, 0);
+    window.calls = runCalls(sites, false);
     Grid drawn;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const double x = std::floor(static_cast<double>(p.x) + 0.5);
@@ -143,6 +153,75 @@ TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
         ASSERT_EQ(strayPixels, 0) << "drawn where no region ends; round " << round << ": " << describe(sites);
         ASSERT_EQ(missedChanges, 0) << "a region ends where nothing is drawn; round " << round << ": "
                                     << describe(sites);
+    }
+}
+
+// With --fill, the run fills every pixel up to the window's extent, row by row with a
+// yield before each row, in the colour of the site nearest to it (a tie may go to
+// either site), after the markers and before the first boundary pixel; the rest of its
+// calls are those of the run without it.
+TEST(DiagramProperty, TheFillGivesEveryPixelItsNearestSitesColourRowByRow)
+{
+    constexpr int COLUMNS = OUTER_W + 1;  // as far as the sweeps go
+    constexpr int ROWS = OUTER_H + 1;
+    std::mt19937 engine(20261208);
+    for (int round = 0; round < 150; ++round) {
+        const SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
+        SCOPED_TRACE(::testing::Message() << "round " << round << ": " << describe(sites));
+        const std::vector<Call> calls = runCalls(sites, true);
+
+        const auto isKind = [&](Call::Kind kind) { return [kind](const Call& c) { return c.kind == kind; }; };
+        const auto lastPrint = std::find_if(calls.rbegin(), calls.rend(), isKind(Call::Print)).base();
+        const auto firstFill = std::find_if(calls.begin(), calls.end(), isKind(Call::FillBackground));
+        const auto lastFill = std::find_if(calls.rbegin(), calls.rend(), isKind(Call::FillBackground)).base();
+        const auto firstPSet = std::find_if(calls.begin(), calls.end(), isKind(Call::PSet));
+        ASSERT_TRUE(lastPrint <= firstFill && lastFill <= firstPSet);
+
+        std::vector<std::uint8_t> nearest;
+        labelNearestSites(sites, 0, 0, COLUMNS, ROWS, [&](int k, int x, int y) { return weightedRatio(sites, k, x, y); },
+                          nearest);
+        std::vector<int> filled(static_cast<std::size_t>(COLUMNS * ROWS), 0);
+        int row = -1;
+        long yields = 0;
+        long wrongPixels = 0;
+        for (auto call = lastPrint; call != lastFill; ++call) {
+            if (call->kind == Call::DoEvents) {
+                ++yields;
+            }
+            if (call->kind != Call::FillBackground) {
+                continue;
+            }
+            const int y = static_cast<int>(call->y);
+            if (y != row) {
+                ASSERT_EQ(y, row + 1);
+                ASSERT_EQ(yields, y + 1) << "one yield before each row";
+                row = y;
+            }
+            const auto place = static_cast<int>(std::find(REGION_PALETTE.begin(), REGION_PALETTE.end(), call->colour) -
+                                                REGION_PALETTE.begin());
+            ASSERT_LT(place, sites.N);
+            for (int x = static_cast<int>(call->x); x < static_cast<int>(call->value); ++x) {
+                ASSERT_TRUE(x >= 0 && x < COLUMNS);
+                const auto at = static_cast<std::size_t>(y * COLUMNS + x);
+                ++filled[at];
+                wrongPixels += weightedRatio(sites, place, x, y) != weightedRatio(sites, nearest[at], x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(row, ROWS - 1);
+        EXPECT_EQ(std::count(filled.begin(), filled.end(), 1), COLUMNS * ROWS) << "every pixel once";
+        EXPECT_EQ(wrongPixels, 0);
+
+        // The run's calls without the fill: everything but the fill's rows, each with its
+        // yield and its reads of the window's extent, and the yield and read that end it.
+        std::vector<Call> unfilled(calls.begin(), lastPrint);
+        unfilled.insert(unfilled.end(), lastFill + 2, calls.end());
+        const std::vector<Call> plain = runCalls(sites, false);
+        ASSERT_EQ(unfilled.size(), plain.size());
+        for (std::size_t n = 0; n < plain.size(); ++n) {
+            ASSERT_TRUE(unfilled[n].kind == plain[n].kind && unfilled[n].x == plain[n].x &&
+                        unfilled[n].y == plain[n].y && unfilled[n].value == plain[n].value)
+                << "call " << n;
+        }
     }
 }
 

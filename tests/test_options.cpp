@@ -26,18 +26,20 @@ TEST(CommandLine, DefaultsToRandomSitesInTheDesignWindow)
     EXPECT_FALSE(none.options->cycle);
     EXPECT_FALSE(none.options->lingerSeconds);
     EXPECT_FALSE(none.options->delayMicroseconds);
+    EXPECT_FALSE(none.options->fill);
 }
 
 TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
 {
     const CommandLine all = parse({"--seed", "4294967295", "--sites=-", "--size", "1x16384",
-                                   "--output", "a.png", "--print-sites"});
+                                   "--output", "a.png", "--print-sites", "--fill"});
     ASSERT_TRUE(all.options) << all.text.toStdString();
     EXPECT_EQ(all.options->seed, 4294967295U);
     EXPECT_EQ(all.options->sitesPath, QStringLiteral("-"));
     EXPECT_EQ(all.options->size, QSize(1, 16384));
     EXPECT_EQ(all.options->outputPath, QStringLiteral("a.png"));
     EXPECT_TRUE(all.options->printSites);
+    EXPECT_TRUE(all.options->fill);
 
     EXPECT_EQ(parse({"--seed=0"}).options->seed, 0U);
     EXPECT_EQ(parse({"--seed", "0007"}).options->seed, 7U);
@@ -98,6 +100,7 @@ TEST(CommandLine, AcceptsTheScreenSaverOptions)
     EXPECT_EQ(timed.options->lingerSeconds, 0);
     EXPECT_EQ(timed.options->delayMicroseconds, 1000000);
     EXPECT_EQ(timed.options->seed, 9U);
+    EXPECT_TRUE(parse({"-root", "-fill"}).options->fill);
     // A delay alone slows down the one diagram of the design window.
     EXPECT_EQ(parse({"--delay", "500"}).options->delayMicroseconds, 500);
 }
@@ -134,6 +137,7 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--print-sites", "--print-sites"}, "--print-sites is given more than once"},
         {{"--cycle", "--delay", "5", "--delay", "9"}, "--delay is given more than once"},
         {{"-root", "--root"}, "--root is given more than once"},
+        {{"--fill", "--cycle", "--fill"}, "--fill is given more than once"},
         // A huge value is not echoed whole.
         {{"--seed", QString(100000, '9')}, "--seed"},
         {{"--size", QString(100000, 'x')}, "--size"},

@@ -3,11 +3,14 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QBuffer>
 #include <QPainter>
 #include <cmath>
 #include <limits>
 
 #include "app/drawDiagram.h"
+#include "output/PngWriter.h"
+#include "sites/RegionColours.h"
 #include "sites/SiteArrays.h"
 #include "sites/makeSites.h"
 #include "window/ImageSurface.h"
@@ -303,6 +306,73 @@ TEST(FrmVoroQuarn, RefreshClearsADrawingAlreadyOnScreen)
     ASSERT_GT(countOf(window.image(), OPAQUE_WHITE), 0);
     window.Refresh();
     EXPECT_EQ(countOf(window.image(), OPAQUE_WHITE), 0);
+}
+
+TEST(ImageSurface, FillsTheRegionsAroundTheMarkersAndUnderTheBoundariesIntoAFourBitPng)
+{
+    // Runs of a row change only the pixels of the colour filled over, within the picture,
+    // at one bit a pixel as at eight.
+    PictureRaster raster(QSize(13, 3));
+    raster.setPixel(4, 1, WHITE);
+    raster.fillWhere(1, -5, 6, BLACK, WHITE);
+    raster.fillWhere(1, 12, 99, BLACK, WHITE);
+    raster.fillWhere(3, 0, 13, BLACK, WHITE);
+    EXPECT_EQ(raster.image().format(), QImage::Format_Mono);
+    EXPECT_EQ(countOf(raster.image(), OPAQUE_WHITE), 7);
+    raster.fillWhere(1, 0, 13, WHITE, REGION_PALETTE[0]);
+    raster.fillWhere(0, 3, 5, BLACK, REGION_PALETTE[1]);
+    EXPECT_EQ(countOf(raster.image(), qRgb(0x3D, 0x51, 0x92)), 7);
+    EXPECT_EQ(countOf(raster.image(), qRgb(0x22, 0x62, 0x04)), 2);
+    EXPECT_EQ(countOf(raster.image(), OPAQUE_BLACK), 39 - 9);
+
+    for (const std::uint32_t seed : {42U, 7U}) {
+        SCOPED_TRACE(seed);
+        const auto render = [&](bool fill) {
+            ImageSurface surface(QSize(300, 200));
+            SeededRandom random(seed);
+            RunSettings settings;
+            settings.fill = fill;
+            EXPECT_TRUE(driveToEnd(drawDiagram(surface, random, settings), surface));
+            return surface.image();
+        };
+        const QImage plain = render(false);
+        const QImage filled = render(true);
+        // What the run draws in white stays white, markers and labels included; every
+        // other pixel takes one of the sites' colours.
+        QList<QRgb> regionColours;
+        for (const Colour colour : REGION_PALETTE) {
+            regionColours << qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
+                                  static_cast<int>(colour >> 16U));
+        }
+        int white = 0;
+        int misplaced = 0;
+        QSet<QRgb> used;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                const QRgb colour = filled.pixel(x, y);
+                if (plain.pixel(x, y) == OPAQUE_WHITE) {
+                    ++white;
+                    misplaced += colour == OPAQUE_WHITE ? 0 : 1;
+                } else {
+                    misplaced += regionColours.contains(colour) ? 0 : 1;
+                    used << colour;
+                }
+            }
+        }
+        EXPECT_GT(white, 100);
+        EXPECT_EQ(misplaced, 0);
+        EXPECT_GE(used.size(), 3);
+        EXPECT_LE(filled.colorCount(), 2 + MAX_SITES);
+
+        // Written with four bits a pixel, decoding to the picture's colours.
+        QBuffer file;
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_FALSE(writePng(filled, file));
+        EXPECT_EQ(file.data().at(24), 4);  // bit depth, in the header chunk
+        EXPECT_EQ(file.data().at(25), 3);  // colour type: palette
+        EXPECT_EQ(QImage::fromData(file.data(), "PNG").convertToFormat(QImage::Format_RGB32),
+                  filled.convertToFormat(QImage::Format_RGB32));
+    }
 }
 
 }  // namespace

@@ -201,4 +201,93 @@ TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
     EXPECT_GT(arcs, 4);
 }
 
+// With --fill, the SVG and the PDF show the PNG's regions in the PNG's colours: every
+// pixel away from the boundaries, markers and labels has the colour it has in the PNG,
+// which has four bits a pixel.
+TEST(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
+{
+    const QTemporaryDir dir;
+    const auto path = [&](const QString& name) { return dir.filePath(name); };
+    const auto siteFile = [&](const QString& name, const QByteArray& sites) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(sites);
+        return file.fileName();
+    };
+    struct Case {
+        QStringList arguments;
+        QString name;
+        bool renderSvg = true;
+    };
+    const Case cases[] = {
+        {{"--seed", "7"}, "seed7"},
+        {{"--seed", "2026", "--size", "320x240"}, "seed2026"},
+        // Weights 1e-3 apart, equal weights, sites far outside the area, a heavier site
+        // at the place of another and a copy of a site.
+        {{"--sites", siteFile("sites.txt", "100 100 500\n400 300 500.5\n250 60 200\n520 420 700\n300 420 700\n"
+                                           "-5000 200 900\n300 9000 800\n250 60 300\n520 420 700\n")},
+         "sites"},
+        // Weights one float apart: a circle of radius 3e9 px, which librsvg does not place
+        // exactly.
+        {{"--sites", siteFile("flat.txt", "100 100 500\n400 300 500.00003\n250 60 200\n")}, "flat", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        QString printed;
+        for (const QString extension : {".png", ".svg", ".pdf"}) {
+            const CommandResult run = runCommand(
+                VOROQUARN_BINARY, c.arguments + QStringList{"--fill", "--print-sites", "--output", path(c.name + extension)});
+            ASSERT_EQ(run.status, 0) << run.err.toStdString();
+            printed = run.out;
+        }
+        EXPECT_EQ(head(path(c.name + ".png"), 26).mid(24), QByteArray("\x04\x03"));  // 4 bits, palette
+        EXPECT_EQ(runCommand("xmllint", {"--noout", path(c.name + ".svg")}).status, 0);
+
+        Picture png{QImage(path(c.name + ".png")).convertToFormat(QImage::Format_RGB32), {}};
+        for (const QString& line : printed.split('\n', Qt::SkipEmptyParts)) {
+            const QStringList xy = line.split(' ');
+            png.sites.emplace_back(xy[0].toDouble(), xy[1].toDouble());
+        }
+        QStringList rendered{path(c.name + "-pdf.png")};
+        ASSERT_EQ(runCommand("pdftoppm", {"-r", "72", "-png", "-singlefile", path(c.name + ".pdf"), path(c.name + "-pdf")})
+                      .status,
+                  0);
+        if (c.renderSvg) {
+            rendered << path(c.name + "-svg.png");
+            ASSERT_EQ(runCommand("rsvg-convert", {"-o", rendered.last(), path(c.name + ".svg")}).status, 0);
+        }
+        for (const QString& picture : rendered) {
+            SCOPED_TRACE(picture.toStdString());
+            const QImage vector = QImage(picture).convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(vector.size(), png.image.size());
+            int compared = 0;
+            int wrong = 0;
+            QString first;
+            for (int y = 0; y < vector.height(); ++y) {
+                for (int x = 0; x < vector.width(); ++x) {
+                    bool nearWhite = false;
+                    for (int v = std::max(0, y - 2); v <= std::min(vector.height() - 1, y + 2) && !nearWhite; ++v) {
+                        for (int u = std::max(0, x - 2); u <= std::min(vector.width() - 1, x + 2) && !nearWhite; ++u) {
+                            nearWhite = png.image.pixel(u, v) == 0xFFFFFFFFU;
+                        }
+                    }
+                    if (nearWhite || png.inLabelBox(x, y)) {
+                        continue;
+                    }
+                    ++compared;
+                    const QRgb a = png.image.pixel(x, y);
+                    const QRgb b = vector.pixel(x, y);
+                    const int apart = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                                std::abs(qBlue(a) - qBlue(b))});
+                    if (apart > 3 && ++wrong <= 5) {
+                        first += QStringLiteral(" (%1, %2): %3 for %4").arg(x).arg(y).arg(b, 0, 16).arg(a, 0, 16);
+                    }
+                }
+            }
+            EXPECT_GT(compared, png.image.width() * png.image.height() / 2);
+            EXPECT_EQ(wrong, 0) << first.toStdString();
+        }
+    }
+}
+
 }  // namespace

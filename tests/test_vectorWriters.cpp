@@ -3,13 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
+#include <random>
 
 #include "app/drawDiagram.h"
 #include "output/Diagram.h"
 #include "output/PdfWriter.h"
 #include "output/SvgWriter.h"
+#include "sites/hSort.h"
+#include "support/NearestSite.h"
+#include "support/RandomSites.h"
 #include "window/RandomSource.h"
 
 namespace voroquarn {
@@ -119,6 +128,101 @@ TEST(VectorWriters, TheSvgHoldsEveryPieceExactly)
     }
     EXPECT_GE(arcs, 6);
     EXPECT_LT(arcs, static_cast<int>(paths.size()));
+}
+
+// A side's loops as a path, its arcs as polylines whose points are at most an eighth of
+// a pixel off the circle.
+QPainterPath sidePath(const BisectorSide& side)
+{
+    QPainterPath path;
+    for (const auto& loop : side.loops) {
+        path.moveTo(loop.front().start.x, loop.front().start.y);
+        for (const BoundaryPiece& piece : loop) {
+            const bool arc = piece.shape == BoundaryPiece::Shape::Arc;
+            const int parts = arc ? static_cast<int>(std::clamp(std::ceil(piece.sweep * std::sqrt(piece.radius)), 4.0, 4096.0)) : 1;
+            for (int n = 1; n <= parts; ++n) {
+                const PlanePoint p = n == parts ? piece.end : piece.pointAt(static_cast<double>(n) / parts);
+                path.lineTo(p.x, p.y);
+            }
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+// The regions the vector files fill, made as they make them from the bisectors' sides
+// and the cuts, painted with Qt's raster engine: every pixel more than two pixels away
+// from a change of the nearest site lies in the region of its nearest site and in no
+// other, for sites with equal, nearly equal and one-float-apart weights, at one place
+// and next to one another.
+TEST(VectorWriters, TheRegionsOfTheFilledFilesAreThoseOfTheNearestSites)
+{
+    constexpr int W = 160;
+    constexpr int H = 120;
+    std::mt19937 engine(20261209);
+    for (int round = 0; round < 400; ++round) {
+        SiteArrays sites = testing::randomSites(engine, W + 6, H + 27);
+        hSort(sites.N, sites.w, sites.x, sites.y);
+        SCOPED_TRACE(::testing::Message() << "round " << round << ": " << testing::describe(sites));
+        const ClipArea regionArea = grown(drawingArea(W, H), 1);
+        const std::vector<BisectorSide> sides = lighterSides(sites, regionArea);
+        std::vector<QPainterPath> paths;
+        for (const BisectorSide& side : sides) {
+            paths.push_back(sidePath(side));
+        }
+        QPainterPath around;
+        const ClipArea a = grown(regionArea, 1);
+        around.addRect(QRectF(QPointF(a.left, a.top), QPointF(a.right, a.bottom)));
+
+        // Region k adds k to red and one to green: green counts the regions of a pixel.
+        QImage painted(W, H, QImage::Format_RGB32);
+        painted.fill(Qt::black);
+        QPainter painter(&painted);
+        painter.translate(0.5, 0.5);
+        painter.setCompositionMode(QPainter::CompositionMode_Plus);
+        for (int k = 1; k <= sites.N; ++k) {
+            const auto cuts = regionCuts(sides, sites.N, k);
+            if (!cuts) {
+                continue;
+            }
+            painter.save();
+            for (const RegionCut& cut : *cuts) {
+                QPainterPath clip = paths[cut.side];
+                if (cut.outside) {
+                    clip = around;
+                    clip.addPath(paths[cut.side]);
+                    clip.setFillRule(Qt::OddEvenFill);
+                }
+                painter.setClipPath(clip, Qt::IntersectClip);
+            }
+            painter.fillRect(QRectF(-0.5, -0.5, W, H), QColor(k, 1, 0));
+            painter.restore();
+        }
+        painter.end();
+
+        // Labelled two pixels beyond the area too, for the boundaries that pass by it.
+        std::vector<std::uint8_t> nearest;
+        testing::labelNearestSites(sites, -2, -2, W + 4, H + 4,
+                                   [&](int k, int x, int y) { return testing::weightedRatio(sites, k, x, y); }, nearest);
+        const auto label = [&](int x, int y) { return nearest[static_cast<std::size_t>((y + 2) * (W + 4) + x + 2)]; };
+        int wrong = 0;
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                bool nearChange = false;
+                for (int v = y - 2; v <= y + 2; ++v) {
+                    for (int u = x - 2; u <= x + 2; ++u) {
+                        nearChange = nearChange || label(u, v) != label(x, y);
+                    }
+                }
+                const QRgb p = painted.pixel(x, y);
+                if (!nearChange && (qGreen(p) != 1 || qRed(p) != label(x, y) + 1) && ++wrong <= 3) {
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") lies in " << qGreen(p)
+                                  << " regions, summing to " << qRed(p) << ", not in region " << label(x, y) + 1;
+                }
+            }
+        }
+        ASSERT_EQ(wrong, 0);
+    }
 }
 
 }  // namespace

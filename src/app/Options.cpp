@@ -106,6 +106,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption printSites(
         QStringLiteral("print-sites"),
         QStringLiteral("Write the sites used to standard output, in the --sites format."));
+    const QCommandLineOption fill(
+        QStringLiteral("fill"),
+        QStringLiteral("Fill each site's region with a colour of its own before the boundaries are "
+                       "traced; in every mode and output format."));
     const QCommandLineOption root(
         QStringLiteral("root"),
         QStringLiteral("Draw diagram after diagram into the window xscreensaver gives in "
@@ -131,8 +135,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                        "(default %1 when diagrams follow one another, else 0).")
             .arg(DEFAULT_SAVER_DELAY_US),
         QStringLiteral("MICROSECONDS"));
-    parser.addOptions({help, version, seed, sites, size, output, printSites, root, windowId, saver,
-                       cycle, linger, delay});
+    parser.addOptions({help, version, seed, sites, size, output, printSites, fill, root, windowId,
+                       saver, cycle, linger, delay});
     // xscreensaver's hacks take their options with one dash: -root, -window-id.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -155,7 +159,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     // Each option says one thing; given twice, one of the two would be ignored.
     for (const QCommandLineOption& option :
-         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay}) {
+         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay, fill}) {
         const QString name = option.names().constFirst();
         if (parser.optionNames().count(name) > 1) {
             return failure(QStringLiteral("--%1 is given more than once").arg(name));
@@ -199,6 +203,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         options.outputFormat = *format;
     }
     options.printSites = parser.isSet(printSites);
+    options.fill = parser.isSet(fill);
 
     const int targets = (parser.isSet(root) ? 1 : 0) + (parser.isSet(windowId) ? 1 : 0) +
                         (parser.isSet(saver) ? 1 : 0);

@@ -27,6 +27,7 @@ struct Options {
     std::optional<QString> outputPath;  // a file instead of a window
     OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
+    bool fill = false;  // each site's region in a colour of its own
 
     Target target = Target::Window;
     std::uint32_t windowId = 0;  // with Target::WindowId

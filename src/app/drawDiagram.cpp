@@ -1,6 +1,8 @@
 #include "app/drawDiagram.h"
 
+#include "boundary/fillRegions.h"
 #include "boundary/traceBisector.h"
+#include "sites/RegionColours.h"
 #include "sites/SiteArrays.h"
 #include "sites/hSort.h"
 #include "sites/makeSites.h"
@@ -34,7 +36,14 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
 {
     SiteArrays sites = placeRunSites(window, random, settings);
+    const SiteArrays placed = sites;
     hSort(sites.N, sites.w, sites.x, sites.y);
+
+    // Filled only where the picture is still background, so that the markers stay
+    // what the window has shown since they were drawn.
+    if (settings.fill) {
+        co_await fillRegions(window, sites, regionColours(placed, sites));
+    }
 
     for (const auto [i, j] : SitePairs(sites.N)) {
         co_await traceBisector(window, sites, i, j);

@@ -22,6 +22,8 @@ struct RunSettings {
     std::function<void(const SiteArrays&)> onSitesPlaced;
     // How far random sites keep from the edges of the window's extent.
     SiteMargins margins = DESIGN_MARGINS;
+    // Fill every site's region with its own colour before the boundaries are traced.
+    bool fill = false;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
@@ -69,9 +71,10 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 
 // The whole drawing: shows the window (which waits until the window is on screen),
 // seeds the random numbers, clears the window, places and marks the sites, sorts them
-// by weight and traces the bisector of every pair, lighter site first. The drawing
-// yields at every step of the tracing and nowhere else; the settings are taken by
-// value, since it runs long after the call.
+// by weight, with settings.fill fills their regions (around the markers, which stay),
+// and traces the bisector of every pair, lighter site first. The drawing yields at
+// every row of the fill and every step of the tracing, and nowhere else; the settings
+// are taken by value, since it runs long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
 }  // namespace voroquarn

@@ -91,6 +91,7 @@ int run(int argc, char* argv[], StandardOutput& out)
     const Options& options = *command.options;
 
     RunSettings settings;
+    settings.fill = options.fill;
     if (options.sitesPath) {
         auto loaded = loadSites(*options.sitesPath);
         if (const QString* problem = std::get_if<QString>(&loaded)) {

@@ -31,6 +31,8 @@ public:
     void Circle(float x, float y, float radius, Colour colour, float aspect) override;
     void Print(double /*integralValue*/) override {}
     void PSet(float x, float y, Colour colour) override;
+    // The icon shows no regions.
+    void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
     // The icon: what was drawn since the last Refresh, at the icon's size.

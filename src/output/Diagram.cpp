@@ -1,6 +1,7 @@
 #include "output/Diagram.h"
 
 #include "app/drawDiagram.h"
+#include "sites/RegionColours.h"
 #include "sites/hSort.h"
 #include "window/DrawingSurface.h"
 #include "window/WindowMetrics.h"
@@ -34,6 +35,7 @@ public:
     }
     void Print(double integralValue) override { labels.push_back({x_, y_, integralValue}); }
     void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
+    void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
     std::vector<DiagramMarker> markers;
@@ -61,8 +63,15 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.markers = std::move(recorder.markers);
     diagram.labels = std::move(recorder.labels);
     SiteArrays& sites = diagram.sites;
+    const SiteArrays placed = sites;
     hSort(sites.N, sites.w, sites.x, sites.y);
     diagram.pieces = boundaryPieces(sites, drawingArea(width, height));
+    if (settings.fill) {
+        const auto colours = regionColours(placed, sites);
+        diagram.regionColours.assign(colours.begin(), colours.begin() + sites.N);
+        diagram.regionArea = grown(drawingArea(width, height), 1);
+        diagram.sides = lighterSides(sites, diagram.regionArea);
+    }
     return diagram;
 }
 

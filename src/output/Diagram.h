@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "boundary/BisectorSide.h"
 #include "boundary/BoundaryPieces.h"
 #include "sites/SiteArrays.h"
 #include "window/Colour.h"
@@ -52,6 +53,14 @@ struct Diagram {
     std::vector<BoundaryPiece> pieces;
     // Each sorted site's region colour, to fill the regions with; empty: unfilled.
     std::vector<Colour> regionColours;
+    // With region colours: the lighter side of every pair's bisector within regionArea,
+    // in the order of the pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the
+    // regions from them. The area is the drawing area and a pixel around it, so that no
+    // edge of a side runs along the picture's edge: a renderer may fill a pixel that a
+    // clip path only touches. The part outside a side is taken from a rectangle a
+    // pixel larger still, for the same reason.
+    std::vector<BisectorSide> sides;
+    ClipArea regionArea{};
     DiagramStyle style;
 };
 
@@ -62,6 +71,7 @@ ClipArea drawingArea(int width, int height);
 // first steps (placeRunSites) choose, mark and report the sites, drawing from `random`
 // exactly as in a window or an image of that size, so that a seed or a site file gives
 // the same sites; then the pieces are computed for them, sorted as the run sorts them.
+// With settings.fill, the regions too, in the colours the run fills them with.
 Diagram recordDiagram(int width, int height, RandomSource& random, const RunSettings& settings);
 
 }  // namespace voroquarn

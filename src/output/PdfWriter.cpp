@@ -70,6 +70,62 @@ QPainterPath boundaries(const Diagram& diagram)
     return path;
 }
 
+// The loops of a side's outline, closed, arcs as the boundaries' arcs.
+QPainterPath outline(const BisectorSide& side)
+{
+    QPainterPath path;
+    for (const auto& loop : side.loops) {
+        path.moveTo(loop.front().start.x, loop.front().start.y);
+        for (const BoundaryPiece& piece : loop) {
+            if (piece.shape == BoundaryPiece::Shape::Arc) {
+                appendArc(path, piece);
+            } else {
+                path.lineTo(piece.end.x, piece.end.y);
+            }
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+// The regions, each the drawing area in its site's colour clipped by every cut: the
+// lighter side of a pair's bisector, or what lies outside of it (a rectangle around the
+// side and the side together, even-odd).
+void fillRegions(QPainter& painter, const Diagram& diagram)
+{
+    if (diagram.regionColours.empty()) {
+        return;
+    }
+    const ClipArea area = drawingArea(diagram.width, diagram.height);
+    const QRectF rect(QPointF(area.left, area.top), QPointF(area.right, area.bottom));
+    const ClipArea around = grown(diagram.regionArea, 1);
+    const QRectF aroundRect(QPointF(around.left, around.top), QPointF(around.right, around.bottom));
+    std::vector<QPainterPath> sides;
+    for (const BisectorSide& side : diagram.sides) {
+        sides.push_back(outline(side));
+    }
+    for (int k = 1; k <= diagram.sites.N; ++k) {
+        const auto cuts = regionCuts(diagram.sides, diagram.sites.N, k);
+        if (!cuts) {
+            continue;
+        }
+        painter.save();
+        for (const RegionCut& cut : *cuts) {
+            QPainterPath clip;
+            if (cut.outside) {
+                clip.addRect(aroundRect);
+                clip.addPath(sides[cut.side]);
+                clip.setFillRule(Qt::OddEvenFill);
+            } else {
+                clip = sides[cut.side];
+            }
+            painter.setClipPath(clip, Qt::IntersectClip);
+        }
+        painter.fillRect(rect, toColor(diagram.regionColours[static_cast<std::size_t>(k - 1)]));
+        painter.restore();
+    }
+}
+
 void drawMarkers(QPainter& painter, const Diagram& diagram)
 {
     const double dot = diagram.style.dotRadius;
@@ -125,6 +181,7 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
 
     // The program puts a pixel's centre at whole coordinates, the page its corner.
     painter.translate(0.5, 0.5);
+    fillRegions(painter, diagram);
     QPen pen(toColor(WHITE), diagram.style.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);

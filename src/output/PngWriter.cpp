@@ -5,9 +5,13 @@
 
 #include <QIODevice>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace voroquarn {
 
@@ -73,10 +77,47 @@ int bitDepthFor(int colours)
     return colours <= 16 ? 4 : 8;
 }
 
+// Packs a line of one index a byte into bitDepth bits an index, most significant first.
+void pack(const uchar* indices, int width, int bitDepth, png_byte* packed)
+{
+    if (bitDepth == 4) {
+        // The depth of a filled picture, two indices a byte: eight at a time where the
+        // bytes' order allows, in 16-bit lanes of an even and an odd index each.
+        int x = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t LOW_NIBBLES = 0x000F000F000F000FULL;
+            for (; x + 8 <= width; x += 8) {
+                std::uint64_t lanes = 0;
+                std::memcpy(&lanes, indices + x, sizeof lanes);
+                lanes = (lanes & LOW_NIBBLES) << 4U | ((lanes >> 8U) & LOW_NIBBLES);
+                lanes = (lanes | lanes >> 8U) & 0x0000FFFF0000FFFFULL;
+                const auto four = static_cast<std::uint32_t>(lanes | lanes >> 16U);
+                std::memcpy(packed + x / 2, &four, sizeof four);
+            }
+        }
+        for (; x + 2 <= width; x += 2) {
+            packed[x / 2] = static_cast<png_byte>(indices[x] << 4U | indices[x + 1]);
+        }
+        if (x < width) {
+            packed[x / 2] = static_cast<png_byte>(indices[x] << 4U);
+        }
+        return;
+    }
+    const int perByte = 8 / bitDepth;
+    for (int x = 0; x < width; x += perByte) {
+        unsigned byte = 0;
+        for (int k = 0; k < perByte; ++k) {
+            byte = byte << static_cast<unsigned>(bitDepth) | (x + k < width ? indices[x + k] : 0U);
+        }
+        packed[x / perByte] = static_cast<png_byte>(byte);
+    }
+}
+
 // The encoding itself. libpng leaves by longjmp on any error, so nothing here may need
-// destroying: only plain pointers and values.
+// destroying: only plain pointers and values. `packed` holds a line at bitDepth where
+// the picture has a byte a pixel and bitDepth is smaller.
 bool encode(png_structp png, png_infop info, const QImage& picture, const png_color* palette,
-            int colours, int bitDepth)
+            int colours, int bitDepth, png_byte* packed)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
@@ -88,11 +129,14 @@ bool encode(png_structp png, png_infop info, const QImage& picture, const png_co
     png_set_compression_level(png, COMPRESSION_LEVEL);
     png_set_compression_strategy(png, COMPRESSION_STRATEGY);
     png_write_info(png, info);
-    if (picture.format() == QImage::Format_Indexed8 && bitDepth < 8) {
-        png_set_packing(png);  // one index a byte in, packed into bitDepth bits
-    }
     for (int y = 0; y < picture.height(); ++y) {
-        png_write_row(png, picture.constScanLine(y));
+        if (packed != nullptr) {
+            // Packed here rather than by libpng's packing, which goes bit by bit.
+            pack(picture.constScanLine(y), picture.width(), bitDepth, packed);
+            png_write_row(png, packed);
+        } else {
+            png_write_row(png, picture.constScanLine(y));
+        }
     }
     png_write_end(png, info);
     return true;
@@ -115,6 +159,10 @@ std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
                                                 static_cast<png_byte>(qBlue(rgb))};
     }
     const int bitDepth = oneBit ? 1 : bitDepthFor(picture.colorCount());
+    std::vector<png_byte> packed;
+    if (!oneBit && bitDepth < 8) {
+        packed.resize(static_cast<std::size_t>((picture.width() * bitDepth + 7) / 8));
+    }
 
     Session session{&device};
     png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, onError, onWarning,
@@ -124,7 +172,8 @@ std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
     bool written = false;
     if (started) {
         png_set_write_fn(png, &session, writeBytes, flushBytes);
-        written = encode(png, info, picture, palette.data(), picture.colorCount(), bitDepth);
+        written = encode(png, info, picture, palette.data(), picture.colorCount(), bitDepth,
+                         packed.empty() ? nullptr : packed.data());
     }
     png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
     if (written) {

@@ -31,18 +31,99 @@ QString colourName(Colour colour)
     return QStringLiteral("#%1").arg((red << 16U) | (green << 8U) | blue, 6, 16, QLatin1Char('0'));
 }
 
-// One piece as path data: for an arc, the arc command to its end along growing angles,
-// which with y down is SVG's positive sweep.
-QString pathData(const BoundaryPiece& piece)
+// The path command from a piece's start to its end: for an arc, the arc command along
+// growing angles, which with y down is SVG's positive sweep.
+QString pieceCommand(const BoundaryPiece& piece)
 {
-    QString d = QStringLiteral("M ") + point(piece.start);
+    QString d;
     if (piece.shape == BoundaryPiece::Shape::Arc) {
         const QString radius = number(piece.radius);
-        d += QStringLiteral(" A %1 %1 0 %2 1 ").arg(radius, piece.largeArc() ? QStringLiteral("1") : QStringLiteral("0"));
+        d = QStringLiteral(" A %1 %1 0 %2 1 ").arg(radius, piece.largeArc() ? QStringLiteral("1") : QStringLiteral("0"));
     } else {
-        d += QStringLiteral(" L ");
+        d = QStringLiteral(" L ");
     }
     return d + point(piece.end);
+}
+
+// One piece as path data.
+QString pathData(const BoundaryPiece& piece) { return QStringLiteral("M ") + point(piece.start) + pieceCommand(piece); }
+
+// Starts a group in the program's pixel coordinates: the program puts a pixel's centre
+// at whole coordinates, SVG its top-left corner.
+void startPixelCentredGroup(QXmlStreamWriter& xml)
+{
+    xml.writeStartElement(QStringLiteral("g"));
+    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+}
+
+// A closed loop of pieces end to end as path data.
+QString loopData(const std::vector<BoundaryPiece>& loop)
+{
+    QString d = QStringLiteral("M ") + point(loop.front().start);
+    for (const BoundaryPiece& piece : loop) {
+        d += pieceCommand(piece);
+    }
+    return d + QStringLiteral(" Z");
+}
+
+// The regions, each a rectangle of the drawing area in its site's colour clipped by one
+// group for every cut: the lighter side of a pair's bisector, or what lies outside of it
+// (a rectangle around the side and the side together, even-odd).
+void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
+{
+    if (diagram.regionColours.empty()) {
+        return;
+    }
+    const ClipArea area = drawingArea(diagram.width, diagram.height);
+    const ClipArea around = grown(diagram.regionArea, 1);
+    const QString aroundData = QStringLiteral("M %1 %2 L %3 %2 L %3 %4 L %1 %4 Z")
+                                   .arg(number(around.left), number(around.top), number(around.right), number(around.bottom));
+    const auto clipId = [](std::size_t side, bool outside) {
+        return (outside ? QStringLiteral("outside%1") : QStringLiteral("side%1")).arg(side);
+    };
+    startPixelCentredGroup(xml);
+    xml.writeStartElement(QStringLiteral("defs"));
+    for (std::size_t n = 0; n < diagram.sides.size(); ++n) {
+        const BisectorSide& side = diagram.sides[n];
+        if (side.extent != BisectorSide::Extent::Outline) {
+            continue;
+        }
+        QString d;
+        for (const auto& loop : side.loops) {
+            d += (d.isEmpty() ? QString() : QStringLiteral(" ")) + loopData(loop);
+        }
+        for (const bool outside : {false, true}) {
+            xml.writeStartElement(QStringLiteral("clipPath"));
+            xml.writeAttribute(QStringLiteral("id"), clipId(n, outside));
+            xml.writeEmptyElement(QStringLiteral("path"));
+            xml.writeAttribute(QStringLiteral("d"), outside ? aroundData + QLatin1Char(' ') + d : d);
+            if (outside) {
+                xml.writeAttribute(QStringLiteral("clip-rule"), QStringLiteral("evenodd"));
+            }
+            xml.writeEndElement();
+        }
+    }
+    xml.writeEndElement();
+    for (int k = 1; k <= diagram.sites.N; ++k) {
+        const auto cuts = regionCuts(diagram.sides, diagram.sites.N, k);
+        if (!cuts) {
+            continue;
+        }
+        for (const RegionCut& cut : *cuts) {
+            xml.writeStartElement(QStringLiteral("g"));
+            xml.writeAttribute(QStringLiteral("clip-path"), QStringLiteral("url(#%1)").arg(clipId(cut.side, cut.outside)));
+        }
+        xml.writeEmptyElement(QStringLiteral("rect"));
+        xml.writeAttribute(QStringLiteral("x"), number(area.left));
+        xml.writeAttribute(QStringLiteral("y"), number(area.top));
+        xml.writeAttribute(QStringLiteral("width"), QString::number(diagram.width));
+        xml.writeAttribute(QStringLiteral("height"), QString::number(diagram.height));
+        xml.writeAttribute(QStringLiteral("fill"), colourName(diagram.regionColours[static_cast<std::size_t>(k - 1)]));
+        for (std::size_t n = 0; n < cuts->size(); ++n) {
+            xml.writeEndElement();
+        }
+    }
+    xml.writeEndElement();
 }
 
 void writeMarkers(QXmlStreamWriter& xml, const Diagram& diagram)
@@ -110,10 +191,9 @@ bool writeSvg(const Diagram& diagram, QIODevice& device)
     xml.writeAttribute(QStringLiteral("width"), width);
     xml.writeAttribute(QStringLiteral("height"), height);
     xml.writeAttribute(QStringLiteral("fill"), colourName(BLACK));
+    writeRegions(xml, diagram);
 
-    // The program puts a pixel's centre at whole coordinates, SVG its top-left corner.
-    xml.writeStartElement(QStringLiteral("g"));
-    xml.writeAttribute(QStringLiteral("transform"), QStringLiteral("translate(0.5 0.5)"));
+    startPixelCentredGroup(xml);
     xml.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
     xml.writeAttribute(QStringLiteral("stroke"), colourName(WHITE));
     xml.writeAttribute(QStringLiteral("stroke-width"), number(diagram.style.lineWidth));

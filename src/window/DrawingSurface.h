@@ -32,6 +32,10 @@ public:
     virtual void Print(double integralValue) = 0;
     // Sets the pixel nearest to (x, y); points outside the drawing area set nothing.
     virtual void PSet(float x, float y, Colour colour) = 0;
+    // Sets the pixels of row y from column left up to, not including, column right that
+    // still show the window's background; what was drawn on them stays. Pixels outside
+    // the drawing area set nothing.
+    virtual void FillBackground(int y, int left, int right, Colour colour) = 0;
 
     // Handles pending window events and puts everything drawn so far on screen.
     // Returns false once the window has been closed: from then on nothing more may be

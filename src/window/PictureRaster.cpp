@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -189,6 +190,62 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
     const int py = static_cast<int>(row);
     setIndex(px, py, index);
     markChanged(QRect(px, py, 1, 1));
+}
+
+void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour colour)
+{
+    const int from = std::max(left, 0);
+    const int to = std::min(right, image_.width());
+    if (isNull() || y < 0 || y >= image_.height() || from >= to) {
+        return;
+    }
+    // Looked up, not added: a colour the picture does not have is on none of its pixels.
+    const QRgb overRgb = toRgb(over);
+    int overIndex = -1;
+    for (int k = 0; k < image_.colorCount() && overIndex < 0; ++k) {
+        overIndex = image_.color(k) == overRgb ? k : -1;
+    }
+    if (overIndex < 0 || (uniformIndex_ >= 0 && uniformIndex_ != overIndex)) {
+        return;
+    }
+    const int index = indexOf(colour);  // may widen the picture; indices stay
+    if (index < 0 || index == overIndex) {
+        return;
+    }
+    uniformIndex_ = -1;
+    uchar* line = image_.scanLine(y);
+    if (image_.format() == QImage::Format_Indexed8) {
+        // Eight pixels at a time where all eight have the colour filled over, as most
+        // have; one by one elsewhere.
+        const auto from8 = static_cast<uchar>(overIndex);
+        const auto to8 = static_cast<uchar>(index);
+        const auto one = [&](int x) { line[x] = line[x] == from8 ? to8 : line[x]; };
+        constexpr std::uint64_t EVERY_BYTE = 0x0101010101010101ULL;
+        const std::uint64_t fromWord = EVERY_BYTE * from8;
+        const std::uint64_t toWord = EVERY_BYTE * to8;
+        int x = from;
+        for (; x + 8 <= to; x += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, line + x, sizeof word);
+            if (word == fromWord) {
+                std::memcpy(line + x, &toWord, sizeof toWord);
+            } else {
+                for (int k = x; k < x + 8; ++k) {
+                    one(k);
+                }
+            }
+        }
+        for (; x < to; ++x) {
+            one(x);
+        }
+    } else {
+        // One bit a pixel: two colours, so every pixel of the other one changes.
+        for (int x = from; x < to; ++x) {
+            const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+            line[x / 8] = static_cast<uchar>(line[x / 8] ^ (((line[x / 8] & bit) != 0) == (overIndex != 0) ? bit : 0U));
+        }
+    }
+    markChanged(QRect(from, y, to - from, 1));
 }
 
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
@@ -379,10 +436,22 @@ bool PictureRaster::widen()
         changed_.clear();
         return false;
     }
+    // Whole bytes go eight pixels at a time, through the indices of every bit pattern.
+    std::array<std::array<uchar, 8>, 256> patterns{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            patterns[byte][bit] = static_cast<uchar>((byte >> (7U - bit)) & 1U);
+        }
+    }
+    const int width = image_.width();
+    const int wholeBytes = width / 8;
     for (int y = 0; y < image_.height(); ++y) {
         const uchar* from = image_.constScanLine(y);
         uchar* to = wide.scanLine(y);
-        for (int x = 0; x < image_.width(); ++x) {
+        for (int b = 0; b < wholeBytes; ++b) {
+            std::memcpy(to + 8 * b, patterns[from[b]].data(), 8);
+        }
+        for (int x = wholeBytes * 8; x < width; ++x) {
             to[x] = static_cast<uchar>((from[x / 8] >> (7 - x % 8)) & 1);
         }
     }

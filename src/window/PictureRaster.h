@@ -45,6 +45,9 @@ public:
     void fill(Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
     void setPixel(float x, float y, Colour colour);
+    // Sets the pixels of row y from column left up to, not including, column right that
+    // have the colour `over` to `colour`; nothing outside the picture.
+    void fillWhere(int y, int left, int right, Colour over, Colour colour);
     // A one-pixel aliased outline; the drawing position moves to the centre.
     void drawCircle(float x, float y, float radius, Colour colour, float aspect);
     // Digits of an integral value in the default font, without smoothing, top-left

@@ -19,6 +19,10 @@ public:
     }
     void Print(double integralValue) override { raster_.printNumber(integralValue, foreColor_); }
     void PSet(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
+    void FillBackground(int y, int left, int right, Colour colour) override
+    {
+        raster_.fillWhere(y, left, right, BACK_COLOR, colour);
+    }
 
     const QImage& image() const { return raster_.image(); }
 

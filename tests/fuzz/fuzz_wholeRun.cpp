@@ -1,8 +1,11 @@
 // libFuzzer entry point: the whole run on a site file, from its text to the finished
-// picture in memory, on Qt's offscreen platform. A crash, a hang or a sanitizer report
-// counts as a fault. The picture is small and fixed, so every input is quick to draw:
-// the sweeps never go beyond the picture, whatever the sites.
+// picture in memory, on Qt's offscreen platform, filled for inputs of odd length, which
+// then also get their exact regions as the vector files draw them. A crash, a hang, a
+// sanitizer report or a region's outline off the numbers counts as a fault. The picture
+// is small and fixed, so every input is quick to draw: the sweeps never go beyond the
+// picture, whatever the sites.
 #include <QGuiApplication>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +13,7 @@
 #include <string_view>
 
 #include "app/drawDiagram.h"
+#include "output/Diagram.h"
 #include "sites/SiteFile.h"
 #include "window/ImageSurface.h"
 #include "window/RandomSource.h"
@@ -41,12 +45,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     voroquarn::RunSettings settings;
     settings.givenSites = std::move(contents.sites);
+    settings.fill = size % 2 == 1;
     voroquarn::ImageSurface surface(PICTURE);
     voroquarn::SeededRandom random(0);
     if (!voroquarn::driveToEnd(voroquarn::drawDiagram(surface, random, settings), surface) ||
         surface.image().size() != PICTURE) {
         std::fputs("the run did not finish its picture\n", stderr);
         std::abort();
+    }
+    if (settings.fill) {
+        const voroquarn::Diagram diagram = voroquarn::recordDiagram(PICTURE.width(), PICTURE.height(), random, settings);
+        for (const voroquarn::BisectorSide& side : diagram.sides) {
+            for (const auto& loop : side.loops) {
+                for (const voroquarn::BoundaryPiece& piece : loop) {
+                    if (!(std::isfinite(piece.start.x) && std::isfinite(piece.start.y) && std::isfinite(piece.end.x) &&
+                          std::isfinite(piece.end.y))) {
+                        std::fputs("a region's outline is not finite\n", stderr);
+                        std::abort();
+                    }
+                }
+            }
+        }
     }
     return 0;
 }

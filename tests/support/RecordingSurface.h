@@ -11,7 +11,7 @@ namespace voroquarn::testing {
 // One call made on the surface, with its arguments.
 struct Call {
     enum Kind {
-        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, Print, PSet, DoEvents,
+        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, Print, PSet, FillBackground, DoEvents,
         Randomize, RandomNext,
     };
     Kind kind;
@@ -57,6 +57,11 @@ public:
     }
     void Print(double value) override { record({Call::Print, 0, 0, 0, value}); }
     void PSet(float x, float y, Colour colour) override { record({Call::PSet, x, y, 0, 0, colour}); }
+    // Recorded with the run's first column in x and its end in value.
+    void FillBackground(int y, int left, int right, Colour colour) override
+    {
+        record({Call::FillBackground, static_cast<float>(left), static_cast<float>(y), 0, static_cast<double>(right), colour});
+    }
     bool DoEvents() override
     {
         record({Call::DoEvents});
