@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "BenchArguments.h"
 #include "output/ImageOutput.h"
-#include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "window/driveToEnd.h"
 #include "window/ImageSurface.h"
@@ -66,21 +66,14 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: bench_phases SITE-FILE WIDTHxHEIGHT OUTPUT-PNG [REPETITIONS]\n");
         return 2;
     }
-    int width = 0;
-    int height = 0;
-    if (std::sscanf(argv[2], "%dx%d", &width, &height) != 2 || width < 1 || height < 1) {
-        std::fprintf(stderr, "bench_phases: bad size %s\n", argv[2]);
+    const std::optional<std::vector<Site>> given = sitesArgument("bench_phases", argv[1]);
+    const std::optional<QSize> size = sizeArgument("bench_phases", argv[2]);
+    if (!given || !size) {
         return 2;
     }
+    const std::vector<Site>& sites = *given;
     const QString output = QString::fromLocal8Bit(argv[3]);
     const int repetitions = argc > 4 ? std::max(1, std::atoi(argv[4])) : 9;
-
-    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        std::fprintf(stderr, "bench_phases: %s\n", problem->toLocal8Bit().constData());
-        return 2;
-    }
-    const std::vector<Site> sites = std::get<std::vector<Site>>(loaded);
 
     // The program's own steps, in its order, each once.
     QElapsedTimer clock;
@@ -90,7 +83,7 @@ int main(int argc, char* argv[])
     const double qtStart = milliseconds(clock);
 
     clock.restart();
-    auto surface = std::make_unique<ImageSurface>(QSize(width, height));
+    auto surface = std::make_unique<ImageSurface>(*size);
     const double makeImage = milliseconds(clock);
 
     const RunTimes first = drawOnce(*surface, sites);
@@ -107,7 +100,7 @@ int main(int argc, char* argv[])
     std::vector<double> tracing;
     std::vector<double> pngs;
     for (int r = 0; r < repetitions; ++r) {
-        ImageSurface again(QSize(width, height));
+        ImageSurface again(*size);
         const RunTimes times = drawOnce(again, sites);
         markSites.push_back(times.markSites);
         tracing.push_back(times.tracing);

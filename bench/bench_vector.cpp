@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchArguments.h"
 #include "app/QtEnvironment.h"
-#include "app/SiteInput.h"
 #include "app/drawDiagram.h"
 #include "output/Diagram.h"
 #include "output/ImageOutput.h"
@@ -130,22 +130,15 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: bench_vector SITE-FILE WIDTHxHEIGHT OUTPUT-FOLDER [REPETITIONS]\n");
         return 2;
     }
-    int width = 0;
-    int height = 0;
-    if (std::sscanf(argv[2], "%dx%d", &width, &height) != 2 || width < 1 || height < 1) {
-        std::fprintf(stderr, "bench_vector: bad size %s\n", argv[2]);
+    const std::optional<std::vector<Site>> sites = sitesArgument("bench_vector", argv[1]);
+    const std::optional<QSize> size = sizeArgument("bench_vector", argv[2]);
+    if (!sites || !size) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[3]));
     const int repetitions = argc > 4 ? std::max(1, std::atoi(argv[4])) : 31;
-
-    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        std::fprintf(stderr, "bench_vector: %s\n", problem->toLocal8Bit().constData());
-        return 2;
-    }
     RunSettings settings;
-    settings.givenSites = std::get<std::vector<Site>>(loaded);
+    settings.givenSites = *sites;
 
     useUsableRuntimeFolder();  // as the program draws for --output
     useFixedRenderingEnvironment();
@@ -153,17 +146,17 @@ int main(int argc, char* argv[])
     Times warmUp;
     Times times;
     for (const char* format : {"png", "svg", "pdf"}) {
-        if (!writeOnce(format, settings, QSize(width, height), folder, warmUp)) {
+        if (!writeOnce(format, settings, *size, folder, warmUp)) {
             return 1;
         }
     }
     for (int r = 0; r < repetitions; ++r) {
         for (const char* format : {"png", "svg", "pdf"}) {
-            writeOnce(format, settings, QSize(width, height), folder, times);
+            writeOnce(format, settings, *size, folder, times);
         }
     }
     std::printf("%d repetitions of %d sites at %dx%d, after one of each to warm up\n", repetitions,
-                static_cast<int>(settings.givenSites.size()), width, height);
+                static_cast<int>(settings.givenSites.size()), size->width(), size->height());
     times.print();
     return 0;
 }

@@ -26,7 +26,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/SiteInput.h"
+#include "BenchArguments.h"
 #include "app/drawDiagram.h"
 #include "window/driveToEnd.h"
 #include "window/DrawingSurface.h"
@@ -165,18 +165,15 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QGuiApplication app(argc, argv);
-    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        std::fprintf(stderr, "bench_yield: %s\n", problem->toLocal8Bit().constData());
+    const std::optional<std::vector<Site>> given = sitesArgument("bench_yield", argv[1]);
+    const std::optional<QSize> size =
+        argc > 3 ? sizeArgument("bench_yield", argv[3]) : QSize(DESIGN_WIDTH, DESIGN_HEIGHT);
+    if (!given || !size) {
         return 2;
     }
-    const std::vector<Site> sites = std::get<std::vector<Site>>(loaded);
+    const std::vector<Site>& sites = *given;
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
-    QSize area(DESIGN_WIDTH, DESIGN_HEIGHT);
-    if (argc > 3 && (std::sscanf(argv[3], "%dx%d", &area.rwidth(), &area.rheight()) != 2 || area.isEmpty())) {
-        std::fprintf(stderr, "bench_yield: bad size %s\n", argv[3]);
-        return 2;
-    }
+    const QSize area = *size;
 
     FrmVoroQuarn window(area);
     // One run of each way first, untimed: fonts, caches and the window's mapping.

@@ -6,18 +6,11 @@
 #include <QtMath>
 #include <cstdlib>
 
+#include "saver/XcbReply.h"
+
 namespace voroquarn {
 
 namespace {
-
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* raw)
-{
-    return Reply<T>(raw, &std::free);
-}
 
 xcb_connection_t* qtConnection()
 {
@@ -38,18 +31,18 @@ std::variant<std::unique_ptr<ForeignParent>, QString> ForeignParent::attach(std:
     }
     // Only a window has attributes: a pixmap or an unused id fails here.
     const auto attributes =
-        reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+        xcbReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
     if (!attributes) {
         return QStringLiteral("there is no window %1").arg(hex(id));
     }
     // Selected before the size is read, so that no change of it goes unheard. The mask is
     // this connection's own, which Qt may already use on the root window: it is added to.
     const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if (const auto error = reply(xcb_request_check(
+    if (const auto error = xcbReply(xcb_request_check(
             c, xcb_change_window_attributes_checked(c, id, XCB_CW_EVENT_MASK, &mask)))) {
         return QStringLiteral("the window %1 cannot be watched").arg(hex(id));
     }
-    const auto geometry = reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, id), nullptr));
+    const auto geometry = xcbReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, id), nullptr));
     if (!geometry) {
         return QStringLiteral("there is no window %1").arg(hex(id));
     }

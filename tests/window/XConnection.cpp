@@ -9,20 +9,12 @@
 #include <memory>
 #include <sys/uio.h>
 
+#include "saver/XcbReply.h"
 #include "support/WindowPixels.h"
 
 namespace voroquarn::testing {
 
 namespace {
-
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* raw)
-{
-    return Reply<T>(raw, &std::free);
-}
 
 // libxcb's handle for the extension; it looks up the extension's opcode on first use.
 xcb_extension_t damageExtension = {"DAMAGE", 0};
@@ -123,7 +115,7 @@ quint32 XConnection::atom(const char* name) const
     if (connection_ == nullptr) {
         return 0;
     }
-    const auto interned = reply(xcb_intern_atom_reply(
+    const auto interned = xcbReply(xcb_intern_atom_reply(
         connection_,
         xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
     return interned ? interned->atom : 0;
@@ -135,7 +127,7 @@ std::vector<QSize> XConnection::iconSizes(quint32 window) const
         return {};
     }
     // Read whole: 0x1000000 words is more than any icon set holds.
-    const auto property = reply(xcb_get_property_reply(
+    const auto property = xcbReply(xcb_get_property_reply(
         connection_,
         xcb_get_property(connection_, 0, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 0x1000000),
         nullptr));
@@ -178,7 +170,7 @@ DamageWatch::DamageWatch(XConnection& connection, quint32 window)
     // The server takes no other DAMAGE request before the client said which version it
     // speaks.
     QueryVersionRequest query;
-    const auto version = reply(static_cast<uint8_t*>(xcb_wait_for_reply(
+    const auto version = xcbReply(static_cast<uint8_t*>(xcb_wait_for_reply(
         c, sendDamageRequest(c, DAMAGE_QUERY_VERSION, true, query), nullptr)));
     if (!version) {
         return;
@@ -186,7 +178,7 @@ DamageWatch::DamageWatch(XConnection& connection, quint32 window)
 
     // Destruction of the window is told to those who ask for its structure events.
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if (const auto error = reply(xcb_request_check(
+    if (const auto error = xcbReply(xcb_request_check(
             c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &mask)))) {
         return;
     }
@@ -195,7 +187,7 @@ DamageWatch::DamageWatch(XConnection& connection, quint32 window)
     create.damage = xcb_generate_id(c);
     create.drawable = window;
     const xcb_void_cookie_t created = {sendDamageRequest(c, DAMAGE_CREATE, false, create)};
-    watching_ = !reply(xcb_request_check(c, created));
+    watching_ = !xcbReply(xcb_request_check(c, created));
 }
 
 void DamageWatch::collect()
@@ -205,7 +197,7 @@ void DamageWatch::collect()
         return;
     }
     connection_.roundTrip();
-    while (const auto event = reply(xcb_poll_for_event(c))) {
+    while (const auto event = xcbReply(xcb_poll_for_event(c))) {
         const quint8 type = event->response_type & 0x7F;
         if (type == firstEvent_ + DAMAGE_NOTIFY) {
             NotifyEvent notify;
