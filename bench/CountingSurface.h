@@ -7,6 +7,7 @@
 
 #include "window/DrawingSurface.h"
 #include "window/WindowMetrics.h"
+#include "window/nearestPixel.h"
 
 namespace voroquarn::bench {
 
@@ -39,8 +40,8 @@ public:
     void PSet(float x, float y, Colour colour) override
     {
         ++points_;
-        const double column = std::floor(static_cast<double>(x) + 0.5);
-        const double row = std::floor(static_cast<double>(y) + 0.5);
+        const double column = nearestPixel(x);
+        const double row = nearestPixel(y);
         if (!(column >= 0 && column < width_ && row >= 0 && row < height_)) {
             return;
         }

@@ -20,6 +20,7 @@
 #include "support/RecordingSurface.h"
 #include "window/Int.h"
 #include "window/driveToEnd.h"
+#include "window/nearestPixel.h"
 
 namespace voroquarn {
 namespace {
@@ -187,8 +188,8 @@ Traced trace(const SiteArrays& sites, int i, int j)
     Traced traced;
     for (const Call& p : window.ofKind(Call::PSet)) {
         const PlanePoint q{p.x, p.y};
-        const double column = std::floor(q.x + 0.5);  // the nearest pixel, as surfaces set it
-        const double row = std::floor(q.y + 0.5);
+        const double column = nearestPixel(q.x);  // as surfaces set it
+        const double row = nearestPixel(q.y);
         if (!(column >= 0 && column < W && row >= 0 && row < H)) {
             continue;
         }

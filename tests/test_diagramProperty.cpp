@@ -17,6 +17,7 @@
 #include "support/RecordingSurface.h"
 #include "window/RandomSource.h"
 #include "window/driveToEnd.h"
+#include "window/nearestPixel.h"
 
 namespace voroquarn {
 namespace {
@@ -112,8 +113,8 @@ Grid tracedPixels(const SiteArrays& sites)
     window.calls = runCalls(sites, false);
     Grid drawn;
     for (const Call& p : window.ofKind(Call::PSet)) {
-        const double x = std::floor(static_cast<double>(p.x) + 0.5);
-        const double y = std::floor(static_cast<double>(p.y) + 0.5);
+        const double x = nearestPixel(p.x);
+        const double y = nearestPixel(p.y);
         if (x >= -BORDER && x < W + BORDER && y >= -BORDER && y < H + BORDER) {
             drawn.at(static_cast<int>(x), static_cast<int>(y)) = 1;
         }

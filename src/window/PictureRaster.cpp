@@ -1,4 +1,5 @@
 #include "window/PictureRaster.h"
+#include "window/nearestPixel.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -175,10 +176,8 @@ void PictureRaster::fill(Colour colour)
 
 void PictureRaster::setPixel(float x, float y, Colour colour)
 {
-    // Rounded in double precision, where x + 0.5 is exact for every float; half-way
-    // points go to the pixel on the right or below.
-    const double column = std::floor(static_cast<double>(x) + 0.5);
-    const double row = std::floor(static_cast<double>(y) + 0.5);
+    const double column = nearestPixel(x);
+    const double row = nearestPixel(y);
     if (!(column >= 0 && column < image_.width() && row >= 0 && row < image_.height())) {
         return;  // also every NaN
     }
