@@ -115,24 +115,16 @@ double ApolloniusCircle::bottom() const
     return fromNearSide ? near.py + near.radius * onePlus(-near.uy, near.ux) : cy + R;
 }
 
-ApolloniusCircle::Pair ApolloniusCircle::yInColumn(double X) const
+ApolloniusCircle::Pair ApolloniusCircle::yInColumnFromNearSide(double X) const
 {
-    if (fromNearSide) {
-        const Pair b = nearSideOffsets(X - near.px, near.ux, near.uy, near.curvature);
-        return {near.py + b.first, near.py + b.second};
-    }
-    const double h = halfChordAt(X - cx);
-    return {cy + h, cy - h};
+    const Pair b = nearSideOffsets(X - near.px, near.ux, near.uy, near.curvature);
+    return {near.py + b.first, near.py + b.second};
 }
 
-ApolloniusCircle::Pair ApolloniusCircle::xInRow(double Y) const
+ApolloniusCircle::Pair ApolloniusCircle::xInRowFromNearSide(double Y) const
 {
-    if (fromNearSide) {
-        const Pair a = nearSideOffsets(Y - near.py, near.uy, near.ux, near.curvature);
-        return {near.px + a.first, near.px + a.second};
-    }
-    const double h = halfChordAt(Y - cy);
-    return {cx + h, cx - h};
+    const Pair a = nearSideOffsets(Y - near.py, near.uy, near.ux, near.curvature);
+    return {near.px + a.first, near.px + a.second};
 }
 
 }  // namespace voroquarn

@@ -38,9 +38,27 @@ struct ApolloniusCircle {
         double first;
         double second;
     };
-    Pair yInColumn(double X) const;
+    Pair yInColumn(double X) const
+    {
+        if (fromNearSide) [[unlikely]] {
+            return yInColumnFromNearSide(X);
+        }
+        const double h = halfChordAt(X - cx);
+        return {cy + h, cy - h};
+    }
     // The two points in row Y, (first, Y) and (second, Y): cx + h and cx - h.
-    Pair xInRow(double Y) const;
+    Pair xInRow(double Y) const
+    {
+        if (fromNearSide) [[unlikely]] {
+            return xInRowFromNearSide(Y);
+        }
+        const double h = halfChordAt(Y - cy);
+        return {cx + h, cx - h};
+    }
+
+private:
+    Pair yInColumnFromNearSide(double X) const;
+    Pair xInRowFromNearSide(double Y) const;
 };
 
 // The bisector circle of sites i and j (counted from 1), where w(i) < w(j).
