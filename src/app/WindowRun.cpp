@@ -66,7 +66,6 @@ int drawOnScreen(int argc, char* argv[], const Options& options, RunSettings set
                                    "use --output FILE to draw into a file")
                         .arg(QGuiApplication::platformName()));
     }
-    setProgramIcon();
 
     const bool foreign = options.target == Target::Root || options.target == Target::WindowId;
     const WindowFit fit = options.cycle ? WindowFit::Target : WindowFit::Design;
@@ -92,6 +91,12 @@ int drawOnScreen(int argc, char* argv[], const Options& options, RunSettings set
         window.setGeometry(window.screen()->geometry());
         window.setWindowStates(Qt::WindowFullScreen);
         window.setCursor(Qt::BlankCursor);
+    }
+
+    if (!foreign) {
+        // Making the icon takes a few milliseconds, which the first markers need not wait
+        // for; the window manager shows it as soon as it comes.
+        window.whenFirstDrawn(setProgramIcon);
     }
 
     Session diagrams(window, sessionSettings(options, std::move(settings), fit == WindowFit::Target));

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "window/VectorState.h"
 
@@ -205,6 +206,9 @@ void FrmVoroQuarn::putChangesOnScreen()
     QRegion region;
     raster().takeChanges([&](const QRect& rect) { region += rect; });
     putOnScreen(region);
+    if (firstDrawn_ && isExposed() && !closed_) {
+        std::exchange(firstDrawn_, {})();
+    }
 }
 
 void FrmVoroQuarn::putOnScreen(const QRegion& region)

@@ -3,6 +3,7 @@
 #include <QBackingStore>
 #include <QWindow>
 #include <chrono>
+#include <functional>
 #include <future>
 
 #include "window/PictureSurface.h"
@@ -53,6 +54,10 @@ public:
     // Puts every change on screen now; for the end of a drawing, and before any wait.
     void present();
 
+    // Calls `then` once, as soon as the first drawing (the first markers) is on screen:
+    // for work that the window needs but that should not keep its picture waiting.
+    void whenFirstDrawn(std::function<void()> then) { firstDrawn_ = std::move(then); }
+
     bool isClosed() const { return closed_; }
 
 protected:
@@ -74,6 +79,7 @@ private:
     QImage screenTile_;  // the colours of the area being put on screen
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
+    std::function<void()> firstDrawn_;
     bool labelFontReady_ = false;
     // Whether the backing store holds the whole picture (as last put on screen).
     bool backingStoreFilled_ = false;

@@ -41,8 +41,12 @@ TEST_F(RealWindow, OpensTheCaptionedWindowWithItsDrawingArea)
     EXPECT_EQ(QString::fromUtf8(program.process().readAllStandardOutput()).toStdString(), inImage.toStdString());
 
     // The program's own icon, from the smallest size a desktop asks for to the largest a
-    // window carries.
-    const std::vector<QSize> icons = XConnection().iconSizes(window->toUInt());
+    // window carries; it comes once the first markers are on screen.
+    std::vector<QSize> icons;
+    for (int tries = 0; tries < 50 && icons.size() < 2; ++tries) {
+        QThread::msleep(tries == 0 ? 0 : 100);
+        icons = XConnection().iconSizes(window->toUInt());
+    }
     for (const QSize size : {QSize(16, 16), QSize(128, 128)}) {
         EXPECT_NE(std::find(icons.begin(), icons.end(), size), icons.end())
             << "no " << size.width() << " px icon among " << icons.size();
