@@ -107,16 +107,42 @@ QByteArray head(const QString& path, int size)
     return file.open(QIODevice::ReadOnly) ? file.read(size) : QByteArray();
 }
 
-TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
-{
-    const QTemporaryDir dir;
-    const auto path = [&](const QString& name) { return dir.filePath(name); };
-    const auto siteFile = [&](const QString& name, const QByteArray& sites) {
+// A folder for the files of a test, and the vector files rendered as pictures by real
+// renderers: the PDF by pdftoppm at 72 dots per inch (a point a pixel), the SVG by
+// rsvg-convert.
+class VectorOutput : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString siteFile(const QString& name, const QByteArray& sites) const
+    {
         QFile file(path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(sites);
         return file.fileName();
-    };
+    }
+    // The PNGs that the PDF and, unless it is empty, the SVG render to, named after
+    // `name`; empty on failure.
+    QStringList rendered(const QString& name, const QString& pdf, const QString& svg) const
+    {
+        QStringList pictures{path(name + "-pdf.png")};
+        if (runCommand("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, path(name + "-pdf")}).status != 0) {
+            return {};
+        }
+        if (!svg.isEmpty()) {
+            pictures << path(name + "-svg.png");
+            if (runCommand("rsvg-convert", {"-o", pictures.last(), svg}).status != 0) {
+                return {};
+            }
+        }
+        return pictures;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
+{
     // Two weights 1e-3 apart, whose boundary is a circle of radius 2e5 px; two equal
     // weights, whose boundary is straight; and sites far outside the area.
     const QString sites = siteFile("sites.txt", "100 100 500\n400 300 500.5\n250 60 200\n520 420 700\n"
@@ -173,12 +199,8 @@ TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
             arcs += d.contains('A') ? 1 : 0;
         }
 
-        QStringList rendered{path(c.name + "-pdf.png")};
-        ASSERT_EQ(runCommand("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, path(c.name + "-pdf")}).status, 0);
-        if (c.renderSvg) {
-            rendered << path(c.name + "-svg.png");
-            ASSERT_EQ(runCommand("rsvg-convert", {"-o", rendered.last(), svg}).status, 0);
-        }
+        const QStringList rendered = this->rendered(c.name, pdf, c.renderSvg ? svg : QString());
+        ASSERT_FALSE(rendered.isEmpty()) << "the vector files did not render";
 
         Picture traced{QImage(png), {}};
         for (const QString& line : printed.split('\n', Qt::SkipEmptyParts)) {
@@ -204,16 +226,8 @@ TEST(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
 // With --fill, the SVG and the PDF show the PNG's regions in the PNG's colours: every
 // pixel away from the boundaries, markers and labels has the colour it has in the PNG,
 // which has four bits a pixel.
-TEST(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
+TEST_F(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
 {
-    const QTemporaryDir dir;
-    const auto path = [&](const QString& name) { return dir.filePath(name); };
-    const auto siteFile = [&](const QString& name, const QByteArray& sites) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(sites);
-        return file.fileName();
-    };
     struct Case {
         QStringList arguments;
         QString name;
@@ -248,14 +262,9 @@ TEST(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
             const QStringList xy = line.split(' ');
             png.sites.emplace_back(xy[0].toDouble(), xy[1].toDouble());
         }
-        QStringList rendered{path(c.name + "-pdf.png")};
-        ASSERT_EQ(runCommand("pdftoppm", {"-r", "72", "-png", "-singlefile", path(c.name + ".pdf"), path(c.name + "-pdf")})
-                      .status,
-                  0);
-        if (c.renderSvg) {
-            rendered << path(c.name + "-svg.png");
-            ASSERT_EQ(runCommand("rsvg-convert", {"-o", rendered.last(), path(c.name + ".svg")}).status, 0);
-        }
+        const QStringList rendered =
+            this->rendered(c.name, path(c.name + ".pdf"), c.renderSvg ? path(c.name + ".svg") : QString());
+        ASSERT_FALSE(rendered.isEmpty()) << "the vector files did not render";
         for (const QString& picture : rendered) {
             SCOPED_TRACE(picture.toStdString());
             const QImage vector = QImage(picture).convertToFormat(QImage::Format_RGB32);
