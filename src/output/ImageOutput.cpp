@@ -8,25 +8,22 @@ namespace voroquarn {
 std::optional<QString> writePngFile(const QImage& picture, const QString& path)
 {
     OutputFile file(path);
-    const auto cannotWrite = [&] {
-        return QStringLiteral("%1: cannot be written: %2").arg(file.displayName(), file.errorString());
-    };
     if (!file.open(QIODevice::WriteOnly)) {
-        return cannotWrite();
+        return file.cannotBeWritten();
     }
     if (const auto failure = writePng(picture, file)) {
         switch (failure->kind) {
         case PngFailure::Kind::OutOfMemory:
             return notEnoughMemoryFor(picture.size());
         case PngFailure::Kind::Encoder:
-            return QStringLiteral("%1: cannot be written: %2").arg(file.displayName(), failure->message);
+            return file.cannotBeWritten(failure->message);
         case PngFailure::Kind::Device:
             break;
         }
-        return cannotWrite();
+        return file.cannotBeWritten();
     }
     if (!file.commit()) {
-        return cannotWrite();
+        return file.cannotBeWritten();
     }
     return std::nullopt;
 }

@@ -165,6 +165,11 @@ QString OutputFile::displayName() const
     return kind_ == Kind::StandardOutput ? QStringLiteral("standard output") : shown(path_);
 }
 
+QString OutputFile::cannotBeWritten(const QString& reason) const
+{
+    return QStringLiteral("%1: cannot be written: %2").arg(displayName(), reason.isEmpty() ? errorString() : reason);
+}
+
 bool OutputFile::open(OpenMode mode)
 {
     if (isOpen() || (mode & ReadOnly) != 0 || (mode & WriteOnly) == 0) {

@@ -39,6 +39,9 @@ public:
 
     // The target as messages name it: its path, or "standard output".
     QString displayName() const;
+    // The one line that says the file could not be written and why: the reason given,
+    // or else the first error the device met.
+    QString cannotBeWritten(const QString& reason = {}) const;
 
 protected:
     qint64 writeData(const char* data, qint64 length) override;

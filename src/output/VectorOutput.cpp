@@ -12,15 +12,12 @@ std::optional<QString> writeVectorFile(const Diagram& diagram, OutputFormat form
 {
     assert(format != OutputFormat::Png);
     OutputFile file(path);
-    const auto cannotWrite = [&] {
-        return QStringLiteral("%1: cannot be written: %2").arg(file.displayName(), file.errorString());
-    };
     if (!file.open(QIODevice::WriteOnly)) {
-        return cannotWrite();
+        return file.cannotBeWritten();
     }
     const bool written = format == OutputFormat::Pdf ? writePdf(diagram, file) : writeSvg(diagram, file);
     if (!written || !file.commit()) {
-        return cannotWrite();
+        return file.cannotBeWritten();
     }
     return std::nullopt;
 }
