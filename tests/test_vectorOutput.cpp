@@ -112,6 +112,14 @@ QByteArray head(const QString& path, int size)
 // rsvg-convert.
 class VectorOutput : public ::testing::Test {
 protected:
+    // A run of the program to compare in every format: its arguments, the name of its
+    // files, and whether librsvg can render its SVG (see the flat case).
+    struct Case {
+        QStringList arguments;
+        QString name;
+        bool renderSvg = true;
+    };
+
     QString path(const QString& name) const { return dir_.filePath(name); }
     QString siteFile(const QString& name, const QByteArray& sites) const
     {
@@ -152,11 +160,6 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
     // rendered; the SVG's arcs are checked as text like all others.
     const QString flat = siteFile("flat.txt", "100 100 500\n400 300 500.00003\n250 60 200\n");
 
-    struct Case {
-        QStringList arguments;
-        QString name;
-        bool renderSvg = true;
-    };
     const Case cases[] = {
         {{"--seed", "7"}, "seed7"},
         {{"--seed", "2026", "--size", "320x240"}, "seed2026"},
@@ -228,11 +231,6 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
 // which has four bits a pixel.
 TEST_F(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
 {
-    struct Case {
-        QStringList arguments;
-        QString name;
-        bool renderSvg = true;
-    };
     const Case cases[] = {
         {{"--seed", "7"}, "seed7"},
         {{"--seed", "2026", "--size", "320x240"}, "seed2026"},
