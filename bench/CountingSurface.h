@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "window/DrawingSurface.h"
-#include "window/WindowMetrics.h"
-#include "window/nearestPixel.h"
+#include "core/DrawingSurface.h"
+#include "core/WindowMetrics.h"
+#include "core/nearestPixel.h"
 
 namespace voroquarn::bench {
 

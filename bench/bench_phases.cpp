@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "BenchArguments.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/drawDiagram.h"
 #include "output/ImageOutput.h"
-#include "app/drawDiagram.h"
-#include "window/driveToEnd.h"
-#include "window/ImageSurface.h"
-#include "window/RandomSource.h"
+#include "output/ImageSurface.h"
 
 namespace voroquarn::bench {
 namespace {

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "CountingSurface.h"
-#include "app/drawDiagram.h"
-#include "boundary/BoundaryPieces.h"
-#include "boundary/dist.h"
-#include "boundary/traceBisector.h"
-#include "window/driveToEnd.h"
-#include "sites/SiteArrays.h"
-#include "sites/hSort.h"
+#include "core/WindowMetrics.h"
+#include "core/driveToEnd.h"
+#include "diagram/BoundaryPieces.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/dist.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/hSort.h"
+#include "diagram/traceBisector.h"
 #include "support/NearestSite.h"
-#include "window/WindowMetrics.h"
 
 namespace voroquarn::bench {
 namespace {

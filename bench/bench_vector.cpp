@@ -22,17 +22,17 @@
 #include <vector>
 
 #include "BenchArguments.h"
-#include "app/QtEnvironment.h"
-#include "app/drawDiagram.h"
-#include "output/Diagram.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/Diagram.h"
+#include "diagram/drawDiagram.h"
 #include "output/ImageOutput.h"
+#include "output/ImageSurface.h"
 #include "output/PdfWriter.h"
 #include "output/PngWriter.h"
 #include "output/SvgWriter.h"
 #include "output/VectorOutput.h"
-#include "window/ImageSurface.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
+#include "screen/QtEnvironment.h"
 
 namespace voroquarn::bench {
 namespace {

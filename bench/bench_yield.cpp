@@ -27,13 +27,13 @@
 #include <vector>
 
 #include "BenchArguments.h"
-#include "app/drawDiagram.h"
-#include "window/driveToEnd.h"
-#include "window/DrawingSurface.h"
-#include "window/FrmVoroQuarn.h"
-#include "window/RandomSource.h"
-#include "window/VectorState.h"
-#include "window/WindowMetrics.h"
+#include "core/DrawingSurface.h"
+#include "core/RandomSource.h"
+#include "core/VectorState.h"
+#include "core/WindowMetrics.h"
+#include "core/driveToEnd.h"
+#include "diagram/drawDiagram.h"
+#include "screen/FrmVoroQuarn.h"
 
 namespace voroquarn::bench {
 namespace {

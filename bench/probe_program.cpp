@@ -45,7 +45,7 @@
 #include <string>
 #include <vector>
 
-#include "sites/SiteFile.h"
+#include "diagram/SiteFile.h"
 #include "support/ProcStat.h"
 #include "support/WindowPixels.h"
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "CountingSurface.h"
-#include "app/drawDiagram.h"
-#include "sites/SiteFile.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/SiteFile.h"
+#include "diagram/drawDiagram.h"
 
 struct TracedDiagram {
     std::vector<voroquarn::Site> sites;

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "boundary/ApolloniusCircle.h"
-#include "boundary/StraightBisector.h"
-#include "boundary/dist.h"
-#include "sites/SiteArrays.h"
-#include "window/Int.h"
+#include "core/Int.h"
+#include "diagram/ApolloniusCircle.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/StraightBisector.h"
+#include "diagram/dist.h"
 
 namespace voroquarn {
 namespace {

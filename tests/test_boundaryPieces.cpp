@@ -9,18 +9,18 @@
 #include <random>
 #include <vector>
 
-#include "boundary/ApolloniusCircle.h"
-#include "boundary/BoundaryPieces.h"
-#include "boundary/dist.h"
-#include "boundary/traceBisector.h"
-#include "sites/SiteArrays.h"
-#include "sites/SiteFile.h"
-#include "sites/hSort.h"
+#include "core/Int.h"
+#include "core/driveToEnd.h"
+#include "core/nearestPixel.h"
+#include "diagram/ApolloniusCircle.h"
+#include "diagram/BoundaryPieces.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/SiteFile.h"
+#include "diagram/dist.h"
+#include "diagram/hSort.h"
+#include "diagram/traceBisector.h"
 #include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
-#include "window/Int.h"
-#include "window/driveToEnd.h"
-#include "window/nearestPixel.h"
 
 namespace voroquarn {
 namespace {

@@ -9,15 +9,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/drawDiagram.h"
-#include "sites/RegionColours.h"
-#include "sites/SiteArrays.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "core/nearestPixel.h"
+#include "diagram/RegionColours.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/drawDiagram.h"
 #include "support/NearestSite.h"
 #include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
-#include "window/nearestPixel.h"
 
 namespace voroquarn {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "sites/hSort.h"
+#include "diagram/hSort.h"
 
 namespace voroquarn {
 namespace {

@@ -8,16 +8,16 @@
 #include <cmath>
 #include <limits>
 
-#include "app/drawDiagram.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/RegionColours.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/makeSites.h"
+#include "output/ImageSurface.h"
+#include "output/PictureRaster.h"
 #include "output/PngWriter.h"
-#include "sites/RegionColours.h"
-#include "sites/SiteArrays.h"
-#include "sites/makeSites.h"
-#include "window/ImageSurface.h"
-#include "window/PictureRaster.h"
-#include "window/RandomSource.h"
-#include "window/FrmVoroQuarn.h"
-#include "window/driveToEnd.h"
+#include "screen/FrmVoroQuarn.h"
 
 namespace voroquarn {
 namespace {

@@ -4,8 +4,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include "output/PictureRaster.h"
 #include "output/PngWriter.h"
-#include "window/PictureRaster.h"
 
 namespace voroquarn {
 namespace {

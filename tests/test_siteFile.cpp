@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "sites/SiteFile.h"
+#include "diagram/SiteFile.h"
 #include "support/SiteFileInvariants.h"
 
 namespace voroquarn {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/drawDiagram.h"
-#include "sites/makeSites.h"
-#include "window/driveToEnd.h"
+#include "core/driveToEnd.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/makeSites.h"
 #include "support/RecordingSurface.h"
 
 namespace voroquarn {

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "app/drawDiagram.h"
-#include "boundary/traceBisector.h"
-#include "sites/SiteArrays.h"
+#include "core/driveToEnd.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/traceBisector.h"
 #include "support/RecordingSurface.h"
-#include "window/driveToEnd.h"
 
 namespace voroquarn {
 namespace {

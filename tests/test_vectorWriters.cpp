@@ -12,14 +12,14 @@
 #include <cmath>
 #include <random>
 
-#include "app/drawDiagram.h"
-#include "output/Diagram.h"
+#include "core/RandomSource.h"
+#include "diagram/Diagram.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/hSort.h"
 #include "output/PdfWriter.h"
 #include "output/SvgWriter.h"
-#include "sites/hSort.h"
 #include "support/NearestSite.h"
 #include "support/RandomSites.h"
-#include "window/RandomSource.h"
 
 namespace voroquarn {
 namespace {

@@ -3,9 +3,10 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-#include "app/Shown.h"
 #include "app/Version.h"
-#include "window/WindowMetrics.h"
+#include "core/WindowMetrics.h"
+#include "output/Shown.h"
+#include "screen/WindowId.h"
 
 namespace voroquarn {
 
@@ -263,20 +264,5 @@ CommandLine parseCommandLine(const QStringList& arguments)
     return {options, QString(), false};
 }
 
-std::optional<std::uint32_t> parseWindowId(const QString& text)
-{
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("0[xX]([0-9a-fA-F]{1,8})|([0-9]{1,10})")));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    const qulonglong value = match.capturedLength(1) > 0 ? match.captured(1).toULongLong(nullptr, 16)
-                                                         : match.captured(2).toULongLong();
-    if (value == 0 || value > 0xFFFFFFFFULL) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
-}
 
 }  // namespace voroquarn

@@ -7,16 +7,9 @@
 #include <optional>
 
 #include "output/OutputFormat.h"
+#include "screen/ScreenSettings.h"
 
 namespace voroquarn {
-
-// Where the picture goes when it goes to the screen.
-enum class Target {
-    Window,      // a window of the program's own
-    FullScreen,  // --saver: a full-screen window, ended by any key or click
-    Root,        // --root: $XSCREENSAVER_WINDOW, or the root window
-    WindowId,    // --window-id: a window of another program
-};
 
 // What the command line asks for. With no arguments the program draws random sites in a
 // window of the design size, seeded from the clock.
@@ -54,9 +47,5 @@ inline constexpr int MAX_DELAY_MICROSECONDS = 1000000;
 // The delay between sweep steps when diagrams follow one another: one diagram then takes
 // a few seconds, on a large screen as in the design window.
 inline constexpr int DEFAULT_SAVER_DELAY_US = 250;
-
-// An X window id as xscreensaver and the X tools write it: decimal, or hexadecimal after
-// 0x; nothing for anything else, 0 included.
-std::optional<std::uint32_t> parseWindowId(const QString& text);
 
 }  // namespace voroquarn

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/FileNames.h"
-#include "app/Shown.h"
+#include "output/FileNames.h"
+#include "output/Shown.h"
 
 namespace voroquarn {
 

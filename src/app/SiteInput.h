@@ -4,7 +4,7 @@
 #include <variant>
 #include <vector>
 
-#include "sites/SiteFile.h"
+#include "diagram/SiteFile.h"
 
 namespace voroquarn {
 

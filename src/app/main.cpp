@@ -3,22 +3,22 @@
 #include <memory>
 #include <string>
 
-#include "app/Messages.h"
 #include "app/Options.h"
-#include "app/PlatformGuard.h"
-#include "app/QtEnvironment.h"
 #include "app/SiteInput.h"
 #include "app/StandardStreams.h"
-#include "app/WindowRun.h"
-#include "app/drawDiagram.h"
-#include "output/Diagram.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/Diagram.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/drawDiagram.h"
 #include "output/ImageOutput.h"
+#include "output/ImageSurface.h"
+#include "output/Messages.h"
 #include "output/OutputFile.h"
 #include "output/VectorOutput.h"
-#include "sites/SiteArrays.h"
-#include "window/ImageSurface.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
+#include "screen/PlatformGuard.h"
+#include "screen/QtEnvironment.h"
+#include "screen/WindowRun.h"
 
 using namespace voroquarn;
 
@@ -73,6 +73,24 @@ int renderToFile(int argc, char* argv[], const Options& options, RunSettings set
     return 0;
 }
 
+ScreenSettings screenSettings(const Options& options, RunSettings run)
+{
+    ScreenSettings screen;
+    screen.target = options.target;
+    screen.windowId = options.windowId;
+    screen.size = options.size;
+    SessionSettings& session = screen.session;
+    session.seed = options.seed;
+    session.run = std::move(run);
+    session.cycle = options.cycle;
+    if (options.lingerSeconds) {
+        session.linger = std::chrono::seconds(*options.lingerSeconds);
+    }
+    session.delay = std::chrono::microseconds(
+        options.delayMicroseconds.value_or(options.cycle ? DEFAULT_SAVER_DELAY_US : 0));
+    return screen;
+}
+
 // The whole program but the last check of standard output.
 int run(int argc, char* argv[], StandardOutput& out)
 {
@@ -119,7 +137,7 @@ int run(int argc, char* argv[], StandardOutput& out)
         }
         return renderToFile(argc, argv, options, std::move(settings), out);
     }
-    return runOnScreen(argc, argv, options, std::move(settings));
+    return runOnScreen(argc, argv, screenSettings(options, std::move(settings)));
 }
 
 }  // namespace

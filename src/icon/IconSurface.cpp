@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "window/WindowMetrics.h"
+#include "core/WindowMetrics.h"
 
 namespace voroquarn {
 

@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <vector>
 
-#include "window/DrawingSurface.h"
+#include "core/DrawingSurface.h"
 
 namespace voroquarn {
 

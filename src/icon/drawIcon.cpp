@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "app/SiteInput.h"
-#include "app/drawDiagram.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/Diagram.h"
+#include "diagram/drawDiagram.h"
 #include "icon/IconSurface.h"
-#include "output/Diagram.h"
 #include "output/VectorOutput.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <variant>
 
-#include "app/Shown.h"
+#include "output/Shown.h"
 
 namespace voroquarn {
 

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "output/Diagram.h"
-#include "window/Label.h"
+#include "diagram/Diagram.h"
+#include "output/Label.h"
 
 namespace voroquarn {
 

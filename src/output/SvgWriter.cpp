@@ -5,8 +5,8 @@
 #include <array>
 #include <charconv>
 
-#include "output/Diagram.h"
-#include "window/Label.h"
+#include "diagram/Diagram.h"
+#include "output/Label.h"
 
 namespace voroquarn {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "sites/SiteFile.h"
+#include "diagram/SiteFile.h"
 #include "support/SiteFileInvariants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -12,12 +12,12 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/drawDiagram.h"
-#include "output/Diagram.h"
-#include "sites/SiteFile.h"
-#include "window/ImageSurface.h"
-#include "window/RandomSource.h"
-#include "window/driveToEnd.h"
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/Diagram.h"
+#include "diagram/SiteFile.h"
+#include "diagram/drawDiagram.h"
+#include "output/ImageSurface.h"
 
 namespace {
 

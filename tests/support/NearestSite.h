@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "boundary/dist.h"
-#include "sites/SiteArrays.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/dist.h"
 
 namespace voroquarn::testing {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "sites/SiteArrays.h"
+#include "diagram/SiteArrays.h"
 
 namespace voroquarn::testing {
 

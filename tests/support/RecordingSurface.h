@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
-#include "window/DrawingSurface.h"
-#include "window/RandomSource.h"
+#include "core/DrawingSurface.h"
+#include "core/RandomSource.h"
 
 namespace voroquarn::testing {
 

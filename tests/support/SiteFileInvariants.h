@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "sites/SiteFile.h"
+#include "diagram/SiteFile.h"
 
 namespace voroquarn::testing {
 

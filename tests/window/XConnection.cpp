@@ -9,7 +9,7 @@
 #include <memory>
 #include <sys/uio.h>
 
-#include "saver/XcbReply.h"
+#include "screen/XcbReply.h"
 #include "support/WindowPixels.h"
 
 namespace voroquarn::testing {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/Colour.h"
+
+namespace voroquarn {
+
+// The operations the drawing run uses on its window. The Qt window implements them on
+// screen, ImageSurface in memory, and the tests record them.
+//
+// Coordinates are pixels with the origin at the drawing area's top-left pixel; Width and
+// Height are the window's outer size in twips.
+class DrawingSurface {
+public:
+    virtual ~DrawingSurface() = default;
+
+    // Puts the window on screen; returns once it is there, without waiting for the user.
+    virtual void Show() = 0;
+    // Repaints the whole window, which then shows its plain background.
+    virtual void Refresh() = 0;
+
+    virtual Colour ForeColor() const = 0;
+    virtual void setForeColor(Colour colour) = 0;
+
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+
+    // A one-pixel outline of the circle (an ellipse for aspect != 1), not filled.
+    // Leaves the current drawing position at the centre.
+    virtual void Circle(float x, float y, float radius, Colour colour, float aspect) = 0;
+    // The decimal digits of an integral value, top-left corner at the current drawing
+    // position, in the drawing colour.
+    virtual void Print(double integralValue) = 0;
+    // Sets the pixel nearest to (x, y); points outside the drawing area set nothing.
+    virtual void PSet(float x, float y, Colour colour) = 0;
+    // Sets the pixels of row y from column left up to, not including, column right that
+    // still show the window's background; what was drawn on them stays. Pixels outside
+    // the drawing area set nothing.
+    virtual void FillBackground(int y, int left, int right, Colour colour) = 0;
+
+    // Handles pending window events and puts everything drawn so far on screen.
+    // Returns false once the window has been closed: from then on nothing more may be
+    // drawn, and the caller stops.
+    virtual bool DoEvents() = 0;
+};
+
+// The radii of the outline Circle draws: the aspect is height over width, and the radius
+// belongs to the longer axis.
+struct EllipseRadii {
+    double rx;
+    double ry;
+};
+
+inline EllipseRadii ellipseRadii(double radius, double aspect)
+{
+    return aspect <= 1 ? EllipseRadii{radius, radius * aspect} : EllipseRadii{radius / aspect, radius};
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <vector>
+
+#include "core/Colour.h"
+#include "diagram/BisectorSide.h"
+#include "diagram/BoundaryPieces.h"
+#include "diagram/SiteArrays.h"
+
+namespace voroquarn {
+
+class RandomSource;
+struct RunSettings;
+
+// A site's marker as the run draws it: an outline of the ellipse of radii rx and ry
+// about (x, y), in the single precision the run marks with.
+struct DiagramMarker {
+    float x;
+    float y;
+    double rx;
+    double ry;
+};
+
+// A weight label as the run prints it: the digits of an integral value, top-left corner
+// at (x, y).
+struct DiagramLabel {
+    float x;
+    float y;
+    double value;
+};
+
+// How a vector file draws the diagram: the run's own way by default.
+struct DiagramStyle {
+    double lineWidth = 1;  // pixels, of the boundaries and the markers' outlines
+    // Above zero: every site is a filled dot of this radius instead of its marker.
+    double dotRadius = 0;
+    bool labels = true;
+};
+
+// One run's picture as values, for the writers that draw it resolution-free: the
+// drawing area, what the run drew before it traced (markers and labels in the order the
+// run drew them) and the diagram's exact boundary pieces in place of the traced pixels.
+// All coordinates are the program's pixel coordinates: a pixel's centre lies at whole
+// numbers, pixel (0, 0) covering -0.5 to 0.5 in x and y.
+struct Diagram {
+    int width = 0;  // the drawing area, pixels
+    int height = 0;
+    std::vector<DiagramMarker> markers;
+    std::vector<DiagramLabel> labels;
+    // The sites sorted by weight, as the run traces them; the pieces' i and j count
+    // from 1 into these.
+    SiteArrays sites;
+    std::vector<BoundaryPiece> pieces;
+    // Each sorted site's region colour, to fill the regions with; empty: unfilled.
+    std::vector<Colour> regionColours;
+    // With region colours: the lighter side of every pair's bisector within regionArea,
+    // in the order of the pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the
+    // regions from them. The area is the drawing area and a pixel around it, so that no
+    // edge of a side runs along the picture's edge: a renderer may fill a pixel that a
+    // clip path only touches. The part outside a side is taken from a rectangle a
+    // pixel larger still, for the same reason.
+    std::vector<BisectorSide> sides;
+    ClipArea regionArea{};
+    DiagramStyle style;
+};
+
+// The drawing area's pixels as the area their centres' nearest points cover.
+ClipArea drawingArea(int width, int height);
+
+// The diagram a run draws in a drawing area of width x height pixels: the run's own
+// first steps (placeRunSites) choose, mark and report the sites, drawing from `random`
+// exactly as in a window or an image of that size, so that a seed or a site file gives
+// the same sites; then the pieces are computed for them, sorted as the run sorts them.
+// With settings.fill, the regions too, in the colours the run fills them with.
+Diagram recordDiagram(int width, int height, RandomSource& random, const RunSettings& settings);
+
+}  // namespace voroquarn

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+
+#include "core/Colour.h"
+#include "diagram/SiteArrays.h"
+
+namespace voroquarn {
+
+// The colours that --fill gives the sites' regions, one for each site by its place in
+// the order the sites were placed: medium-dark hues, far apart from one another (the
+// first few most of all, since every diagram has them), on which white boundaries and
+// labels stay legible (a contrast of at least 4.5 with white). Black, white and the
+// 16-colour palette's colours are left to the rest of the picture.
+inline constexpr std::array<Colour, MAX_SITES> REGION_PALETTE = {
+    0x92513D,  // blue
+    0x046222,  // green
+    0x2F3DCF,  // red
+    0x564180,  // wine
+    0x9A7C02,  // teal
+    0xC24F9F,  // violet
+    0x0660A9,  // amber
+    0x19555F,  // olive
+    0x32477B,  // brown
+    0x5C8119,  // sea green
+    0x6924D8,  // raspberry
+};
+
+// Each sorted site's region colour (index k for the k-th site of `sorted`): the colour
+// of its place in `placed`, the same sites in their order of placement. Copies of one
+// site take their places in order, so that the first of them, which wins their ties,
+// has the colour of the first placed.
+std::array<Colour, MAX_SITES> regionColours(const SiteArrays& placed, const SiteArrays& sorted);
+
+}  // namespace voroquarn

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/Steps.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/SiteFile.h"
+#include "diagram/makeSites.h"
+
+namespace voroquarn {
+
+class DrawingSurface;
+class RandomSource;
+
+// Where a run takes its sites from, and who hears of them.
+struct RunSettings {
+    // The sites to draw, in order; empty: 4 to 9 random sites.
+    std::vector<Site> givenSites;
+    // Called once the sites are placed and marked, in their order of placement.
+    std::function<void(const SiteArrays&)> onSitesPlaced;
+    // How far random sites keep from the edges of the window's extent.
+    SiteMargins margins = DESIGN_MARGINS;
+    // Fill every site's region with its own colour before the boundaries are traced.
+    bool fill = false;
+};
+
+// The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
+// (2,3), ..., (N-1,N): for (const auto [i, j] : SitePairs(N)).
+class SitePairs {
+public:
+    struct Pair {
+        int i;
+        int j;
+    };
+
+    class Iterator {
+    public:
+        Iterator(std::int16_t N, std::int16_t i, std::int32_t j) : N_(N), i_(i), j_(j) {}
+        Pair operator*() const { return {i_, j_}; }
+        Iterator& operator++()
+        {
+            if (++j_ > N_) {
+                ++i_;
+                j_ = i_ + 1;
+            }
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return i_ == other.i_ && j_ == other.j_; }
+
+    private:
+        std::int16_t N_;
+        std::int16_t i_;
+        std::int32_t j_;
+    };
+
+    explicit SitePairs(std::int16_t N) : N_(N) {}
+    Iterator begin() const { return N_ >= 2 ? Iterator(N_, 1, 2) : end(); }
+    Iterator end() const { return {N_, N_, N_ + 1}; }
+
+private:
+    std::int16_t N_;
+};
+
+// The run's first steps, up to its sites: shows the window, seeds the random numbers,
+// clears the window, places and marks the sites and tells settings.onSitesPlaced of
+// them. Returns the sites in their order of placement, unsorted. drawDiagram starts with
+// it; the vector output takes its sites from it, exactly as a picture would get them.
+SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
+
+// The whole drawing: shows the window (which waits until the window is on screen),
+// seeds the random numbers, clears the window, places and marks the sites, sorts them
+// by weight, with settings.fill fills their regions (around the markers, which stay),
+// and traces the bisector of every pair, lighter site first. The drawing yields at
+// every row of the fill and every step of the tracing, and nowhere else; the settings
+// are taken by value, since it runs long after the call.
+Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
+
+}  // namespace voroquarn

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+
+#include "core/Colour.h"
+#include "core/Steps.h"
+#include "diagram/SiteArrays.h"
+
+namespace voroquarn {
+
+class DrawingSurface;
+
+// Fills the region of every site with its colour, row by row from the top, yielding to
+// the window system before each row. A pixel belongs to the site of least distance over
+// weight at its centre, measured as the tracing measures it; a tie goes to the site
+// that comes first. Site k (counted from 1, sorted by weight) gets colours[k - 1], on
+// the pixels that still show the background: markers drawn before stay as they are.
+// Rows and columns go as far as the window's extent, read afresh for every row, as the
+// sweeps do. The sites are taken by value: the drawing may run long after the call.
+Steps fillRegions(DrawingSurface& window, SiteArrays sites, std::array<Colour, MAX_SITES> colours);
+
+}  // namespace voroquarn

@@ -1,0 +1,29 @@
+#include "output/ImageSurface.h"
+
+#include "core/WindowMetrics.h"
+
+namespace voroquarn {
+
+ImageSurface::ImageSurface(QSize drawingArea) : PictureSurface(drawingArea) {}
+
+void ImageSurface::Refresh() { raster().fill(BACK_COLOR); }
+
+float ImageSurface::Width() const
+{
+    return outerSizeTwips(image().width(), image().height()).width;
+}
+
+float ImageSurface::Height() const
+{
+    return outerSizeTwips(image().width(), image().height()).height;
+}
+
+bool ImageSurface::DoEvents()
+{
+    // Nothing to show: the image is the output. Forgetting the changes keeps the record
+    // from growing over a long run.
+    raster().forgetChanges();
+    return true;
+}
+
+}  // namespace voroquarn

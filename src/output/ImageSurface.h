@@ -1,0 +1,20 @@
+#pragma once
+
+#include "output/PictureSurface.h"
+
+namespace voroquarn {
+
+// A window that exists only in memory: the picture of its drawing area as an image. It
+// reports the outer size of a window with the design frame, and it has no events.
+class ImageSurface final : public PictureSurface {
+public:
+    explicit ImageSurface(QSize drawingArea);
+
+    void Show() override {}
+    void Refresh() override;
+    float Width() const override;
+    float Height() const override;
+    bool DoEvents() override;
+};
+
+}  // namespace voroquarn

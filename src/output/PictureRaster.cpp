@@ -1,0 +1,503 @@
+#include "core/nearestPixel.h"
+#include "output/PictureRaster.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace voroquarn {
+
+namespace {
+
+// Changed areas are kept one by one up to this many; beyond it they are merged into one
+// bounding rectangle, which is never wrong, only slower to put on screen.
+constexpr std::size_t MAX_CHANGED_AREAS = 1024;
+
+// An indexed picture holds at most this many colours; beyond, the nearest one is used.
+constexpr int MAX_COLOURS = 256;
+
+QRgb toRgb(Colour colour)
+{
+    return qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
+                static_cast<int>((colour >> 16U) & 0xFFU));
+}
+
+Colour fromRgb(QRgb rgb)
+{
+    return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8U |
+           static_cast<Colour>(qBlue(rgb)) << 16U;
+}
+
+QFont labelFont(qreal scale)
+{
+    QFont font = QGuiApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    if (scale != 1) {
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(qRound(font.pixelSize() * scale));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+    }
+    return font;
+}
+
+// The pen of a circle's outline, as wide as a pixel at marker scale 1.
+int outlineWidth(qreal scale) { return std::max(1, qRound(scale)); }
+
+void freeBuffer(void* buffer) { std::free(buffer); }
+
+// A zeroed image of the given size and format in memory of its own, or a null image when
+// the memory cannot be had. QImage would say so with a warning of its own; this way the
+// caller says it once, in its own words.
+QImage allocateImage(QSize size, QImage::Format format, const QList<QRgb>& colours)
+{
+    const int bitsPerPixel = format == QImage::Format_Mono ? 1 : 8;
+    // Lines start on 32-bit boundaries, as Qt's own images do.
+    const auto bytesPerLine = (static_cast<qsizetype>(size.width()) * bitsPerPixel + 31) / 32 * 4;
+    if (size.isEmpty() || bytesPerLine > std::numeric_limits<qsizetype>::max() / size.height()) {
+        return {};
+    }
+    void* buffer = std::calloc(static_cast<std::size_t>(bytesPerLine * size.height()), 1);
+    if (buffer == nullptr) {
+        return {};
+    }
+    QImage image(static_cast<uchar*>(buffer), size.width(), size.height(), bytesPerLine, format,
+                 freeBuffer, buffer);
+    image.setColorTable(colours);
+    return image;
+}
+
+// The pixels whose area meets `bounds`, clipped to `size`; empty when none. The clipping
+// is done in double precision, so that any finite or infinite bounds are safe.
+QRect pixelsWithin(const QRectF& bounds, QSize size)
+{
+    const double left = std::max(std::floor(bounds.left()), 0.0);
+    const double top = std::max(std::floor(bounds.top()), 0.0);
+    const double right = std::min(std::ceil(bounds.right()), static_cast<double>(size.width()));
+    const double bottom = std::min(std::ceil(bounds.bottom()), static_cast<double>(size.height()));
+    if (!(left < right && top < bottom)) {
+        return {};  // also NaN
+    }
+    return {QPoint(static_cast<int>(left), static_cast<int>(top)),
+            QSize(static_cast<int>(right - left), static_cast<int>(bottom - top))};
+}
+
+}  // namespace
+
+PictureRaster::PictureRaster(QSize size) : image_(freshImage(size))
+{
+    changed_.reserve(MAX_CHANGED_AREAS);
+}
+
+QImage PictureRaster::freshImage(QSize size)
+{
+    return allocateImage(size, QImage::Format_Mono, {toRgb(BLACK), toRgb(WHITE)});
+}
+
+void PictureRaster::clearTo(QSize size, Colour background)
+{
+    if (size != image_.size() || image_.format() != QImage::Format_Mono) {
+        image_ = freshImage(size);
+        lastColour_ = BLACK;
+        lastIndex_ = 0;
+        uniformIndex_ = 0;
+    }
+    fill(background);
+}
+
+QRectF PictureRaster::markerBox(float radius, qreal scale)
+{
+    const qreal reach = radius * scale + outlineWidth(scale);
+    QRectF box(-reach, -reach, 2 * reach, 2 * reach);
+    const QFontMetrics metrics(labelFont(scale));
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        box |= QRectF(metrics.boundingRect(QString(3, digit))).translated(0, metrics.ascent());
+    }
+    return box;
+}
+
+void PictureRaster::growTo(QSize size, Colour background)
+{
+    const QSize grown = image_.size().expandedTo(size);
+    if (isNull() || grown == image_.size()) {
+        return;
+    }
+    const int index = indexOf(background);
+    if (index < 0) {
+        return;
+    }
+    QImage larger = allocateImage(grown, image_.format(), image_.colorTable());
+    if (larger.isNull()) {
+        return;
+    }
+    larger.fill(static_cast<uint>(index));
+    const auto oldBytes = static_cast<std::size_t>(image_.bytesPerLine());
+    for (int y = 0; y < image_.height(); ++y) {
+        uchar* line = larger.scanLine(y);
+        const uchar* old = image_.constScanLine(y);
+        if (image_.format() == QImage::Format_Indexed8) {
+            std::memcpy(line, old, oldBytes);
+            continue;
+        }
+        // One bit a pixel: whole bytes, then the old picture's last bits one by one.
+        const int wholeBytes = image_.width() / 8;
+        std::memcpy(line, old, static_cast<std::size_t>(wholeBytes));
+        for (int x = wholeBytes * 8; x < image_.width(); ++x) {
+            const uchar bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+            line[x / 8] = static_cast<uchar>((old[x / 8] & bit) != 0 ? line[x / 8] | bit : line[x / 8] & ~bit);
+        }
+    }
+    image_ = std::move(larger);
+    uniformIndex_ = -1;
+    markChanged(image_.rect());
+}
+
+void PictureRaster::fill(Colour colour)
+{
+    const int index = indexOf(colour);
+    if (index < 0) {
+        return;
+    }
+    if (index != uniformIndex_) {
+        image_.fill(static_cast<uint>(index));
+        uniformIndex_ = index;
+    }
+    markChanged(image_.rect());
+}
+
+void PictureRaster::setPixel(float x, float y, Colour colour)
+{
+    const double column = nearestPixel(x);
+    const double row = nearestPixel(y);
+    if (!(column >= 0 && column < image_.width() && row >= 0 && row < image_.height())) {
+        return;  // also every NaN
+    }
+    const int index = indexOf(colour);
+    if (index < 0) {
+        return;
+    }
+    const int px = static_cast<int>(column);
+    const int py = static_cast<int>(row);
+    setIndex(px, py, index);
+    markChanged(QRect(px, py, 1, 1));
+}
+
+void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour colour)
+{
+    const int from = std::max(left, 0);
+    const int to = std::min(right, image_.width());
+    if (isNull() || y < 0 || y >= image_.height() || from >= to) {
+        return;
+    }
+    // Looked up, not added: a colour the picture does not have is on none of its pixels.
+    const QRgb overRgb = toRgb(over);
+    int overIndex = -1;
+    for (int k = 0; k < image_.colorCount() && overIndex < 0; ++k) {
+        overIndex = image_.color(k) == overRgb ? k : -1;
+    }
+    if (overIndex < 0 || (uniformIndex_ >= 0 && uniformIndex_ != overIndex)) {
+        return;
+    }
+    const int index = indexOf(colour);  // may widen the picture; indices stay
+    if (index < 0 || index == overIndex) {
+        return;
+    }
+    uniformIndex_ = -1;
+    uchar* line = image_.scanLine(y);
+    if (image_.format() == QImage::Format_Indexed8) {
+        // Eight pixels at a time where all eight have the colour filled over, as most
+        // have; one by one elsewhere.
+        const auto from8 = static_cast<uchar>(overIndex);
+        const auto to8 = static_cast<uchar>(index);
+        const auto one = [&](int x) { line[x] = line[x] == from8 ? to8 : line[x]; };
+        constexpr std::uint64_t EVERY_BYTE = 0x0101010101010101ULL;
+        const std::uint64_t fromWord = EVERY_BYTE * from8;
+        const std::uint64_t toWord = EVERY_BYTE * to8;
+        int x = from;
+        for (; x + 8 <= to; x += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, line + x, sizeof word);
+            if (word == fromWord) {
+                std::memcpy(line + x, &toWord, sizeof toWord);
+            } else {
+                for (int k = x; k < x + 8; ++k) {
+                    one(k);
+                }
+            }
+        }
+        for (; x < to; ++x) {
+            one(x);
+        }
+    } else {
+        // One bit a pixel: two colours, so every pixel of the other one changes.
+        for (int x = from; x < to; ++x) {
+            const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+            line[x / 8] = static_cast<uchar>(line[x / 8] ^ (((line[x / 8] & bit) != 0) == (overIndex != 0) ? bit : 0U));
+        }
+    }
+    markChanged(QRect(from, y, to - from, 1));
+}
+
+void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
+{
+    // The aspect is height over width; the radius belongs to the longer axis.
+    const qreal scaled = radius * markerScale_;
+    const qreal rx = aspect <= 1 ? scaled : scaled / aspect;
+    const qreal ry = aspect <= 1 ? scaled * aspect : scaled;
+    const QPointF centre(x, y);
+    const int penWidth = outlineWidth(markerScale_);
+    position_ = centre;
+
+    // The pen reaches at most its width beyond the outline.
+    const qreal reach = 1 + penWidth;
+    const QRectF bounds(centre.x() - rx - reach, centre.y() - ry - reach, 2 * (rx + reach), 2 * (ry + reach));
+    paintArea(bounds, [&](QPainter& painter, const QPointF& origin) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        QPen pen(QColor(toRgb(colour)));
+        pen.setWidth(penWidth);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre - origin, rx, ry);
+    });
+}
+
+void PictureRaster::printNumber(double value, Colour colour)
+{
+    // value + 0.0 turns a negative zero into "0" rather than "-0".
+    const QString text = QString::number(value + 0.0, 'f', 0);
+    const QFont font = labelFont(markerScale_);
+    const QFontMetrics metrics(font);
+    const QPointF baseline = position_ + QPointF(0, metrics.ascent());
+
+    // The text's own extent, with a line's height to spare on every side for glyphs
+    // that reach beyond what the metrics say.
+    const QRectF extent = QRectF(metrics.boundingRect(text)) | QRectF(0, -metrics.ascent(),
+                                                                       metrics.horizontalAdvance(text),
+                                                                       metrics.height());
+    const qreal spare = metrics.height();
+    paintArea(extent.translated(baseline).adjusted(-spare, -spare, spare, spare),
+              [&](QPainter& painter, const QPointF& origin) {
+                  painter.setFont(font);
+                  painter.setPen(QColor(toRgb(colour)));
+                  painter.drawText(baseline - origin, text);
+              });
+}
+
+template <class Paint>
+void PictureRaster::paintArea(const QRectF& bounds, Paint&& paint)
+{
+    const QRect area = pixelsWithin(bounds, image_.size());
+    if (area.isEmpty()) {
+        return;  // wholly outside the picture, or no picture
+    }
+    QImage tile(area.size(), QImage::Format_RGB32);
+    if (tile.isNull()) {
+        return;
+    }
+    tile.setDotsPerMeterX(image_.dotsPerMeterX());
+    tile.setDotsPerMeterY(image_.dotsPerMeterY());
+    copyRgb32(area, tile);
+
+    QPainter painter(&tile);
+    paint(painter, QPointF(area.topLeft()));
+    painter.end();
+
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(tile.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            const int index = indexOf(fromRgb(line[x]));
+            if (index < 0) {
+                return;
+            }
+            setIndex(area.left() + x, area.top() + y, index);
+        }
+    }
+    markChanged(area);
+}
+
+void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
+{
+    if (tile.format() != QImage::Format_RGB32 || tile.width() < area.width() ||
+        tile.height() < area.height()) {
+        tile = QImage(area.size().expandedTo(tile.size()), QImage::Format_RGB32);
+        if (tile.isNull()) {
+            return;
+        }
+    }
+    const QList<QRgb> colours = image_.colorTable();
+    const int width = area.width();
+    using Quad = std::array<QRgb, 4>;
+    std::array<Quad, 16> quads{};
+    if (image_.format() == QImage::Format_Mono && width >= 8) {
+        for (unsigned pattern = 0; pattern < 16; ++pattern) {
+            for (unsigned k = 0; k < 4; ++k) {
+                quads[pattern][k] = colours[(pattern >> (3U - k)) & 1U];
+            }
+        }
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* from = image_.constScanLine(area.top() + y);
+        auto* to = reinterpret_cast<QRgb*>(tile.scanLine(y));
+        if (image_.format() == QImage::Format_Indexed8) {
+            for (int x = 0; x < width; ++x) {
+                to[x] = colours[from[area.left() + x]];
+            }
+            continue;
+        }
+        // One bit a pixel, most significant first. Whole bytes go four pixels at a time,
+        // through the colours of every four-bit pattern.
+        const auto colourOf = [&](unsigned column) {
+            return colours[(from[column / 8] >> (7U - column % 8)) & 1U];
+        };
+        int x = 0;
+        auto column = static_cast<unsigned>(area.left());
+        for (; x < width && column % 8 != 0; ++x, ++column) {
+            to[x] = colourOf(column);
+        }
+        for (; x + 8 <= width; x += 8, column += 8) {
+            const unsigned byte = from[column / 8];
+            std::memcpy(to + x, quads[byte >> 4U].data(), sizeof(Quad));
+            std::memcpy(to + x + 4, quads[byte & 15U].data(), sizeof(Quad));
+        }
+        for (; x < width; ++x, ++column) {
+            to[x] = colourOf(column);
+        }
+    }
+}
+
+int PictureRaster::indexOf(Colour colour)
+{
+    if (colour == lastColour_ && !isNull()) {
+        return lastIndex_;
+    }
+    if (isNull()) {
+        return -1;
+    }
+    const QRgb rgb = toRgb(colour);
+    int index = -1;
+    for (int k = 0; k < image_.colorCount(); ++k) {
+        if (image_.color(k) == rgb) {
+            index = k;
+            break;
+        }
+    }
+    if (index < 0) {
+        index = addColour(colour);
+    }
+    if (index >= 0) {
+        lastColour_ = colour;
+        lastIndex_ = index;
+    }
+    return index;
+}
+
+int PictureRaster::addColour(Colour colour)
+{
+    const QRgb rgb = toRgb(colour);
+    if (image_.colorCount() == MAX_COLOURS) {
+        // Full: the nearest colour by the sum of squared channel differences.
+        const auto distance = [&](QRgb other) {
+            const int r = qRed(rgb) - qRed(other);
+            const int g = qGreen(rgb) - qGreen(other);
+            const int b = qBlue(rgb) - qBlue(other);
+            return r * r + g * g + b * b;
+        };
+        int nearest = 0;
+        for (int k = 1; k < MAX_COLOURS; ++k) {
+            if (distance(image_.color(k)) < distance(image_.color(nearest))) {
+                nearest = k;
+            }
+        }
+        return nearest;
+    }
+    if (image_.colorCount() == 2 && !widen()) {
+        return -1;
+    }
+    image_.setColorCount(image_.colorCount() + 1);
+    image_.setColor(image_.colorCount() - 1, rgb);
+    return image_.colorCount() - 1;
+}
+
+bool PictureRaster::widen()
+{
+    QImage wide = allocateImage(image_.size(), QImage::Format_Indexed8, image_.colorTable());
+    if (wide.isNull()) {
+        image_ = QImage();
+        changed_.clear();
+        return false;
+    }
+    // Whole bytes go eight pixels at a time, through the indices of every bit pattern.
+    std::array<std::array<uchar, 8>, 256> patterns{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            patterns[byte][bit] = static_cast<uchar>((byte >> (7U - bit)) & 1U);
+        }
+    }
+    const int width = image_.width();
+    const int wholeBytes = width / 8;
+    for (int y = 0; y < image_.height(); ++y) {
+        const uchar* from = image_.constScanLine(y);
+        uchar* to = wide.scanLine(y);
+        for (int b = 0; b < wholeBytes; ++b) {
+            std::memcpy(to + 8 * b, patterns[from[b]].data(), 8);
+        }
+        for (int x = wholeBytes * 8; x < width; ++x) {
+            to[x] = static_cast<uchar>((from[x / 8] >> (7 - x % 8)) & 1);
+        }
+    }
+    image_ = std::move(wide);
+    return true;
+}
+
+void PictureRaster::setIndex(int x, int y, int index)
+{
+    uniformIndex_ = -1;
+    uchar* line = image_.scanLine(y);
+    if (image_.format() == QImage::Format_Indexed8) {
+        line[x] = static_cast<uchar>(index);
+        return;
+    }
+    const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
+    line[x / 8] = static_cast<uchar>(index != 0 ? line[x / 8] | bit : line[x / 8] & ~bit);
+}
+
+void PictureRaster::loadFontDatabase() { QFontDatabase::families(); }
+
+void PictureRaster::prepareLabelFont()
+{
+    // A label of every digit, drawn the way the picture's labels are.
+    PictureRaster scratch(QSize(160, 40));
+    scratch.printNumber(1234567890, WHITE);
+}
+
+void PictureRaster::markChanged(const QRect& rect)
+{
+    const QRect inside = rect & image_.rect();
+    if (inside.isEmpty()) {
+        return;
+    }
+    if (!changed_.empty() && changed_.back().contains(inside)) {
+        return;
+    }
+    if (changed_.size() == MAX_CHANGED_AREAS) {
+        QRect bounds = inside;
+        for (const QRect& r : changed_) {
+            bounds |= r;
+        }
+        changed_.clear();
+        changed_.push_back(bounds);
+        return;
+    }
+    changed_.push_back(inside);
+}
+
+}  // namespace voroquarn

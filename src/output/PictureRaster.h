@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <vector>
+
+#include "core/Colour.h"
+
+class QPainter;
+
+namespace voroquarn {
+
+// The picture in memory, with the drawing operations the program uses and a record of
+// what changed since the changes were last taken, so that a window can put exactly
+// those pixels on screen.
+//
+// The picture is indexed: each pixel is the index of one of its colours. It holds one
+// bit a pixel while it has at most two colours (Format_Mono) and one byte a pixel once
+// it has more (Format_Indexed8); the image's colour table lists the colours in the order
+// they were first drawn, black and white first. When memory runs out the picture
+// becomes null: drawing then does nothing, and the owner reports it.
+class PictureRaster {
+public:
+    explicit PictureRaster(QSize size);
+
+    const QImage& image() const { return image_; }
+    bool isNull() const { return image_.isNull(); }
+
+    // Enlarges the picture to at least `size`, keeping what is drawn; new pixels are
+    // filled with `background`. Without the memory for it the picture keeps its size.
+    void growTo(QSize size, Colour background);
+    // Makes the picture exactly `size`, all of it `background`, with the colours of a
+    // new picture.
+    void clearTo(QSize size, Colour background);
+
+    // Circles and labels are drawn this many times their size in pixels: the screen's
+    // device-pixel ratio, for a picture in device pixels. 1 by default.
+    void setMarkerScale(qreal scale) { markerScale_ = scale; }
+    qreal markerScale() const { return markerScale_; }
+    // The box, relative to the centre, that a circle of this radius and the widest
+    // label of up to three digits cover together at the given marker scale.
+    static QRectF markerBox(float radius, qreal scale);
+
+    void fill(Colour colour);
+    // The pixel nearest to (x, y); nothing outside the picture.
+    void setPixel(float x, float y, Colour colour);
+    // Sets the pixels of row y from column left up to, not including, column right that
+    // have the colour `over` to `colour`; nothing outside the picture.
+    void fillWhere(int y, int left, int right, Colour over, Colour colour);
+    // A one-pixel aliased outline; the drawing position moves to the centre.
+    void drawCircle(float x, float y, float radius, Colour colour, float aspect);
+    // Digits of an integral value in the default font, without smoothing, top-left
+    // corner at the drawing position.
+    void printNumber(double value, Colour colour);
+
+    // Writes the colours of `area`, which lies inside the picture, as 32-bit RGB into
+    // `tile` from its top-left pixel on; the tile is enlarged when it is too small.
+    void copyRgb32(const QRect& area, QImage& tile) const;
+
+    // Fonts take milliseconds to load the first time, which the first label would wait
+    // for: the font database (fontconfig's configuration and the list of fonts), then
+    // the label font itself with the glyphs of the digits. These load them ahead of
+    // time. loadFontDatabase may run in any thread; prepareLabelFont makes the label
+    // font ready in the calling thread, where Qt keeps it for the labels drawn there.
+    static void loadFontDatabase();
+    static void prepareLabelFont();
+
+    // Calls each(rect) for every area changed since the last call, then forgets them.
+    template <class Each>
+    void takeChanges(Each&& each)
+    {
+        for (const QRect& rect : changed_) {
+            each(rect);
+        }
+        changed_.clear();
+    }
+    bool hasChanges() const { return !changed_.empty(); }
+    void forgetChanges() { changed_.clear(); }
+
+private:
+    // The palette index of a colour, added to the palette when it is new; -1 when the
+    // picture is null.
+    int indexOf(Colour colour);
+    int addColour(Colour colour);
+    // A new all-black picture of one bit a pixel, black and white its colours; null
+    // without the memory for it.
+    static QImage freshImage(QSize size);
+    // From one bit to one byte a pixel, for a third colour.
+    bool widen();
+    void setIndex(int x, int y, int index);
+
+    // Paints with Qt on the part of the picture that `bounds` covers, with the result
+    // of painting on a 32-bit picture: the pixels there are expanded to their colours,
+    // painted with the origin moved to the area's corner, and taken back as indices.
+    // `bounds` is clipped to the picture in double precision, so far coordinates
+    // convert to no integer; paint(painter, origin) gets the area's corner.
+    template <class Paint>
+    void paintArea(const QRectF& bounds, Paint&& paint);
+
+    void markChanged(const QRect& rect);
+
+    QImage image_;
+    qreal markerScale_ = 1;
+    QPointF position_;
+    std::vector<QRect> changed_;
+    // The colour last looked up and its index: runs of pixels share a colour.
+    Colour lastColour_ = BLACK;
+    int lastIndex_ = 0;
+    // The index every pixel has, while they all have the same (a new picture is all
+    // black); -1 once anything is drawn. Filling with it again writes nothing, so
+    // that a large picture's untouched memory stays untouched.
+    int uniformIndex_ = 0;
+};
+
+}  // namespace voroquarn

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/DrawingSurface.h"
+#include "output/PictureRaster.h"
+
+namespace voroquarn {
+
+// The drawing operations common to every surface that keeps its picture in memory: the
+// drawing colour, circles, labels and pixels. Window and image surfaces add how the
+// picture is shown and how big the window is.
+class PictureSurface : public DrawingSurface {
+public:
+    Colour ForeColor() const override { return foreColor_; }
+    void setForeColor(Colour colour) override { foreColor_ = colour; }
+
+    void Circle(float x, float y, float radius, Colour colour, float aspect) override
+    {
+        raster_.drawCircle(x, y, radius, colour, aspect);
+    }
+    void Print(double integralValue) override { raster_.printNumber(integralValue, foreColor_); }
+    void PSet(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
+    void FillBackground(int y, int left, int right, Colour colour) override
+    {
+        raster_.fillWhere(y, left, right, BACK_COLOR, colour);
+    }
+
+    const QImage& image() const { return raster_.image(); }
+
+protected:
+    explicit PictureSurface(QSize drawingArea) : raster_(drawingArea) {}
+
+    PictureRaster& raster() { return raster_; }
+
+    // The window's background, which Refresh shows and a grown picture starts with.
+    static constexpr Colour BACK_COLOR = BLACK;
+
+private:
+    PictureRaster raster_;
+    Colour foreColor_ = BLACK;
+};
+
+}  // namespace voroquarn

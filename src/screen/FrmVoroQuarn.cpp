@@ -1,0 +1,270 @@
+#include "screen/FrmVoroQuarn.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QExposeEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "core/VectorState.h"
+
+namespace voroquarn {
+
+namespace {
+
+// How long Show waits for the window system to put the window on screen.
+constexpr int SHOW_TIMEOUT_MS = 5000;
+
+// The largest size Qt gives a window: no limit.
+constexpr int UNLIMITED_SIDE = (1 << 24) - 1;
+
+// The time between two frames of the screen; 60 Hz where the screen does not say.
+std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
+{
+    const qreal hertz = screen != nullptr ? screen->refreshRate() : 0;
+    const qreal usable = hertz >= 1 && hertz <= 1000 ? hertz : 60;
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
+}
+
+// The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
+constexpr int MAX_TILE_PIXELS = 256 * 1024;
+
+}  // namespace
+
+FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
+    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this)
+{
+    static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
+    setSurfaceType(QSurface::RasterSurface);
+    setTitle(QStringLiteral("Quarn Voronoi diagram"));
+    // Caption, menu and the three buttons are requested from the window manager.
+    setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    resize(drawingArea);
+    if (fit_ == WindowFit::Design) {
+        // A fixed frame: the size cannot be dragged.
+        setMinimumSize(drawingArea);
+        setMaximumSize(drawingArea);
+    }
+    // The labels' font database loads meanwhile, while Qt's event loop starts up (the
+    // accessibility bridge, which may wait milliseconds for a session bus) and the
+    // window system maps the window.
+    fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
+}
+
+FrmVoroQuarn::~FrmVoroQuarn() = default;
+
+void FrmVoroQuarn::Show()
+{
+    // Not show(): it would also take the window out of full screen.
+    setVisible(true);
+    frameInterval_ = frameIntervalOf(screen());
+    if (!labelFontReady_) {
+        // While the window system maps the window: the first label needs the font.
+        PictureRaster::prepareLabelFont();
+        labelFontReady_ = true;
+    }
+    if (isExposed() || closed_) {
+        return;
+    }
+    // Mapping a window is asynchronous; wait, handling events, until it is on screen.
+    QEventLoop loop;
+    waitingForExpose_ = &loop;
+    QTimer::singleShot(SHOW_TIMEOUT_MS, &loop, &QEventLoop::quit);
+    loop.exec();
+    waitingForExpose_ = nullptr;
+}
+
+void FrmVoroQuarn::Refresh()
+{
+    raster().setMarkerScale(pictureRatio());
+    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && image().size() == pictureSize()) {
+        return;  // the window shows the background and nothing else already
+    }
+    raster().clearTo(pictureSize(), BACK_COLOR);
+    raster().forgetChanges();
+    putOnScreen(QRegion(QRect(QPoint(0, 0), pictureSize())));
+    blank_ = true;
+}
+
+float FrmVoroQuarn::Width() const
+{
+    if (fit_ == WindowFit::Target) {
+        return static_cast<float>(pictureSize().width()) * TWIPS_PER_PIXEL;
+    }
+    return outerSizeTwips(width(), height()).width;
+}
+
+float FrmVoroQuarn::Height() const
+{
+    if (fit_ == WindowFit::Target) {
+        return static_cast<float>(pictureSize().height()) * TWIPS_PER_PIXEL;
+    }
+    return outerSizeTwips(width(), height()).height;
+}
+
+qreal FrmVoroQuarn::pictureRatio() const
+{
+    return fit_ == WindowFit::Target ? devicePixelRatio() : 1.0;
+}
+
+QSize FrmVoroQuarn::pictureSize() const
+{
+    const qreal ratio = pictureRatio();
+    return ratio == 1 ? size() : QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
+void FrmVoroQuarn::toggleFullScreen()
+{
+    const bool design = fit_ == WindowFit::Design;
+    if ((windowStates() & Qt::WindowFullScreen) != 0) {
+        showNormal();
+        if (design) {
+            setMinimumSize(drawingArea_);
+            setMaximumSize(drawingArea_);
+        }
+    } else {
+        if (design) {
+            setMinimumSize(QSize(0, 0));
+            setMaximumSize(QSize(UNLIMITED_SIDE, UNLIMITED_SIDE));
+        }
+        showFullScreen();
+    }
+}
+
+bool FrmVoroQuarn::DoEvents()
+{
+    // Changed pixels go to the screen at most once per display frame: flushing more
+    // often shows nobody anything more, and it is most of what a step costs.
+    if (raster().hasChanges()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastFlush_ >= frameInterval_) {
+            putChangesOnScreen();
+            lastFlush_ = now;
+        }
+    }
+    QCoreApplication::processEvents();
+    // The drawing's next step runs at full speed only with these cleared after the
+    // event loop's library calls; three times as fast on some machines.
+    clearUpperVectorHalves();
+    return !closed_;
+}
+
+void FrmVoroQuarn::present()
+{
+    putChangesOnScreen();
+    lastFlush_ = std::chrono::steady_clock::now();
+}
+
+void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
+{
+    if (!isExposed()) {
+        return;
+    }
+    if (backingStoreFilled_ && !closed_) {
+        // The backing store holds the picture as last put on screen; the window system
+        // only needs it again. Changes made since follow with the next frame's flush.
+        backingStore_.flush(QRegion(QRect(QPoint(0, 0), size())));
+    } else {
+        putOnScreen(QRegion(QRect(QPoint(0, 0), pictureSize())));
+    }
+    if (waitingForExpose_ != nullptr) {
+        waitingForExpose_->quit();
+    }
+}
+
+void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
+{
+    // A window made larger (by a window manager that maximizes it anyway) keeps its
+    // picture and gains background around it.
+    raster().growTo(pictureSize(), BACK_COLOR);
+    backingStore_.resize(event->size());
+    backingStoreFilled_ = false;
+}
+
+void FrmVoroQuarn::closeEvent(QCloseEvent* event)
+{
+    closed_ = true;
+    if (waitingForExpose_ != nullptr) {
+        waitingForExpose_->quit();
+    }
+    QWindow::closeEvent(event);
+}
+
+void FrmVoroQuarn::putChangesOnScreen()
+{
+    if (!raster().hasChanges()) {
+        return;
+    }
+    blank_ = false;
+    QRegion region;
+    raster().takeChanges([&](const QRect& rect) { region += rect; });
+    putOnScreen(region);
+    if (firstDrawn_ && isExposed() && !closed_) {
+        std::exchange(firstDrawn_, {})();
+    }
+}
+
+void FrmVoroQuarn::putOnScreen(const QRegion& region)
+{
+    if (closed_ || !isExposed()) {
+        // The backing store misses these changes now; an expose event repaints
+        // everything once the window is visible again.
+        backingStoreFilled_ = false;
+        return;
+    }
+    if (backingStore_.size() != size()) {
+        backingStore_.resize(size());
+        backingStoreFilled_ = false;
+    }
+    // The backing store counts in the window's units, the picture in its own pixels.
+    const qreal ratio = pictureRatio();
+    QRegion inWindow;
+    if (ratio == 1) {
+        inWindow = region;
+    } else {
+        for (const QRect& rect : region) {
+            const QRectF scaled(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio,
+                                rect.height() / ratio);
+            inWindow += scaled.toAlignedRect();
+        }
+    }
+    backingStore_.beginPaint(inWindow);
+    QPainter painter(backingStore_.paintDevice());
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (ratio != 1) {
+        // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
+        painter.scale(1 / ratio, 1 / ratio);
+    }
+    for (const QRect& rect : region) {
+        drawPicture(painter, rect);
+    }
+    painter.end();
+    backingStore_.endPaint();
+    backingStore_.flush(inWindow);
+    if (!backingStoreFilled_) {
+        backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
+    }
+}
+
+void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
+{
+    // The picture holds palette indices and the screen takes colours: each area is
+    // converted through a tile of bounded size, band by band, so that repainting a large
+    // window needs no second picture.
+    const QRect inside = rect & image().rect();
+    const int rows = std::max(1, MAX_TILE_PIXELS / std::max(1, inside.width()));
+    for (int top = inside.top(); top <= inside.bottom(); top += rows) {
+        const QRect band(inside.left(), top, inside.width(), std::min(rows, inside.bottom() + 1 - top));
+        raster().copyRgb32(band, screenTile_);
+        painter.drawImage(band.topLeft(), screenTile_, QRect(QPoint(0, 0), band.size()));
+    }
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,54 @@
+#include "screen/PlatformGuard.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace voroquarn {
+
+namespace {
+
+void printLine(const char* text)
+{
+    std::fprintf(stderr, "voroquarn: %s\n", text);
+    std::fflush(stderr);
+}
+
+// While the window system is being reached: the platform's chatter is dropped, and its
+// failure becomes the one line that explains it.
+void handleWhileConnecting(QtMsgType type, const QMessageLogContext& /*context*/,
+                           const QString& /*message*/)
+{
+    if (type == QtFatalMsg) {
+        printLine("cannot open a window: no window system could be reached "
+                  "(is DISPLAY set to a running X server?)");
+        std::_Exit(2);
+    }
+}
+
+void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg) {
+        return;
+    }
+    printLine(message.toLocal8Bit().constData());
+    if (type == QtFatalMsg) {
+        std::_Exit(2);
+    }
+}
+
+}  // namespace
+
+PlatformGuard::PlatformGuard()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    qInstallMessageHandler(handleWhileConnecting);
+}
+
+PlatformGuard::~PlatformGuard() { qInstallMessageHandler(nullptr); }
+
+void PlatformGuard::connected() { qInstallMessageHandler(handleWhileRunning); }
+
+}  // namespace voroquarn

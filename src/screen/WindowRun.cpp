@@ -1,0 +1,136 @@
+#include "screen/WindowRun.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "output/ImageOutput.h"
+#include "output/Messages.h"
+#include "screen/ForeignParent.h"
+#include "screen/FrmVoroQuarn.h"
+#include "screen/PlatformGuard.h"
+#include "screen/ProgramIcon.h"
+#include "screen/QtEnvironment.h"
+#include "screen/Session.h"
+#include "screen/TerminationSignals.h"
+#include "screen/WindowId.h"
+#include "screen/WindowKeys.h"
+
+namespace voroquarn {
+
+namespace {
+
+// The window that --root draws into: the one xscreensaver made for it, else the root.
+std::variant<std::uint32_t, QString> rootTarget()
+{
+    const QByteArray given = qgetenv("XSCREENSAVER_WINDOW");
+    if (!given.isEmpty()) {
+        const std::optional<std::uint32_t> id = parseWindowId(QString::fromLocal8Bit(given.trimmed()));
+        if (!id) {
+            return QStringLiteral("XSCREENSAVER_WINDOW holds no window id: '%1'").arg(QString::fromLocal8Bit(given));
+        }
+        return *id;
+    }
+    if (const auto root = ForeignParent::rootWindow()) {
+        return *root;
+    }
+    return QStringLiteral("--root needs the X window system");
+}
+
+// The run itself; `endingSignal` tells of a signal that ended it.
+int drawOnScreen(int argc, char* argv[], ScreenSettings settings, std::optional<TerminationSignals>& signals,
+                 int& endingSignal)
+{
+    PlatformGuard guard;
+    const QGuiApplication app(argc, argv);
+    guard.connected();
+    if (!platformShowsWindows(QGuiApplication::platformName())) {
+        return fail(QStringLiteral("cannot open a window: the platform '%1' shows none; "
+                                   "use --output FILE to draw into a file")
+                        .arg(QGuiApplication::platformName()));
+    }
+
+    const bool foreign = settings.target == Target::Root || settings.target == Target::WindowId;
+    const WindowFit fit = settings.session.cycle ? WindowFit::Target : WindowFit::Design;
+    FrmVoroQuarn window(settings.size, fit);
+    if (window.image().isNull()) {
+        return fail(notEnoughMemoryFor(settings.size));
+    }
+
+    std::unique_ptr<ForeignParent> parent;
+    if (foreign) {
+        auto id = settings.target == Target::Root ? rootTarget()
+                                                  : std::variant<std::uint32_t, QString>(settings.windowId);
+        if (const QString* problem = std::get_if<QString>(&id)) {
+            return fail(*problem);
+        }
+        auto attached = ForeignParent::attach(std::get<std::uint32_t>(id));
+        if (const QString* problem = std::get_if<QString>(&attached)) {
+            return fail(*problem);
+        }
+        parent = std::get<std::unique_ptr<ForeignParent>>(std::move(attached));
+        parent->adopt(window);
+    } else if (settings.target == Target::FullScreen) {
+        window.setGeometry(window.screen()->geometry());
+        window.setWindowStates(Qt::WindowFullScreen);
+        window.setCursor(Qt::BlankCursor);
+    }
+
+    if (!foreign) {
+        // Making the icon takes a few milliseconds, which the first markers need not wait
+        // for; the window manager shows it as soon as it comes.
+        window.whenFirstDrawn(setProgramIcon);
+    }
+
+    settings.session.followResizes = fit == WindowFit::Target;
+    Session diagrams(window, std::move(settings.session));
+    std::optional<WindowKeys> keys;
+    if (!foreign) {
+        keys.emplace(window, diagrams,
+                     settings.target == Target::FullScreen ? WindowKeys::Role::Saver : WindowKeys::Role::Viewer);
+    }
+
+    const auto end = [&](int status) {
+        diagrams.stop();
+        QCoreApplication::exit(status);
+    };
+    if (parent) {
+        // The front end took its window away: the program's work is done.
+        parent->onLost = [&] { end(0); };
+    }
+    if (signals) {
+        signals->watch([&](int signal) {
+            endingSignal = signal;
+            end(0);
+        });
+    }
+
+    diagrams.start();
+    return QGuiApplication::exec();
+}
+
+}  // namespace
+
+int runOnScreen(int argc, char* argv[], ScreenSettings settings)
+{
+    // Diagram after diagram, the program runs until a signal ends it; the signals are
+    // taken before any thread starts.
+    std::optional<TerminationSignals> signals;
+    if (settings.session.cycle) {
+        signals.emplace();
+    }
+    int endingSignal = 0;
+    const int status = drawOnScreen(argc, argv, std::move(settings), signals, endingSignal);
+    // SIGTERM is how a front end says that it is done with the program; the others end
+    // it, once it has wound up, as they would have at once.
+    if (endingSignal != 0 && endingSignal != SIGTERM) {
+        std::fflush(stdout);
+        TerminationSignals::endBy(endingSignal);
+    }
+    return status;
+}
+
+}  // namespace voroquarn
