@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/Steps.h"
@@ -24,6 +25,11 @@ struct RunSettings {
     SiteMargins margins = DESIGN_MARGINS;
     // Fill every site's region with its own colour before the boundaries are traced.
     bool fill = false;
+    // With no given sites: place this many random sites instead of 4 to 9.
+    std::optional<int> count;
+    // Mark each site with its circle, and label it with its weight.
+    bool markers = true;
+    bool labels = true;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
