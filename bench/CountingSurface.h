@@ -34,6 +34,7 @@ public:
     float Width() const override { return outer_.width; }
     float Height() const override { return outer_.height; }
     void Circle(float, float, float, Colour, float) override {}
+    void MoveTo(float, float) override {}
     void Print(double) override {}
 
     // Nearest pixel, half-way points to the right and below, as the picture surfaces do.

@@ -42,7 +42,7 @@ SiteArrays diagramSites(int n)
         {148.2, 310.4, 93.1F},  {522.6, 229.8, 385.5F},
     };
     SiteArrays sites;
-    sites.N = static_cast<std::int16_t>(n);
+    sites.resize(n);
     for (int k = 0; k < n; ++k) {
         const auto at = static_cast<std::size_t>(k);
         sites.x[at] = eleven[at].x;
@@ -59,7 +59,7 @@ void BM_traceDiagram(benchmark::State& state)
     const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
     CountingSurface window(DESIGN_WIDTH, DESIGN_HEIGHT);
     for (auto _ : state) {
-        for (const auto [i, j] : SitePairs(sites.N)) {
+        for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
             benchmark::DoNotOptimize(driveToEnd(traceBisector(window, sites, i, j), window));
         }
         benchmark::ClobberMemory();
@@ -129,7 +129,7 @@ BENCHMARK(BM_bruteForce)->Arg(4)->Arg(9)->Unit(benchmark::kMicrosecond);
 void BM_bruteForceSquared(benchmark::State& state)
 {
     const SiteArrays sites = diagramSites(static_cast<int>(state.range(0)));
-    std::array<double, MAX_SITES> inverseSquaredWeight{};
+    std::vector<double> inverseSquaredWeight(static_cast<std::size_t>(sites.N));
     for (int k = 0; k < sites.N; ++k) {
         const double w = sites.w[k];
         inverseSquaredWeight[k] = 1 / (w * w);
@@ -150,7 +150,7 @@ enum class PairCase { Ordinary, EqualWeights, WeightsOneFloatApart, Coincident }
 SiteArrays pairSites(PairCase which)
 {
     SiteArrays sites;
-    sites.N = 2;
+    sites.resize(2);
     sites.x = {180.0, 420.0};
     sites.y = {160.0, 340.0};
     switch (which) {

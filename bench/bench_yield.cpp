@@ -71,6 +71,7 @@ public:
     {
         window_.Circle(x, y, radius, colour, aspect);
     }
+    void MoveTo(float x, float y) override { window_.MoveTo(x, y); }
     void Print(double value) override { window_.Print(value); }
     void PSet(float x, float y, Colour colour) override { window_.PSet(x, y, colour); }
     void FillBackground(int y, int left, int right, Colour colour) override

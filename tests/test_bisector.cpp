@@ -15,7 +15,7 @@ namespace {
 SiteArrays twoSites(double xi, double yi, float wi, double xj, double yj, float wj)
 {
     SiteArrays sites;
-    sites.N = 2;
+    sites.resize(2);
     sites.x[0] = xi;
     sites.y[0] = yi;
     sites.w[0] = wi;

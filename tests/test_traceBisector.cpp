@@ -27,10 +27,7 @@ SiteArrays makeArrays(std::initializer_list<std::array<double, 3>> list)
 {
     SiteArrays sites;
     for (const auto& [x, y, w] : list) {
-        sites.x[sites.N] = x;
-        sites.y[sites.N] = y;
-        sites.w[sites.N] = static_cast<float>(w);
-        ++sites.N;
+        sites.add(x, y, static_cast<float>(w));
     }
     return sites;
 }

@@ -11,7 +11,7 @@ namespace voroquarn {
 namespace {
 
 // A site file holds at most 11 sites; anything this large is not one.
-constexpr qint64 MAX_FILE_BYTES = 16 * 1024 * 1024;
+constexpr qint64 MAX_FILE_BYTES = 1024 * 1024 * 1024;
 
 }  // namespace
 

@@ -27,6 +27,8 @@ public:
     // A one-pixel outline of the circle (an ellipse for aspect != 1), not filled.
     // Leaves the current drawing position at the centre.
     virtual void Circle(float x, float y, float radius, Colour colour, float aspect) = 0;
+    // Moves the current drawing position, as Circle does, without drawing.
+    virtual void MoveTo(float x, float y) = 0;
     // The decimal digits of an integral value, top-left corner at the current drawing
     // position, in the drawing colour.
     virtual void Print(double integralValue) = 0;

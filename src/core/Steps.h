@@ -17,8 +17,12 @@ namespace voroquarn {
 // costs the same however deep it is.
 class [[nodiscard]] Steps {
 public:
-    // What a drawing yields: nothing, only the fact that a step begins.
+    // What a drawing yields: nothing, only the fact that a step begins. A Step is a step
+    // of the drawing proper, which a driver may pace to make it watchable; Work is a
+    // slice of the preparations (placing many sites, finding their diagram), which it
+    // lets through as fast as it can while the window handles its events.
     struct Step {};
+    struct Work {};
 
     struct promise_type;
 
@@ -61,13 +65,23 @@ public:
         // A drawing does nothing until it is first resumed.
         std::suspend_always initial_suspend() noexcept { return {}; }
         FinalStep final_suspend() noexcept { return {}; }
-        std::suspend_always yield_value(Step /*step*/) noexcept { return {}; }
+        std::suspend_always yield_value(Step /*step*/) noexcept
+        {
+            outermost->paced = true;
+            return {};
+        }
+        std::suspend_always yield_value(Work /*work*/) noexcept
+        {
+            outermost->paced = false;
+            return {};
+        }
         void return_void() noexcept {}
         void unhandled_exception() noexcept { std::terminate(); }
 
         promise_type* outermost = this;  // the drawing the driver holds
         promise_type* innermost = this;  // on the outermost one: where the next step runs
         promise_type* awaiting = nullptr;  // the drawing that awaits this one, if any
+        bool paced = true;                 // on the outermost one: what the last yield was
     };
 
     Steps(Steps&& other) noexcept : handle_(std::exchange(other.handle_, {})) {}
@@ -94,6 +108,9 @@ public:
         Handle::from_promise(*handle_.promise().innermost).resume();
         return !handle_.done();
     }
+
+    // Whether the step that next() ran up to is a Step (else a Work slice).
+    bool paced() const { return handle_ && handle_.promise().paced; }
 
     // Awaiting another drawing runs its steps as this one's, then goes on.
     auto operator co_await() && noexcept { return Nested{handle_}; }

@@ -184,7 +184,7 @@ BisectorSide lighterSide(const SiteArrays& sites, int i, int j, const ClipArea& 
                 {}};
     }
     SiteArrays pair;
-    pair.N = 2;
+    pair.resize(2);
     for (const int k : {0, 1}) {
         const int site = k == 0 ? i : j;
         pair.x[k] = sites.x[site - 1];

@@ -58,11 +58,9 @@ struct BoundaryPiece {
 
 // Every visible piece of the diagram of the sites 1..N, sorted by weight as the drawing
 // run sorts them, clipped to the area: pair by pair in the order the run traces them,
-// each pair's pieces along its bisector. Each pair's bisector is split where a third
-// site's bisector with either site of the pair crosses it, and where it crosses the
-// area's edges; a part is kept where its midpoint passes the tracing's boundary test
-// and lies in the area. A pair of sites at one place has no pieces, nor has a pair
-// whose bisector is nowhere visible. O(N^3).
+// each pair's pieces along its bisector (WeightedDiagram finds them). A pair of sites at
+// one place has no pieces, nor has a pair whose bisector is nowhere visible, nor an
+// exact copy of a site: the first of the copies has the pieces.
 std::vector<BoundaryPiece> boundaryPieces(const SiteArrays& sites, const ClipArea& area);
 
 }  // namespace voroquarn

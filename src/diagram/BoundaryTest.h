@@ -1,41 +1,55 @@
 #pragma once
 
-#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
 
-#include "diagram/SiteArrays.h"
+#include "diagram/Nearer.h"
+#include "diagram/dist.h"
 
 namespace voroquarn {
+
+struct SiteArrays;
 
 // Decides which points of the bisector of sites i and j belong to the diagram: those at
 // which no third site is nearer in the weighted sense (distance divided by weight).
 // Prepared once per pair so that each test touches only the third sites.
 class BoundaryTest {
 public:
-    // Sites i and j counted from 1; site i is the reference.
+    // Sites i and j counted from 1; site i is the reference. The third sites are all the
+    // others, or only `candidates` (counted from 0) where those are every site that can
+    // be nearest where the test is asked.
     BoundaryTest(const SiteArrays& sites, int i, int j);
+    BoundaryTest(const SiteArrays& sites, int i, int j, std::span<const std::int32_t> candidates);
 
     // True unless some third site's ratio is strictly below site i's ratio at (px, py).
-    // Site j's ratio is not computed: on the bisector it equals site i's.
-    bool isBoundaryPoint(double px, double py) const;
+    // Site j's ratio is not computed: on the bisector it equals site i's. Where the two
+    // ratios are too close for their rounding to tell, `nearer` decides.
+    bool isBoundaryPoint(double px, double py) const
+    {
+        const double e = dist(px, py, reference_.x, reference_.y) / reference_.w;
+        const double slack = RATIO_TOLERANCE * e;
+        for (const WeightedSite& k : thirds_) {
+            const double ek = dist(px, py, k.x, k.y) / k.w;
+            if (e > ek + slack) {
+                return false;
+            }
+            if (e >= ek - slack && nearer(px, py, k, reference_) == Nearer::First) {
+                return false;
+            }
+        }
+        return true;
+    }
 
     // The third sites the test compares with: every site but i, j and exact copies of
-    // them, n from 0 to thirdCount() - 1.
-    struct Site {
-        double x;
-        double y;
-        double w;
-    };
-    int thirdCount() const { return thirdCount_; }
-    Site third(int n) const { return {thirdX_[n], thirdY_[n], thirdW_[n]}; }
+    // them.
+    std::span<const WeightedSite> thirds() const { return thirds_; }
 
 private:
-    double xi_;
-    double yi_;
-    double wi_;
-    int thirdCount_ = 0;
-    std::array<double, MAX_SITES> thirdX_{};
-    std::array<double, MAX_SITES> thirdY_{};
-    std::array<double, MAX_SITES> thirdW_{};
+    void addThird(const SiteArrays& sites, int i, int j, int k);
+
+    WeightedSite reference_;
+    std::vector<WeightedSite> thirds_;
 };
 
 }  // namespace voroquarn

@@ -5,6 +5,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/hSort.h"
+#include "diagram/makeSites.h"
 
 namespace voroquarn {
 
@@ -33,6 +34,11 @@ public:
         y_ = y;
         markers.push_back({x, y, radii.rx, radii.ry});
     }
+    void MoveTo(float x, float y) override
+    {
+        x_ = x;
+        y_ = y;
+    }
     void Print(double integralValue) override { labels.push_back({x_, y_, integralValue}); }
     void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
     void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
@@ -60,6 +66,14 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.width = width;
     diagram.height = height;
     diagram.sites = placeRunSites(recorder, random, settings);
+    if (diagram.sites.N > MAX_SITES) {
+        // Many sites are marked once all are placed, as the run marks them.
+        SiteMarks marks{settings.count, false, settings.markers, settings.labels};
+        for (std::int32_t k = 0; k < diagram.sites.N; ++k) {
+            const auto at = static_cast<std::size_t>(k);
+            drawSiteMarker(recorder, diagram.sites.x[at], diagram.sites.y[at], diagram.sites.w[at], marks);
+        }
+    }
     diagram.markers = std::move(recorder.markers);
     diagram.labels = std::move(recorder.labels);
     SiteArrays& sites = diagram.sites;
@@ -67,8 +81,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     hSort(sites.N, sites.w, sites.x, sites.y);
     diagram.pieces = boundaryPieces(sites, drawingArea(width, height));
     if (settings.fill) {
-        const auto colours = regionColours(placed, sites);
-        diagram.regionColours.assign(colours.begin(), colours.begin() + sites.N);
+        diagram.regionColours = regionColours(placed, sites);
         diagram.regionArea = grown(drawingArea(width, height), 1);
         diagram.sides = lighterSides(sites, diagram.regionArea);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "core/Colour.h"
 #include "diagram/SiteArrays.h"
@@ -12,7 +14,7 @@ namespace voroquarn {
 // first few most of all, since every diagram has them), on which white boundaries and
 // labels stay legible (a contrast of at least 4.5 with white). Black, white and the
 // 16-colour palette's colours are left to the rest of the picture.
-inline constexpr std::array<Colour, MAX_SITES> REGION_PALETTE = {
+inline constexpr std::array<Colour, 11> REGION_PALETTE = {
     0x92513D,  // blue
     0x046222,  // green
     0x2F3DCF,  // red
@@ -26,10 +28,13 @@ inline constexpr std::array<Colour, MAX_SITES> REGION_PALETTE = {
     0x6924D8,  // raspberry
 };
 
+// For each site of `sorted` (index k for the k-th), its place in `placed`, the same sites
+// in their order of placement. Copies of one site take their places in order, so that
+// the first of them, which wins their ties, has the first place. O(N log N).
+std::vector<std::int32_t> placesOf(const SiteArrays& placed, const SiteArrays& sorted);
+
 // Each sorted site's region colour (index k for the k-th site of `sorted`): the colour
-// of its place in `placed`, the same sites in their order of placement. Copies of one
-// site take their places in order, so that the first of them, which wins their ties,
-// has the colour of the first placed.
-std::array<Colour, MAX_SITES> regionColours(const SiteArrays& placed, const SiteArrays& sorted);
+// of its place in `placed`, the palette over again from the twelfth place on.
+std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted);
 
 }  // namespace voroquarn

@@ -1,19 +1,38 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace voroquarn {
 
+// The run traces every pair of sites, pair by pair, up to this many sites; beyond it,
+// only the pairs that share a boundary, where they share it.
 inline constexpr int MAX_SITES = 11;
 
 // The sites of one run as three parallel arrays. Site k (counted from 1) is the triple
-// (x[k-1], y[k-1], w[k-1]); only indices 0 to N-1 hold sites.
+// (x[k-1], y[k-1], w[k-1]); N is their number, the length of each array.
 struct SiteArrays {
-    std::array<double, MAX_SITES> x{};  // pixels
-    std::array<double, MAX_SITES> y{};  // pixels
-    std::array<float, MAX_SITES> w{};   // weight
-    std::int16_t N = 0;
+    std::vector<double> x;  // pixels
+    std::vector<double> y;  // pixels
+    std::vector<float> w;   // weight
+    std::int32_t N = 0;
+
+    // N sites, the new ones at the origin with weight 0.
+    void resize(std::int32_t count)
+    {
+        x.resize(static_cast<std::size_t>(count));
+        y.resize(static_cast<std::size_t>(count));
+        w.resize(static_cast<std::size_t>(count));
+        N = count;
+    }
+    // One more site at the end.
+    void add(double sx, double sy, float sw)
+    {
+        x.push_back(sx);
+        y.push_back(sy);
+        w.push_back(sw);
+        ++N;
+    }
 };
 
 }  // namespace voroquarn

@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "core/Shortened.h"
-#include "diagram/SiteArrays.h"
 
 namespace voroquarn {
 
@@ -231,9 +230,6 @@ SiteFileContents parseSiteFile(std::string_view text)
             return failed(lineNumber, std::move(reading.error));
         }
         if (reading.site) {
-            if (contents.sites.size() == static_cast<std::size_t>(MAX_SITES)) {
-                return failed(lineNumber, "more than " + std::to_string(MAX_SITES) + " sites");
-            }
             contents.sites.push_back(*reading.site);
         }
     }

@@ -30,7 +30,7 @@ inline constexpr int MAX_SITE_FILE_LINE = 4096;
 
 // Parses the text of a site file; on error, sites is empty and error says why.
 //
-// A site file holds 1 to 11 sites in order, one a line as "x y weight": three decimal
+// A site file holds one site or more, in order, one a line as "x y weight": three decimal
 // numbers separated by blanks or tabs, with an optional leading '+'. Blank lines and
 // lines whose first non-blank character is '#' are ignored; lines end in LF or CRLF. A
 // UTF-8 byte order mark at the start of the text is skipped.

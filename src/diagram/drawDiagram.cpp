@@ -1,15 +1,85 @@
 #include "diagram/drawDiagram.h"
 
+#include <algorithm>
+#include <numeric>
+#include <tuple>
+
 #include "core/DrawingSurface.h"
 #include "core/RandomSource.h"
+#include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
+#include "diagram/WeightedDiagram.h"
 #include "diagram/fillRegions.h"
 #include "diagram/hSort.h"
 #include "diagram/makeSites.h"
 #include "diagram/traceBisector.h"
 
 namespace voroquarn {
+
+namespace {
+
+// Between two Work slices: about this many sites marked, or units of the diagram built.
+constexpr std::int32_t MARKS_PER_SLICE = 2048;
+constexpr std::size_t BUILD_PER_SLICE = 50000;
+
+SiteMarks marksOf(const RunSettings& settings, bool eachAsPlaced)
+{
+    return {settings.count, eachAsPlaced, settings.markers, settings.labels};
+}
+
+// The area the diagram of many sites is found in: the window's extent, pixel centres
+// from 0 on, each pixel the square its centre is nearest to.
+ClipArea extentOf(const DrawingSurface& window)
+{
+    return {-0.5, -0.5, window.Width() / TWIPS_PER_PIXEL - 0.5, window.Height() / TWIPS_PER_PIXEL - 0.5};
+}
+
+// Marks many sites in their order of placement, a slice at a time.
+Steps markSites(DrawingSurface& window, const SiteArrays& placed, SiteMarks marks)
+{
+    for (std::int32_t k = 0; k < placed.N; ++k) {
+        if (k % MARKS_PER_SLICE == 0) {
+            co_yield Steps::Work{};
+        }
+        const auto at = static_cast<std::size_t>(k);
+        drawSiteMarker(window, placed.x[at], placed.y[at], placed.w[at], marks);
+    }
+}
+
+// The tracing of many sites: pair by pair, and for each pair the cells where it has a
+// stretch of the diagram, in the order they were found.
+Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
+{
+    const std::vector<WeightedDiagram::Fragment>& fragments = diagram.fragments();
+    std::vector<std::uint32_t> order(fragments.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return std::tie(fragments[a].i, fragments[a].j) < std::tie(fragments[b].i, fragments[b].j);
+    });
+    const SiteCells& cells = diagram.cells();
+    const WeightedDiagram::Fragment* last = nullptr;
+    for (const std::uint32_t n : order) {
+        const WeightedDiagram::Fragment& f = fragments[n];
+        if (last != nullptr && last->i == f.i && last->j == f.j && last->leaf == f.leaf) {
+            continue;  // the cell's stretches of the pair are traced together
+        }
+        last = &f;
+        const SiteCells::Leaf& leaf = cells.leaves()[f.leaf];
+        co_await traceBisectorInCell(window, diagram.sites(), f.i + 1, f.j + 1, leaf.box, cells.candidates(leaf),
+                                     cells.area());
+    }
+}
+
+}  // namespace
+
+std::int32_t sitesToPlace(const RunSettings& settings)
+{
+    if (!settings.givenSites.empty()) {
+        return static_cast<std::int32_t>(settings.givenSites.size());
+    }
+    return settings.count.value_or(9);
+}
 
 SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings)
 {
@@ -22,10 +92,11 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
     window.Refresh();
     window.setForeColor(WHITE);
 
+    const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES);
     if (settings.givenSites.empty()) {
-        makeSites(window, random, sites, settings.margins);
+        makeSites(window, random, sites, settings.margins, marks);
     } else {
-        placeSites(window, settings.givenSites, sites);
+        placeSites(window, settings.givenSites, sites, marks);
     }
     if (settings.onSitesPlaced) {
         settings.onSitesPlaced(sites);
@@ -36,18 +107,31 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
 {
     SiteArrays sites = placeRunSites(window, random, settings);
-    const SiteArrays placed = sites;
+    const bool few = sites.N <= MAX_SITES;
+    const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
     hSort(sites.N, sites.w, sites.x, sites.y);
 
-    // Filled only where the picture is still background, so that the markers stay
-    // what the window has shown since they were drawn.
-    if (settings.fill) {
-        co_await fillRegions(window, sites, regionColours(placed, sites));
+    if (few) {
+        // Filled only where the picture is still background, so that the markers stay
+        // what the window has shown since they were drawn.
+        if (settings.fill) {
+            co_await fillRegions(window, sites, regionColours(placed, sites));
+        }
+        for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
+            co_await traceBisector(window, sites, i, j);
+        }
+        co_return;
     }
 
-    for (const auto [i, j] : SitePairs(sites.N)) {
-        co_await traceBisector(window, sites, i, j);
+    co_await markSites(window, placed, marksOf(settings, false));
+    WeightedDiagram diagram(sites, extentOf(window));
+    while (!diagram.build(BUILD_PER_SLICE)) {
+        co_yield Steps::Work{};
     }
+    if (settings.fill) {
+        co_await fillRegions(window, diagram, regionColours(placed, sites));
+    }
+    co_await traceNeighbours(window, diagram);
 }
 
 }  // namespace voroquarn

@@ -70,17 +70,27 @@ private:
 };
 
 // The run's first steps, up to its sites: shows the window, seeds the random numbers,
-// clears the window, places and marks the sites and tells settings.onSitesPlaced of
-// them. Returns the sites in their order of placement, unsorted. drawDiagram starts with
-// it; the vector output takes its sites from it, exactly as a picture would get them.
+// clears the window, places the sites, marks them (but where there are more than
+// MAX_SITES of them) and tells settings.onSitesPlaced of them. Returns the sites in their
+// order of placement, unsorted. drawDiagram starts with it; the vector output takes its
+// sites from it, exactly as a picture would get them.
 SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
 
 // The whole drawing: shows the window (which waits until the window is on screen),
 // seeds the random numbers, clears the window, places and marks the sites, sorts them
 // by weight, with settings.fill fills their regions (around the markers, which stay),
 // and traces the bisector of every pair, lighter site first. The drawing yields at
-// every row of the fill and every step of the tracing, and nowhere else; the settings
-// are taken by value, since it runs long after the call.
+// every row of the fill and every step of the tracing, and nowhere else.
+//
+// With more than MAX_SITES sites, it marks them once all are placed and finds their
+// diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each
+// pixel among a few candidates, and the tracing goes pair by pair through the pairs
+// that share a boundary, stepping only through the cells where they share it. The
+// settings are taken by value, since it runs long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
+
+// How many sites a run of these settings places: the given ones, or the count asked
+// for, or 4 to 9 (reported as 9).
+std::int32_t sitesToPlace(const RunSettings& settings);
 
 }  // namespace voroquarn

@@ -1,9 +1,13 @@
 #include "diagram/fillRegions.h"
 
 #include <cmath>
+#include <numeric>
+#include <span>
 
 #include "core/DrawingSurface.h"
 #include "core/WindowMetrics.h"
+#include "diagram/Nearer.h"
+#include "diagram/WeightedDiagram.h"
 #include "diagram/dist.h"
 
 namespace voroquarn {
@@ -21,62 +25,118 @@ namespace {
 // passed over exactly as a pixel-by-pixel labelling would have it.
 class NearestSite {
 public:
-    explicit NearestSite(const SiteArrays& sites) : sites_(sites)
-    {
-        for (int k = 0; k < sites.N; ++k) {
-            slope_[k] = 1.0 / sites.w[k];
-        }
-    }
+    explicit NearestSite(const SiteArrays& sites) : sites_(sites) {}
 
     struct Found {
-        int site;     // from 0
-        double more;  // how many pixels to the right certainly have the same site
+        std::int32_t site;  // from 0
+        double more;        // how many pixels to the right certainly have the same site
     };
 
-    // At the pixel centre (x, y): the site of least distance over weight, the first of
-    // them on a tie.
-    Found at(double x, double y)
+    // At the pixel centre (x, y): the site of least distance over weight among the
+    // candidates (ascending, from 0), the first of them on a tie.
+    Found at(double x, double y, std::span<const std::int32_t> candidates)
     {
-        int nearest = 0;
-        for (int k = 0; k < sites_.N; ++k) {
-            ratio_[k] = dist(x, y, sites_.x[k], sites_.y[k]) / sites_.w[k];
-            nearest = ratio_[k] < ratio_[nearest] ? k : nearest;
+        ratio_.resize(candidates.size());
+        std::size_t nearest = 0;
+        for (std::size_t n = 0; n < candidates.size(); ++n) {
+            const std::size_t k = static_cast<std::size_t>(candidates[n]);
+            ratio_[n] = dist(x, y, sites_.x[k], sites_.y[k]) / sites_.w[k];
+            const double slack = RATIO_TOLERANCE * ratio_[nearest];
+            if (ratio_[n] < ratio_[nearest] - slack ||
+                (ratio_[n] <= ratio_[nearest] + slack && n != nearest &&
+                 nearer(x, y, site(candidates[n]), site(candidates[nearest])) == Nearer::First)) {
+                nearest = n;
+            }
         }
         double more = HUGE_VAL;
-        for (int k = 0; k < sites_.N; ++k) {
-            if (k == nearest || isCopy(k, nearest)) {
+        const std::int32_t best = candidates[nearest];
+        const double slopeOfBest = 1.0 / sites_.w[static_cast<std::size_t>(best)];
+        for (std::size_t n = 0; n < candidates.size(); ++n) {
+            if (n == nearest || isCopy(candidates[n], best)) {
                 continue;  // a copy ties everywhere, and the first of them wins
             }
-            const double gap = ratio_[k] - ratio_[nearest];
-            const double margin = 1e-9 * (ratio_[k] + ratio_[nearest]);
-            const double steps = (gap - margin) / (slope_[k] + slope_[nearest]);
+            const double gap = ratio_[n] - ratio_[nearest];
+            const double margin = 1e-9 * (ratio_[n] + ratio_[nearest]);
+            const double slope = 1.0 / sites_.w[static_cast<std::size_t>(candidates[n])];
+            const double steps = (gap - margin) / (slope + slopeOfBest);
             more = steps < more ? steps : more;
             if (!(more >= 1)) {
-                return {nearest, 0};  // also NaN, from infinite ratios
+                return {best, 0};  // also NaN, from infinite ratios
             }
         }
-        return {nearest, more};
+        return {best, more};
     }
 
 private:
-    bool isCopy(int k, int l) const
+    WeightedSite site(std::int32_t k) const
     {
-        return sites_.x[k] == sites_.x[l] && sites_.y[k] == sites_.y[l] && sites_.w[k] == sites_.w[l];
+        const auto at = static_cast<std::size_t>(k);
+        return {sites_.x[at], sites_.y[at], sites_.w[at]};
+    }
+    bool isCopy(std::int32_t k, std::int32_t l) const
+    {
+        const auto a = static_cast<std::size_t>(k);
+        const auto b = static_cast<std::size_t>(l);
+        return sites_.x[a] == sites_.x[b] && sites_.y[a] == sites_.y[b] && sites_.w[a] == sites_.w[b];
     }
 
     const SiteArrays& sites_;
-    std::array<double, MAX_SITES> slope_{};
-    std::array<double, MAX_SITES> ratio_{};
+    std::vector<double> ratio_;
 };
+
+// Fills the run of one site's pixels, and starts the next.
+class RowRuns {
+public:
+    RowRuns(DrawingSurface& window, const std::vector<Colour>& colours, int row)
+        : window_(window), colours_(colours), row_(row)
+    {
+    }
+    void at(int column, std::int32_t site)
+    {
+        if (site != site_) {
+            end(column);
+            start_ = column;
+            site_ = site;
+        }
+    }
+    void end(int column)
+    {
+        if (site_ >= 0) {
+            window_.FillBackground(row_, start_, column, colours_[static_cast<std::size_t>(site_)]);
+        }
+        site_ = -1;
+    }
+
+private:
+    DrawingSurface& window_;
+    const std::vector<Colour>& colours_;
+    int row_;
+    int start_ = 0;
+    std::int32_t site_ = -1;
+};
+
+// Labels the columns from..to of one row among the candidates, a run at a time.
+void labelColumns(NearestSite& nearest, RowRuns& runs, int from, int to, double y,
+                  std::span<const std::int32_t> candidates)
+{
+    for (int column = from; column <= to;) {
+        const NearestSite::Found found = nearest.at(column, y, candidates);
+        runs.at(column, found.site);
+        const double ahead = std::floor(found.more);
+        column = ahead < to - column ? column + static_cast<int>(ahead) + 1 : to + 1;
+    }
+}
 
 }  // namespace
 
-Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::array<Colour, MAX_SITES> colours)
+Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vector<Colour> colours)
 {
     if (sites.N < 1) {
         co_return;
     }
     NearestSite nearest(sites);
+    std::vector<std::int32_t> all(static_cast<std::size_t>(sites.N));
+    std::iota(all.begin(), all.end(), 0);
     for (int row = 0;; ++row) {
         co_yield Steps::Step{};
         const double y = row;
@@ -86,21 +146,37 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::arr
         const double extent = window.Width() / TWIPS_PER_PIXEL;
         // Columns 0 to last; one call for every run of pixels of one site.
         const int last = extent >= 0 ? static_cast<int>(extent) : 0;
-        int runStart = 0;
-        int runSite = -1;
-        for (int column = 0; column <= last;) {
-            const NearestSite::Found found = nearest.at(column, y);
-            if (found.site != runSite) {
-                if (runSite >= 0) {
-                    window.FillBackground(row, runStart, column, colours[runSite]);
-                }
-                runStart = column;
-                runSite = found.site;
-            }
-            const double ahead = std::floor(found.more);
-            column = ahead < last - column ? column + static_cast<int>(ahead) + 1 : last + 1;
+        RowRuns runs(window, colours, row);
+        labelColumns(nearest, runs, 0, last, y, all);
+        runs.end(last + 1);
+    }
+}
+
+Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const std::vector<Colour> colours)
+{
+    const SiteCells& cells = diagram.cells();
+    const ClipArea& area = cells.area();
+    NearestSite nearest(diagram.sites());
+    for (int row = std::max(0, static_cast<int>(std::ceil(area.top)));; ++row) {
+        co_yield Steps::Step{};
+        const double y = row;
+        if (y > window.Height() / TWIPS_PER_PIXEL || y > area.bottom) {
+            break;
         }
-        window.FillBackground(row, runStart, last + 1, colours[runSite]);
+        const double extent = std::min(static_cast<double>(window.Width() / TWIPS_PER_PIXEL), area.right);
+        const int last = extent >= 0 ? static_cast<int>(extent) : -1;
+        RowRuns runs(window, colours, row);
+        cells.forEachLeafInRow(y, [&](const SiteCells::Leaf& leaf) {
+            // The columns whose centres the cell owns: from its left edge on, up to its
+            // right edge, which belongs to the next cell but at the area's end.
+            const int from = std::max(0, static_cast<int>(std::ceil(leaf.box.left)));
+            const double right = leaf.box.right;
+            const int to = std::min(last, static_cast<int>(right == area.right ? std::floor(right) : std::ceil(right) - 1));
+            if (from <= to && leaf.count > 0) {
+                labelColumns(nearest, runs, from, to, y, cells.candidates(leaf));
+            }
+        });
+        runs.end(last + 1);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <array>
+#include <vector>
 
 #include "core/Colour.h"
 #include "core/Steps.h"
@@ -9,6 +9,7 @@
 namespace voroquarn {
 
 class DrawingSurface;
+class WeightedDiagram;
 
 // Fills the region of every site with its colour, row by row from the top, yielding to
 // the window system before each row. A pixel belongs to the site of least distance over
@@ -17,6 +18,11 @@ class DrawingSurface;
 // the pixels that still show the background: markers drawn before stay as they are.
 // Rows and columns go as far as the window's extent, read afresh for every row, as the
 // sweeps do. The sites are taken by value: the drawing may run long after the call.
-Steps fillRegions(DrawingSurface& window, SiteArrays sites, std::array<Colour, MAX_SITES> colours);
+Steps fillRegions(DrawingSurface& window, SiteArrays sites, std::vector<Colour> colours);
+
+// The same for a diagram of any number of sites, each pixel decided among the
+// candidates of the diagram's cell that holds its centre; only the pixels of the
+// diagram's area. The diagram must be built and outlive the drawing.
+Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, std::vector<Colour> colours);
 
 }  // namespace voroquarn

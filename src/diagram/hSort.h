@@ -13,33 +13,39 @@ namespace voroquarn {
 // Not stable: ties are broken by the fixed rules of the two phases below.
 //
 // The heap is a max-heap over 1-based positions; position p is array index p - 1.
-template <class Keys, class Carried1, class Carried2>
-void hSort(std::int16_t NN, Keys& s1, Carried1& s2, Carried2& s3)
+template <class Count, class Keys, class Carried1, class Carried2>
+void hSort(Count NN, Keys& s1, Carried1& s2, Carried2& s3)
 {
     assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s1));
     assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s2));
     assert(NN <= 0 || static_cast<std::size_t>(NN) <= std::size(s3));
 
+    // Heap positions, wide enough for any count.
+    using Position = std::int64_t;
     struct Entry {
         std::remove_reference_t<decltype(s1[0])> key;
         std::remove_reference_t<decltype(s2[0])> a;
         std::remove_reference_t<decltype(s3[0])> b;
     };
-    const auto key = [&](int p) { return s1[p - 1]; };
-    const auto take = [&](int p) { return Entry{s1[p - 1], s2[p - 1], s3[p - 1]}; };
-    const auto put = [&](int p, const Entry& e) {
-        s1[p - 1] = e.key;
-        s2[p - 1] = e.a;
-        s3[p - 1] = e.b;
+    const auto key = [&](Position p) { return s1[static_cast<std::size_t>(p - 1)]; };
+    const auto take = [&](Position p) {
+        const auto at = static_cast<std::size_t>(p - 1);
+        return Entry{s1[at], s2[at], s3[at]};
     };
-    const auto move = [&](int to, int from) { put(to, take(from)); };
+    const auto put = [&](Position p, const Entry& e) {
+        const auto at = static_cast<std::size_t>(p - 1);
+        s1[at] = e.key;
+        s2[at] = e.a;
+        s3[at] = e.b;
+    };
+    const auto move = [&](Position to, Position from) { put(to, take(from)); };
 
     // Sifts t down from position j within a heap of n positions and stores it where it
     // comes to rest. Between equal children the left one is taken, or the right one
     // when rightOnTies; sifting stops at a child that is not larger than t.
-    const auto siftDown = [&](const Entry& t, int j, int n, bool rightOnTies) {
+    const auto siftDown = [&](const Entry& t, Position j, Position n, bool rightOnTies) {
         while (2 * j <= n) {
-            int k = 2 * j;
+            Position k = 2 * j;
             if (k + 1 <= n && (rightOnTies ? key(k) <= key(k + 1) : key(k) < key(k + 1))) {
                 k = k + 1;
             }
@@ -53,13 +59,13 @@ void hSort(std::int16_t NN, Keys& s1, Carried1& s2, Carried2& s3)
     };
 
     // Build: sift every inner node down, preferring the left child on ties.
-    for (int i = NN / 2; i >= 1; --i) {
+    for (Count i = NN / 2; i >= 1; --i) {
         siftDown(take(i), i, NN, false);
     }
 
     // Extract: move the maximum behind the shrinking heap and sift the displaced entry
     // down, preferring the right child on ties.
-    for (std::int16_t m = static_cast<std::int16_t>(NN - 1); m >= 1; --m) {
+    for (Count m = static_cast<Count>(NN - 1); m >= 1; --m) {
         const Entry t = take(m + 1);
         move(m + 1, 1);
         siftDown(t, 1, m, true);

@@ -1,7 +1,6 @@
 #include "diagram/makeSites.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "core/DrawingSurface.h"
 #include "core/Int.h"
@@ -25,11 +24,17 @@ double coordinateWithin(float extentTwips, double near, double far, float r)
 
 }  // namespace
 
-void drawSiteMarker(DrawingSurface& window, double x, double y, float w)
+void drawSiteMarker(DrawingSurface& window, double x, double y, float w, const SiteMarks& marks)
 {
-    window.Circle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.ForeColor(),
-                  MARKER_ASPECT);
-    window.Print(static_cast<double>(Int(w)));
+    if (marks.markers) {
+        window.Circle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.ForeColor(),
+                      MARKER_ASPECT);
+    } else {
+        window.MoveTo(static_cast<float>(x), static_cast<float>(y));
+    }
+    if (marks.labels) {
+        window.Print(static_cast<double>(Int(w)));
+    }
 }
 
 SiteMargins marginsHolding(const SiteMargins& marker, double scale)
@@ -40,13 +45,14 @@ SiteMargins marginsHolding(const SiteMargins& marker, double scale)
 }
 
 void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
-               const SiteMargins& margins)
+               const SiteMargins& margins, const SiteMarks& marks)
 {
-    // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites.
+    // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites. A
+    // given count still takes the draw, so that its sites start as the plain run's do.
     const double r = random.RandomNext();
-    sites.N = static_cast<std::int16_t>(Int(r * 6) + 4);
+    sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(Int(r * 6) + 4));
 
-    for (std::int16_t k = 1; k <= sites.N; ++k) {
+    for (std::int32_t k = 1; k <= sites.N; ++k) {
         const int at = k - 1;
         // Each draw comes before its size read. Written as one call, the order would be
         // the compiler's choice: C++ leaves the order of a call's arguments open.
@@ -55,7 +61,9 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
         const float ry = random.RandomNext();
         sites.y[at] = coordinateWithin(window.Height(), margins.top, margins.bottom, ry);
         sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
-        drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at]);
+        if (marks.eachAsPlaced) {
+            drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at], marks);
+        }
     }
 }
 
@@ -63,17 +71,14 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
 
 namespace voroquarn {
 
-void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites)
+void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites, const SiteMarks& marks)
 {
-    assert(given.size() <= static_cast<std::size_t>(MAX_SITES));
-    sites.N = 0;
-    for (const Site& site : given.first(std::min(given.size(), static_cast<std::size_t>(MAX_SITES)))) {
-        const int at = sites.N;
-        sites.x[at] = site.x;
-        sites.y[at] = site.y;
-        sites.w[at] = site.w;
-        ++sites.N;
-        drawSiteMarker(window, site.x, site.y, site.w);
+    sites.resize(0);
+    for (const Site& site : given) {
+        sites.add(site.x, site.y, site.w);
+        if (marks.eachAsPlaced) {
+            drawSiteMarker(window, site.x, site.y, site.w, marks);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 
 #include "diagram/SiteArrays.h"
@@ -33,21 +35,31 @@ inline constexpr SiteMargins DESIGN_MARGINS{MARGIN, MARGIN, MARGIN, MARGIN};
 // and every side keeps at least the design margin at marker scale `scale`.
 SiteMargins marginsHolding(const SiteMargins& marker, double scale);
 
+// How sites are placed and marked.
+struct SiteMarks {
+    // Random sites: this many instead of 4 to 9.
+    std::optional<std::int32_t> count;
+    // Mark each site as soon as it is placed; else the caller marks them later.
+    bool eachAsPlaced = true;
+    bool markers = true;  // the circle
+    bool labels = true;   // the weight
+};
+
 // Marks a site on screen: a small circle in the drawing colour with the integer part of
-// its weight printed at its centre.
-void drawSiteMarker(DrawingSurface& window, double x, double y, float w);
+// its weight printed at its centre, each as `marks` asks.
+void drawSiteMarker(DrawingSurface& window, double x, double y, float w, const SiteMarks& marks = {});
 
 // Draws the site count (4 to 9), then for every site a position inside the margins of the
 // window's extent and a weight in [1, 1000), marking each site as soon as it exists.
 void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
-               const SiteMargins& margins = DESIGN_MARGINS);
+               const SiteMargins& margins = DESIGN_MARGINS, const SiteMarks& marks = {});
 
 }  // namespace voroquarn
 
 namespace voroquarn {
 
-// Takes the given sites (at most MAX_SITES) in order, marking each as it is placed, the
-// way makeSites marks the random ones.
-void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites);
+// Takes the given sites in order, marking each as it is placed, the way makeSites marks
+// the random ones.
+void placeSites(DrawingSurface& window, std::span<const Site> given, SiteArrays& sites, const SiteMarks& marks = {});
 
 }  // namespace voroquarn

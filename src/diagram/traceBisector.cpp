@@ -20,11 +20,47 @@ constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
 // candidates billions of pixels away; testing them could not change the picture.
 constexpr double FARTHEST_PIXEL = 16777216.0;
 
+// Where a tracing draws: the columns and rows its sweeps step through, and the points it
+// may plot. The whole plane for a pair traced whole; a cell of the diagram otherwise.
+struct Reach {
+    double firstColumn = -UNBOUNDED;
+    double lastColumn = UNBOUNDED;
+    double firstRow = -UNBOUNDED;
+    double lastRow = UNBOUNDED;
+    // The points owned: left <= x < right (or <= where closed), and so for y.
+    ClipArea owned{-UNBOUNDED, -UNBOUNDED, UNBOUNDED, UNBOUNDED};
+    bool closedRight = true;
+    bool closedBottom = true;
+
+    bool owns(double x, double y) const
+    {
+        return x >= owned.left && (x < owned.right || (closedRight && x == owned.right)) && y >= owned.top &&
+               (y < owned.bottom || (closedBottom && y == owned.bottom));
+    }
+};
+
+// The whole numbers owned along one axis from `from` on, up to `to`, open or closed.
+double firstWhole(double from) { return std::ceil(from); }
+double lastWhole(double to, bool closed) { return closed ? std::floor(to) : std::ceil(to) - 1; }
+
+Reach cellReach(const ClipArea& cell, const ClipArea& area)
+{
+    Reach reach;
+    reach.owned = cell;
+    reach.closedRight = cell.right == area.right;
+    reach.closedBottom = cell.bottom == area.bottom;
+    reach.firstColumn = firstWhole(cell.left);
+    reach.lastColumn = lastWhole(cell.right, reach.closedRight);
+    reach.firstRow = firstWhole(cell.top);
+    reach.lastRow = lastWhole(cell.bottom, reach.closedBottom);
+    return reach;
+}
+
 // Plots the candidate points of one pair that pass its boundary test.
 class BoundaryPlotter {
 public:
-    BoundaryPlotter(DrawingSurface& window, const SiteArrays& sites, int i, int j)
-        : window_(window), test_(sites, i, j)
+    BoundaryPlotter(DrawingSurface& window, BoundaryTest test, const Reach& reach)
+        : window_(window), test_(std::move(test)), reach_(reach)
     {
     }
 
@@ -33,14 +69,17 @@ public:
         if (!(std::abs(px) < FARTHEST_PIXEL && std::abs(py) < FARTHEST_PIXEL)) {
             return;  // also every NaN
         }
-        if (test_.isBoundaryPoint(px, py)) {
+        if (reach_.owns(px, py) && test_.isBoundaryPoint(px, py)) {
             window_.PSet(static_cast<float>(px), static_cast<float>(py), QBColor(15));
         }
     }
 
+    const Reach& reach() const { return reach_; }
+
 private:
     DrawingSurface& window_;
     BoundaryTest test_;
+    Reach reach_;
 };
 
 // Different weights: the bisector is a circle. The column sweep yields the circle's
@@ -48,29 +87,42 @@ private:
 // every row: where the circle is steep the columns leave gaps, and the rows fill them.
 Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
 {
-    co_await sweep(window, SweepAxis::Columns, Int(c.left()), Int(c.right()), [&](double X) {
-        const ApolloniusCircle::Pair y = c.yInColumn(X);
-        plotter.plotIfBoundary(X, y.first);
-        plotter.plotIfBoundary(X, y.second);
-    });
-    co_await sweep(window, SweepAxis::Rows, Int(c.top()), Int(c.bottom()), [&](double Y) {
-        const ApolloniusCircle::Pair x = c.xInRow(Y);
-        plotter.plotIfBoundary(x.first, Y);
-        plotter.plotIfBoundary(x.second, Y);
-    });
+    const Reach& reach = plotter.reach();
+    co_await sweep(window, SweepAxis::Columns, std::max(Int(c.left()), reach.firstColumn),
+                   std::min(Int(c.right()), reach.lastColumn), [&](double X) {
+                       const ApolloniusCircle::Pair y = c.yInColumn(X);
+                       plotter.plotIfBoundary(X, y.first);
+                       plotter.plotIfBoundary(X, y.second);
+                   });
+    co_await sweep(window, SweepAxis::Rows, std::max(Int(c.top()), reach.firstRow),
+                   std::min(Int(c.bottom()), reach.lastRow), [&](double Y) {
+                       const ApolloniusCircle::Pair x = c.xInRow(Y);
+                       plotter.plotIfBoundary(x.first, Y);
+                       plotter.plotIfBoundary(x.second, Y);
+                   });
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is
 // vertical and once per row unless it is horizontal.
 Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector line)
 {
+    const Reach& reach = plotter.reach();
     if (line.crossesColumns()) {
-        co_await sweep(window, SweepAxis::Columns, 0, UNBOUNDED,
+        co_await sweep(window, SweepAxis::Columns, std::max(0.0, reach.firstColumn), reach.lastColumn,
                        [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
     }
     if (line.crossesRows()) {
-        co_await sweep(window, SweepAxis::Rows, 0, UNBOUNDED,
+        co_await sweep(window, SweepAxis::Rows, std::max(0.0, reach.firstRow), reach.lastRow,
                        [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
+    }
+}
+
+Steps tracePair(DrawingSurface& window, const SiteArrays& sites, int i, int j, BoundaryPlotter plotter)
+{
+    if (sites.w[i - 1] == sites.w[j - 1]) {
+        co_await traceLine(window, plotter, StraightBisector(sites, i, j));
+    } else {
+        co_await traceCircle(window, plotter, apolloniusCircle(sites, i, j));
     }
 }
 
@@ -78,12 +130,14 @@ Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const St
 
 Steps traceBisector(DrawingSurface& window, const SiteArrays sites, int i, int j)
 {
-    const BoundaryPlotter plotter(window, sites, i, j);
-    if (sites.w[i - 1] == sites.w[j - 1]) {
-        co_await traceLine(window, plotter, StraightBisector(sites, i, j));
-    } else {
-        co_await traceCircle(window, plotter, apolloniusCircle(sites, i, j));
-    }
+    co_await tracePair(window, sites, i, j, BoundaryPlotter(window, BoundaryTest(sites, i, j), Reach{}));
+}
+
+Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
+                          std::span<const std::int32_t> candidates, const ClipArea& area)
+{
+    return tracePair(window, sites, i, j,
+                     BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, area)));
 }
 
 }  // namespace voroquarn

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "core/Steps.h"
+#include "diagram/BoundaryPieces.h"
 #include "diagram/SiteArrays.h"
 
 namespace voroquarn {
@@ -12,5 +16,12 @@ class DrawingSurface;
 // the window system once per step. The sites are taken by value: the drawing may run
 // long after the call.
 Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
+
+// The same within one cell of the diagram (`cell`, which owns its points half-open but
+// along the `area`'s right and bottom edges): only the steps whose column or row lies in
+// the cell, only the points that lie in it, each tested against the cell's candidates
+// (counted from 0). The sites, the cell and the candidates must outlive the drawing.
+Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
+                          std::span<const std::int32_t> candidates, const ClipArea& area);
 
 }  // namespace voroquarn

@@ -29,6 +29,7 @@ public:
     float Width() const override;
     float Height() const override;
     void Circle(float x, float y, float radius, Colour colour, float aspect) override;
+    void MoveTo(float /*x*/, float /*y*/) override {}
     void Print(double /*integralValue*/) override {}
     void PSet(float x, float y, Colour colour) override;
     // The icon shows no regions.

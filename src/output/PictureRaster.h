@@ -50,6 +50,8 @@ public:
     void fillWhere(int y, int left, int right, Colour over, Colour colour);
     // A one-pixel aliased outline; the drawing position moves to the centre.
     void drawCircle(float x, float y, float radius, Colour colour, float aspect);
+    // Moves the drawing position as drawCircle does, without drawing.
+    void moveTo(float x, float y) { position_ = QPointF(x, y); }
     // Digits of an integral value in the default font, without smoothing, top-left
     // corner at the drawing position.
     void printNumber(double value, Colour colour);

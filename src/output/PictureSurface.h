@@ -17,6 +17,7 @@ public:
     {
         raster_.drawCircle(x, y, radius, colour, aspect);
     }
+    void MoveTo(float x, float y) override { raster_.moveTo(x, y); }
     void Print(double integralValue) override { raster_.printNumber(integralValue, foreColor_); }
     void PSet(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
     void FillBackground(int y, int left, int right, Colour colour) override

@@ -17,7 +17,7 @@ inline SiteArrays randomSites(std::mt19937& engine, double outerWidth, double ou
     std::uniform_real_distribution<double> unit(0, 1);
     const auto pick = [&](int count) { return static_cast<int>(engine() % static_cast<unsigned>(count)); };
     SiteArrays s;
-    s.N = static_cast<std::int16_t>(2 + pick(8));
+    s.resize(2 + pick(8));
     for (int k = 0; k < s.N; ++k) {
         s.x[k] = (outerWidth - 30) * unit(engine) + 15;
         s.y[k] = (outerHeight - 30) * unit(engine) + 15;

@@ -11,7 +11,7 @@ namespace voroquarn::testing {
 // One call made on the surface, with its arguments.
 struct Call {
     enum Kind {
-        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, Print, PSet, FillBackground, DoEvents,
+        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, MoveTo, Print, PSet, FillBackground, DoEvents,
         Randomize, RandomNext,
     };
     Kind kind;
@@ -55,6 +55,7 @@ public:
     {
         record({Call::Circle, x, y, radius, 0, colour});
     }
+    void MoveTo(float x, float y) override { record({Call::MoveTo, x, y}); }
     void Print(double value) override { record({Call::Print, 0, 0, 0, value}); }
     void PSet(float x, float y, Colour colour) override { record({Call::PSet, x, y, 0, 0, colour}); }
     // Recorded with the run's first column in x and its end in value.

@@ -1,0 +1,131 @@
+#include "diagram/PairCurve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace voroquarn {
+
+namespace {
+
+// A piece that turns by less than this is a segment: it bends away from its chord by
+// R (1 - cos(sweep / 2)) < R * 2^-57, less than the rounding of its radius, and less
+// than 10^-9 of its distance from the sites (at least about R * 2^-24, since weights
+// differ by at least one float).
+constexpr double FLAT_SWEEP = 0x1p-27;
+
+// The real roots of a2 x^2 + a1 x + a0, formed without cancellation; none when all
+// coefficients vanish. Scaled first, so that no square overflows.
+int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots)
+{
+    const double scale = std::max({std::abs(a2), std::abs(a1), std::abs(a0)});
+    if (!(scale > 0 && std::isfinite(scale))) {
+        return 0;
+    }
+    a2 /= scale;
+    a1 /= scale;
+    a0 /= scale;
+    if (a2 == 0) {
+        // The other root lies at infinity: phi = pi, always a split.
+        if (a1 == 0) {
+            return 0;
+        }
+        roots[0] = -a0 / a1;
+        return 1;
+    }
+    const double discriminant = a1 * a1 - 4 * a2 * a0;
+    if (discriminant < 0) {
+        return 0;
+    }
+    const double q = -(a1 + std::copysign(std::sqrt(discriminant), a1)) / 2;
+    if (q == 0) {
+        roots[0] = 0;
+        return 1;
+    }
+    roots[0] = q / a2;
+    roots[1] = a0 / q;
+    return 2;
+}
+
+}  // namespace
+
+void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const
+{
+    const double k = c_.curvature;
+    const double mu = f.mx * c_.ux + f.my * c_.uy;
+    const double mv = f.mx * vx_ + f.my * vy_;
+    std::array<double, 2> roots{};
+    const int count = quadraticRoots(4 * f.alpha - 2 * k * mu + k * k * f.f0, 2 * mv, f.f0, roots);
+    for (int n = 0; n < count; ++n) {
+        if (std::isfinite(roots[n])) {
+            zeros.push_back(roots[n]);
+        }
+    }
+}
+
+double PairCurve::between(double from, double to)
+{
+    if (std::isfinite(from) && std::isfinite(to)) {
+        return from + (to - from) / 2;
+    }
+    if (std::isfinite(from)) {
+        return from + std::max(1.0, std::abs(from));
+    }
+    if (std::isfinite(to)) {
+        return to - std::max(1.0, std::abs(to));
+    }
+    return 0;
+}
+
+PlanePoint PairCurve::pointAt(double t) const
+{
+    if (std::isfinite(t)) {
+        return at(t);
+    }
+    const double across = 2 * c_.radius;  // the point opposite P
+    return {c_.px - across * c_.ux, c_.py - across * c_.uy};
+}
+
+PlaneFunction PairCurve::tieOf(double sx, double sy, double ws, double kx, double ky, double w) const
+{
+    const double ax = c_.px - sx;
+    const double ay = c_.py - sy;
+    const double bx = c_.px - kx;
+    const double by = c_.py - ky;
+    const double w2 = w * w;
+    const double ws2 = ws * ws;
+    return {w2 - ws2, 2 * (w2 * ax - ws2 * bx), 2 * (w2 * ay - ws2 * by),
+            w2 * (ax * ax + ay * ay) - ws2 * (bx * bx + by * by)};
+}
+
+std::array<PlaneFunction, 4> PairCurve::edgesOf(const ClipArea& box) const
+{
+    return {PlaneFunction{0, 1, 0, c_.px - box.left}, PlaneFunction{0, 1, 0, c_.px - box.right},
+            PlaneFunction{0, 0, 1, c_.py - box.top}, PlaneFunction{0, 0, 1, c_.py - box.bottom}};
+}
+
+BoundaryPiece PairCurve::piece(int i, int j, double from, double to) const
+{
+    BoundaryPiece piece;
+    piece.i = i;
+    piece.j = j;
+    piece.start = pointAt(from);
+    piece.end = pointAt(to);
+    if (straight()) {
+        return piece;
+    }
+    const double startAngle = 2 * std::atan(c_.curvature * from);
+    const double endAngle = 2 * std::atan(c_.curvature * to);
+    const double sweep = endAngle - startAngle + (from > to ? 2 * std::numbers::pi : 0);
+    if (sweep < FLAT_SWEEP) {
+        return piece;
+    }
+    piece.shape = BoundaryPiece::Shape::Arc;
+    piece.centre = {c_.px - c_.radius * c_.ux, c_.py - c_.radius * c_.uy};
+    piece.radius = c_.radius;
+    piece.startAngle = std::remainder(std::atan2(c_.uy, c_.ux) + startAngle, 2 * std::numbers::pi);
+    piece.sweep = sweep;
+    return piece;
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,117 @@
+#include "diagram/PairStretches.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace voroquarn {
+
+namespace {
+
+constexpr double INFINITE = std::numeric_limits<double>::infinity();
+
+bool inside(const ClipArea& box, PlanePoint p)
+{
+    return p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom;
+}
+
+// Appends the stretch from..to, joined to the last one where it goes on from it.
+void append(std::vector<Stretch>& stretches, double from, double to)
+{
+    if (!(from < to)) {
+        return;
+    }
+    if (!stretches.empty() && stretches.back().to == from) {
+        stretches.back().to = to;
+        return;
+    }
+    stretches.push_back({from, to});
+}
+
+// The range of a line's parameter inside the box, or an empty one: half the distance
+// from P along v.
+Stretch lineInBox(const PairCurve& line, const ClipArea& box)
+{
+    const BisectorCurve& c = line.geometry();
+    constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
+    double lo = -UNBOUNDED;
+    double hi = UNBOUNDED;
+    const auto limit = [&](double p, double v, double from, double to) {
+        if (v == 0) {
+            if (p < from || p > to) {
+                lo = UNBOUNDED;
+            }
+            return;
+        }
+        const double a = (from - p) / v / 2;
+        const double b = (to - p) / v / 2;
+        lo = std::max(lo, std::min(a, b));
+        hi = std::min(hi, std::max(a, b));
+    };
+    limit(c.px, -c.uy, box.left, box.right);
+    limit(c.py, c.ux, box.top, box.bottom);
+    if (!(lo <= hi && std::isfinite(lo) && std::isfinite(hi))) {
+        return {0, 0};
+    }
+    return {lo, hi};
+}
+
+}  // namespace
+
+void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::span<const WeightedSite> thirds,
+                   const ClipArea& box, StretchScratch& scratch)
+{
+    std::vector<double>& zeros = scratch.zeros;
+    std::vector<Stretch>& kept = scratch.kept;
+    kept.clear();
+    if (curve.straight()) {
+        const Stretch range = lineInBox(curve, box);
+        append(kept, range.from, range.to);
+    } else {
+        zeros.clear();
+        for (const PlaneFunction& edge : curve.edgesOf(box)) {
+            curve.appendZeros(edge, zeros);
+        }
+        zeros.push_back(-INFINITE);
+        zeros.push_back(INFINITE);
+        std::sort(zeros.begin(), zeros.end());
+        for (std::size_t n = 0; n + 1 < zeros.size(); ++n) {
+            const double from = zeros[n];
+            const double to = zeros[n + 1];
+            if (from < to && inside(box, curve.at(PairCurve::between(from, to)))) {
+                append(kept, from, to);
+            }
+        }
+    }
+
+    for (const WeightedSite& third : thirds) {
+        if (kept.empty()) {
+            return;
+        }
+        zeros.clear();
+        curve.appendZeros(curve.tieOf(reference.x, reference.y, reference.w, third.x, third.y, third.w), zeros);
+        std::sort(zeros.begin(), zeros.end());
+        std::vector<Stretch>& next = scratch.next;
+        next.clear();
+        for (const Stretch& stretch : kept) {
+            double from = stretch.from;
+            const auto keepUpTo = [&](double to) {
+                if (from < to) {
+                    const PlanePoint mid = curve.at(PairCurve::between(from, to));
+                    if (nearer(mid.x, mid.y, third, reference) != Nearer::First) {
+                        append(next, from, to);
+                    }
+                }
+                from = std::max(from, to);
+            };
+            for (const double zero : zeros) {
+                if (zero > stretch.from && zero < stretch.to) {
+                    keepUpTo(zero);
+                }
+            }
+            keepUpTo(stretch.to);
+        }
+        std::swap(kept, next);
+    }
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "diagram/Nearer.h"
+#include "diagram/PairCurve.h"
+
+namespace voroquarn {
+
+// A run of a pair's bisector between two of its parameters (PairCurve), from < to;
+// around a circle either may be infinite.
+struct Stretch {
+    double from;
+    double to;
+};
+
+// What the search reuses from one pair to the next, so that it allocates nothing once
+// it has met its largest cell.
+struct StretchScratch {
+    std::vector<double> zeros;
+    std::vector<Stretch> kept;
+    std::vector<Stretch> next;
+};
+
+// The stretches of a pair's bisector inside the box (edges included) along which no
+// third site is strictly nearer than the pair, in the order of the parameter: the pair's
+// part of the diagram there, if the thirds are every site that can be nearest in the
+// box. `reference` is one site of the pair, as near as the other all along the curve.
+//
+// The curve inside the box is cut at the box's edges; then, third by third, each
+// stretch is cut where the third ties with the pair, and a part is dropped where the
+// third is nearer at its midpoint. The thirds come best first, the nearest at the box's
+// centre, so that the pairs without a part in the diagram, most of them, are done with
+// after a few: O(k) for most pairs of k thirds, O(k²) at worst. A circle's parameter
+// wraps at infinity: a stretch that goes on across the point opposite P comes as two,
+// one ending at +infinity and one starting at -infinity.
+void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::span<const WeightedSite> thirds,
+                   const ClipArea& box, StretchScratch& scratch);
+
+}  // namespace voroquarn

@@ -1,0 +1,254 @@
+#include "diagram/SiteCells.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <tuple>
+
+#include "diagram/SiteArrays.h"
+
+namespace voroquarn {
+
+namespace {
+
+// Relative room left for rounding in the tests that leave a candidate out: far above the
+// few units of 2^-53 that their arithmetic can be off, so that a site left out is beaten
+// for certain.
+constexpr double CERTAIN = 1e-12;
+
+double squared(double v) { return v * v; }
+
+// The squared distances from a point to the nearest and to the farthest point of a box.
+double nearestSquared(const ClipArea& box, double x, double y)
+{
+    const double dx = std::max({box.left - x, 0.0, x - box.right});
+    const double dy = std::max({box.top - y, 0.0, y - box.bottom});
+    return dx * dx + dy * dy;
+}
+
+double farthestSquared(const ClipArea& box, double x, double y)
+{
+    const double dx = std::max(std::abs(x - box.left), std::abs(x - box.right));
+    const double dy = std::max(std::abs(y - box.top), std::abs(y - box.bottom));
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+// With G(p) = wt² |p - s|² - ws² |p - t|², t is nearer than s at p exactly where G(p) > 0,
+// so s is farther throughout when G's least value over the box is positive. G is a
+// quadratic whose |p|² term is (wt² - ws²) |p|². Where that is not positive, G is concave
+// or linear and takes its least value at a corner. Where it is positive, G is convex: its
+// value at the box's point q nearest to its unconstrained minimum, plus the least of the
+// tangent plane's rise towards the corners, bounds it from below; this holds for any q,
+// so the rounding of q costs nothing but tightness. Every value is trusted only beyond a
+// margin far above its rounding.
+bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const WeightedSite& t)
+{
+    const double ws2 = s.w * s.w;
+    const double wt2 = t.w * t.w;
+    // About the box's centre, so that the terms are of the size of the distances.
+    const double cx = (box.left + box.right) / 2;
+    const double cy = (box.top + box.bottom) / 2;
+    const double hx = (box.right - box.left) / 2;
+    const double hy = (box.bottom - box.top) / 2;
+    const double sx = s.x - cx;
+    const double sy = s.y - cy;
+    const double tx = t.x - cx;
+    const double ty = t.y - cy;
+    const auto positiveAt = [&](double qx, double qy, double rise, double riseScale) {
+        const double toS = wt2 * (squared(qx - sx) + squared(qy - sy));
+        const double toT = ws2 * (squared(qx - tx) + squared(qy - ty));
+        return toS - toT + rise > CERTAIN * (toS + toT + riseScale);
+    };
+    const double curvature = wt2 - ws2;
+    if (!(curvature > 0)) {
+        return positiveAt(-hx, -hy, 0, 0) && positiveAt(hx, -hy, 0, 0) && positiveAt(-hx, hy, 0, 0) &&
+               positiveAt(hx, hy, 0, 0);
+    }
+    const double qx = std::clamp((wt2 * sx - ws2 * tx) / curvature, -hx, hx);
+    const double qy = std::clamp((wt2 * sy - ws2 * ty) / curvature, -hy, hy);
+    // The gradient at q and the least rise of the tangent plane from q to the box.
+    const double gx = 2 * (wt2 * (qx - sx) - ws2 * (qx - tx));
+    const double gy = 2 * (wt2 * (qy - sy) - ws2 * (qy - ty));
+    const double rise = std::min(gx * (-hx - qx), gx * (hx - qx)) + std::min(gy * (-hy - qy), gy * (hy - qy));
+    const double riseScale = (std::abs(gx) * hx + std::abs(gy) * hy) * 2;
+    return std::isfinite(rise) && positiveAt(qx, qy, rise, riseScale);
+}
+
+SiteCells::SiteCells(const SiteArrays& sites, const ClipArea& area) : area_(area)
+{
+    assert(area.left <= area.right && area.top <= area.bottom);
+    // The sites in order, but for exact copies of an earlier one.
+    std::vector<std::int32_t> order(static_cast<std::size_t>(sites.N));
+    std::iota(order.begin(), order.end(), 0);
+    const auto key = [&](std::int32_t k) {
+        const auto at = static_cast<std::size_t>(k);
+        return std::make_tuple(sites.x[at], sites.y[at], sites.w[at], k);
+    };
+    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) { return key(a) < key(b); });
+    std::vector<bool> copy(order.size(), false);
+    for (std::size_t n = 1; n < order.size(); ++n) {
+        const auto [x, y, w, k] = key(order[n]);
+        const auto [px, py, pw, pk] = key(order[n - 1]);
+        copy[static_cast<std::size_t>(k)] = x == px && y == py && w == pw;
+    }
+    packed_.reserve(order.size());
+    for (std::int32_t k = 0; k < sites.N; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        const double w = sites.w[at];
+        packed_.push_back({sites.x[at], sites.y[at], w, 1 / (w * w)});
+        if (!copy[at]) {
+            work_.push_back(k);
+        }
+    }
+    nodes_.emplace_back();
+    pending_.push_back({area, 0, 0, 0, work_.size()});
+}
+
+bool SiteCells::build(std::size_t budget)
+{
+    std::size_t work = 0;
+    while (!pending_.empty() && work < budget) {
+        step(work);
+    }
+    return pending_.empty();
+}
+
+void SiteCells::step(std::size_t& work)
+{
+    const Pending box = pending_.back();
+    pending_.pop_back();
+    const std::size_t count = box.end - box.begin;
+    work += count + 1;
+    const ClipArea& b = box.box;
+    const bool acrossX = b.right - b.left >= b.bottom - b.top;
+    const double at = acrossX ? (b.left + b.right) / 2 : (b.top + b.bottom) / 2;
+    const bool cuttable = acrossX ? at > b.left && at < b.right : at > b.top && at < b.bottom;
+    if (count <= LEAF_SITES || box.depth >= MAX_DEPTH || !cuttable) {
+        makeLeaf(box);
+        return;
+    }
+
+    ClipArea low = b;
+    ClipArea high = b;
+    (acrossX ? low.right : low.bottom) = at;
+    (acrossX ? high.left : high.top) = at;
+    keepCandidates(box.begin, box.end, low);
+    const std::size_t lowEnd = work_.size();
+    keepCandidates(box.begin, box.end, high);
+    // The parent's list lies on top of the others; the children's take its place, the
+    // low half's on top, since it is taken first.
+    const std::size_t lowCount = lowEnd - box.end;
+    const std::size_t highCount = work_.size() - lowEnd;
+    const auto slot = [&](std::size_t n) { return work_.begin() + static_cast<std::ptrdiff_t>(n); };
+    lowHalf_.assign(slot(box.end), slot(lowEnd));
+    std::copy(slot(lowEnd), work_.end(), slot(box.begin));
+    std::copy(lowHalf_.begin(), lowHalf_.end(), slot(box.begin + highCount));
+    work_.resize(box.begin + lowCount + highCount);
+
+    const auto first = static_cast<std::uint32_t>(nodes_.size());
+    Node& node = nodes_[box.node];
+    node.at = at;
+    node.acrossX = acrossX;
+    node.next = first;
+    nodes_.emplace_back();
+    nodes_.emplace_back();
+    // The low half first: it is taken from the top.
+    pending_.push_back({high, first + 1, box.depth + 1, box.begin, box.begin + highCount});
+    pending_.push_back({low, first, box.depth + 1, box.begin + highCount, box.begin + highCount + lowCount});
+}
+
+void SiteCells::keepCandidates(std::size_t begin, std::size_t end, const ClipArea& box)
+{
+    // The site of the least greatest ratio over the box: no point of the box has a
+    // least ratio above that.
+    double bound = std::numeric_limits<double>::infinity();
+    std::int32_t best = work_[begin];
+    for (std::size_t n = begin; n < end; ++n) {
+        const Packed& s = packed_[static_cast<std::size_t>(work_[n])];
+        const double farthest = farthestSquared(box, s.x, s.y) * s.inverseSquaredWeight;
+        if (farthest < bound) {
+            bound = farthest;
+            best = work_[n];
+        }
+    }
+    const double limit = bound * (1 + CERTAIN);
+    const WeightedSite t = site(best);
+    for (std::size_t n = begin; n < end; ++n) {
+        const std::int32_t k = work_[n];
+        if (k != best) {
+            const Packed& s = packed_[static_cast<std::size_t>(k)];
+            if (nearestSquared(box, s.x, s.y) * s.inverseSquaredWeight > limit ||
+                fartherThroughout(box, {s.x, s.y, s.w}, t)) {
+                continue;
+            }
+        }
+        work_.push_back(k);
+    }
+}
+
+void SiteCells::makeLeaf(const Pending& box)
+{
+    const std::size_t begin = box.begin;
+    std::size_t count = box.end - box.begin;
+    if (count > MOST_SITES) {
+        // Only where sites crowd within a cell of the least size: those of least ratio
+        // at its centre, in their order.
+        const double cx = (box.box.left + box.box.right) / 2;
+        const double cy = (box.box.top + box.box.bottom) / 2;
+        const auto ratio = [&](std::int32_t k) {
+            const WeightedSite s = site(k);
+            return (squared(cx - s.x) + squared(cy - s.y)) / (s.w * s.w);
+        };
+        const auto from = work_.begin() + static_cast<std::ptrdiff_t>(begin);
+        std::nth_element(from, from + MOST_SITES, from + static_cast<std::ptrdiff_t>(count),
+                         [&](std::int32_t a, std::int32_t b) { return ratio(a) < ratio(b); });
+        count = MOST_SITES;
+        std::sort(from, from + static_cast<std::ptrdiff_t>(count));
+    }
+    // Within the cell every candidate meets every other: one that another beats all over
+    // it is no candidate. Beating is transitive, so those left are beaten by none.
+    beaten_.assign(count, false);
+    for (std::size_t a = 0; a < count; ++a) {
+        const WeightedSite s = site(work_[begin + a]);
+        for (std::size_t b = 0; b < count && !beaten_[a]; ++b) {
+            beaten_[a] = b != a && fartherThroughout(box.box, s, site(work_[begin + b]));
+        }
+    }
+    std::size_t kept = 0;
+    for (std::size_t a = 0; a < count; ++a) {
+        if (!beaten_[a]) {
+            work_[begin + kept++] = work_[begin + a];
+        }
+    }
+    count = kept;
+    Node& node = nodes_[box.node];
+    node.leaf = true;
+    node.next = static_cast<std::uint32_t>(leaves_.size());
+    leaves_.push_back({box.box, static_cast<std::uint32_t>(candidates_.size()), static_cast<std::uint32_t>(count)});
+    candidates_.insert(candidates_.end(), work_.begin() + static_cast<std::ptrdiff_t>(begin),
+                       work_.begin() + static_cast<std::ptrdiff_t>(begin + count));
+    work_.resize(begin);
+}
+
+const SiteCells::Leaf* SiteCells::leafAt(double x, double y) const
+{
+    if (!(x >= area_.left && x <= area_.right && y >= area_.top && y <= area_.bottom) || nodes_.empty()) {
+        return nullptr;
+    }
+    std::uint32_t n = 0;
+    while (!nodes_[n].leaf) {
+        const Node& node = nodes_[n];
+        if (node.next == 0) {
+            return nullptr;  // not built yet
+        }
+        n = (node.acrossX ? x : y) < node.at ? node.next : node.next + 1;
+    }
+    return &leaves_[nodes_[n].next];
+}
+
+}  // namespace voroquarn

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "diagram/BoundaryPieces.h"
+#include "diagram/Nearer.h"
+
+namespace voroquarn {
+
+struct SiteArrays;
+
+// Whether site s is farther than site t (in the weighted sense) from every point of the
+// box, for certain: false where rounding could hide a tie. The box's edges count.
+bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const WeightedSite& t);
+
+// The area cut into cells, each knowing the few sites that can be nearest anywhere in it
+// (its candidates): every other site is, for certain, farther than one of them from
+// every point of the cell. Within a cell the diagram of all sites is the diagram of its
+// candidates, so that what is asked of a point or a piece of the picture costs what a
+// handful of sites cost, whatever their number.
+//
+// The cells are the leaves of a binary tree of boxes, each box cut in half across its
+// longer side, down to the cells of at most LEAF_SITES candidates. A box's candidates
+// are its parent's that survive two tests against the parent's site t of the least
+// greatest ratio over the box: a site whose least ratio over the box exceeds that, and a
+// site that t beats at every point of the box (fartherThroughout), are left out. For
+// random sites a cell holds a few candidates and the tree has O(N) cells, built in
+// O(N log N).
+//
+// Cells own their points half-open, [left, right) x [top, bottom), but for the area's
+// own right and bottom edges. Sites are taken sorted by weight, counted from 0; a site
+// that is an exact copy of an earlier one ties with it everywhere and is left out, so
+// that the first of them stands for all. Candidates are listed in ascending order.
+class SiteCells {
+public:
+    // A cell can hold at most this many candidates before it is cut.
+    static constexpr std::uint32_t LEAF_SITES = 6;
+    // Boxes are not cut more often than this: the deepest are about 2^-32 of the area
+    // across, where only sites closer together than that can still share a cell.
+    static constexpr int MAX_DEPTH = 64;
+    // A cell at the greatest depth keeps at most this many candidates, those of least
+    // ratio at its centre: the diagram within it may then differ from the true one by
+    // less than the cell's size.
+    static constexpr std::uint32_t MOST_SITES = 256;
+
+    struct Leaf {
+        ClipArea box;
+        std::uint32_t first;  // of its candidates in candidates()
+        std::uint32_t count;
+    };
+
+    // The sites (sorted by weight, kept by reference while building) and the area to
+    // cover, which must not be empty.
+    SiteCells(const SiteArrays& sites, const ClipArea& area);
+
+    // Cuts boxes until about `budget` candidate tests are done; true once every box is a
+    // cell. New cells are appended to leaves().
+    bool build(std::size_t budget);
+    bool built() const { return pending_.empty(); }
+
+    const ClipArea& area() const { return area_; }
+    const std::vector<Leaf>& leaves() const { return leaves_; }
+    std::span<const std::int32_t> candidates(const Leaf& leaf) const
+    {
+        return {candidates_.data() + leaf.first, leaf.count};
+    }
+    // The cell that holds the point, or nothing outside the area.
+    const Leaf* leafAt(double x, double y) const;
+
+    // Calls each(leaf) for the cells that meet the horizontal line at y, left to right.
+    template <class Each>
+    void forEachLeafInRow(double y, Each&& each) const
+    {
+        if (!(y >= area_.top && y <= area_.bottom) || nodes_.empty()) {
+            return;
+        }
+        visitRow(0, y, each);
+    }
+
+private:
+    struct Node {
+        double at = 0;           // where an inner node is cut
+        std::uint32_t next = 0;  // inner: the first of its two children; leaf: its cell
+        bool leaf = false;
+        bool acrossX = false;  // cut at x = at (else y = at)
+    };
+    struct Pending {
+        ClipArea box;
+        std::uint32_t node;
+        int depth;
+        std::size_t begin;  // its candidates in work_
+        std::size_t end;
+    };
+
+    void step(std::size_t& work);
+    void makeLeaf(const Pending& box);
+    // Appends to work_ the candidates of `box` among those of its parent at
+    // [begin, end) of work_.
+    void keepCandidates(std::size_t begin, std::size_t end, const ClipArea& box);
+    WeightedSite site(std::int32_t k) const
+    {
+        const Packed& p = packed_[static_cast<std::size_t>(k)];
+        return {p.x, p.y, p.w};
+    }
+
+    template <class Each>
+    void visitRow(std::uint32_t n, double y, Each& each) const
+    {
+        const Node& node = nodes_[n];
+        if (node.leaf) {
+            each(leaves_[node.next]);
+            return;
+        }
+        if (node.acrossX) {
+            visitRow(node.next, y, each);
+            visitRow(node.next + 1, y, each);
+        } else {
+            visitRow(y < node.at ? node.next : node.next + 1, y, each);
+        }
+    }
+
+    // The sites as the tests read them, together in memory.
+    struct Packed {
+        double x;
+        double y;
+        double w;
+        double inverseSquaredWeight;
+    };
+
+    std::vector<Packed> packed_;
+    ClipArea area_;
+    std::vector<Node> nodes_;
+    std::vector<Pending> pending_;
+    std::vector<std::int32_t> work_;  // the candidate lists of the pending boxes, the next on top
+    std::vector<std::int32_t> lowHalf_;
+    std::vector<bool> beaten_;
+    std::vector<Leaf> leaves_;
+    std::vector<std::int32_t> candidates_;
+};
+
+}  // namespace voroquarn

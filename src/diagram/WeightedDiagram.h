@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "diagram/BoundaryPieces.h"
+#include "diagram/PairStretches.h"
+#include "diagram/SiteCells.h"
+
+namespace voroquarn {
+
+struct SiteArrays;
+
+// The multiplicatively weighted Voronoi diagram of any number of sites inside an area,
+// found cell by cell (SiteCells): in each cell, the stretches of the bisectors of its
+// candidates along which no other candidate is nearer. These fragments, joined where
+// they meet at the cells' edges, are the diagram's exact pieces; the pairs they belong
+// to are the neighbours, the pairs that share a boundary inside the area.
+//
+// Building costs about O(N log N) for random sites and can be done in slices, so that a
+// window keeps handling its events meanwhile. The sites are kept by reference and must
+// stay as they are while the diagram lives.
+class WeightedDiagram {
+public:
+    // A stretch of the bisector of sites i < j (sorted by weight, counted from 0) inside
+    // one cell.
+    struct Fragment {
+        std::int32_t i;
+        std::int32_t j;
+        std::uint32_t leaf;
+        Stretch stretch;
+    };
+
+    // Sites sorted by weight; the area must not be empty.
+    WeightedDiagram(const SiteArrays& sites, const ClipArea& area);
+
+    // Goes on building for about `budget` units of work (a unit is a site tested in a
+    // cell or a pair of candidates looked at); true once it is done.
+    bool build(std::size_t budget);
+    void buildAll();
+    bool built() const;
+
+    const SiteArrays& sites() const { return sites_; }
+    const SiteCells& cells() const { return cells_; }
+    // In the order they were found: cell by cell, each cell's pairs in order, each
+    // pair's stretches in the order of the parameter.
+    const std::vector<Fragment>& fragments() const { return fragments_; }
+
+    // The pieces of the diagram in the area: pair by pair, (1,2), (1,3), ..., each
+    // pair's pieces along its bisector, the fragments of neighbouring cells joined.
+    // Pieces count their sites from 1.
+    std::vector<BoundaryPiece> pieces() const;
+
+    // The neighbours: each pair (i, j) of sites (from 0, i < j) with a piece in the area,
+    // once, in order.
+    std::vector<std::pair<std::int32_t, std::int32_t>> neighbours() const;
+
+private:
+    void findFragments(std::uint32_t leaf);
+
+    const SiteArrays& sites_;
+    SiteCells cells_;
+    std::uint32_t done_ = 0;  // cells whose fragments are found
+    std::vector<Fragment> fragments_;
+    // Reused from cell to cell.
+    std::vector<std::pair<double, std::int32_t>> order_;
+    std::vector<WeightedSite> thirds_;
+    StretchScratch scratch_;
+};
+
+}  // namespace voroquarn
