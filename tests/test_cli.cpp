@@ -86,7 +86,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_FALSE(QFile::exists(out)) << name.toStdString();
     }
-    EXPECT_EQ(files().size(), 5);  // the five site files, nothing else
+    EXPECT_EQ(files().size(), 4);  // the four site files, nothing else
 }
 
 TEST_F(Cli, AFailedRunLeavesAnExistingPictureAlone)
