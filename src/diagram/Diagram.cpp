@@ -5,7 +5,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/hSort.h"
-#include "diagram/makeSites.h"
+#include "core/driveToEnd.h"
 
 namespace voroquarn {
 
@@ -67,12 +67,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.height = height;
     diagram.sites = placeRunSites(recorder, random, settings);
     if (diagram.sites.N > MAX_SITES) {
-        // Many sites are marked once all are placed, as the run marks them.
-        SiteMarks marks{settings.count, false, settings.markers, settings.labels};
-        for (std::int32_t k = 0; k < diagram.sites.N; ++k) {
-            const auto at = static_cast<std::size_t>(k);
-            drawSiteMarker(recorder, diagram.sites.x[at], diagram.sites.y[at], diagram.sites.w[at], marks);
-        }
+        driveToEnd(markManySites(recorder, diagram.sites, settings), recorder);
     }
     diagram.markers = std::move(recorder.markers);
     diagram.labels = std::move(recorder.labels);

@@ -1,10 +1,12 @@
 #include "diagram/drawDiagram.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <tuple>
 
 #include "core/DrawingSurface.h"
+#include "core/Int.h"
 #include "core/RandomSource.h"
 #include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
@@ -35,17 +37,6 @@ ClipArea extentOf(const DrawingSurface& window)
     return {-0.5, -0.5, window.Width() / TWIPS_PER_PIXEL - 0.5, window.Height() / TWIPS_PER_PIXEL - 0.5};
 }
 
-// Marks many sites in their order of placement, a slice at a time.
-Steps markSites(DrawingSurface& window, const SiteArrays& placed, SiteMarks marks)
-{
-    for (std::int32_t k = 0; k < placed.N; ++k) {
-        if (k % MARKS_PER_SLICE == 0) {
-            co_yield Steps::Work{};
-        }
-        const auto at = static_cast<std::size_t>(k);
-        drawSiteMarker(window, placed.x[at], placed.y[at], placed.w[at], marks);
-    }
-}
 
 // The tracing of many sites: pair by pair, and for each pair the cells where it has a
 // stretch of the diagram, in the order they were found.
@@ -72,6 +63,37 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
 }
 
 }  // namespace
+
+// Markers are drawn at the nearest quarter of a pixel, which no eye tells from their
+// place among so many, so that a surface can draw each kind of marker once and copy it.
+Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings)
+{
+    const auto quarter = [](double v) { return static_cast<float>(std::round(v * 4) / 4); };
+    if (settings.markers) {
+        for (std::int32_t k = 0; k < placed.N; ++k) {
+            if (k % MARKS_PER_SLICE == 0) {
+                co_yield Steps::Work{};
+            }
+            const auto at = static_cast<std::size_t>(k);
+            window.Circle(quarter(placed.x[at]), quarter(placed.y[at]), MARKER_RADIUS, window.ForeColor(), 1.0F);
+        }
+    }
+    if (!settings.labels) {
+        co_return;
+    }
+    co_yield Steps::Work{};
+    const std::vector<bool> fits = labelsThatFit(placed, settings.markSizes, settings.markers, extentOf(window));
+    for (std::int32_t k = 0; k < placed.N; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        if (k % MARKS_PER_SLICE == 0) {
+            co_yield Steps::Work{};
+        }
+        if (fits[at]) {
+            window.MoveTo(quarter(placed.x[at]), quarter(placed.y[at]));
+            window.Print(static_cast<double>(Int(placed.w[at])));
+        }
+    }
+}
 
 std::int32_t sitesToPlace(const RunSettings& settings)
 {
@@ -123,7 +145,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         co_return;
     }
 
-    co_await markSites(window, placed, marksOf(settings, false));
+    co_await markManySites(window, placed, settings);
     WeightedDiagram diagram(sites, extentOf(window));
     while (!diagram.build(BUILD_PER_SLICE)) {
         co_yield Steps::Work{};

@@ -8,6 +8,7 @@
 #include "core/Steps.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/SiteFile.h"
+#include "diagram/labelsThatFit.h"
 #include "diagram/makeSites.h"
 
 namespace voroquarn {
@@ -30,6 +31,8 @@ struct RunSettings {
     // Mark each site with its circle, and label it with its weight.
     bool markers = true;
     bool labels = true;
+    // How large markers and labels are drawn, for the room labels need among many sites.
+    MarkSizes markSizes;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
@@ -88,6 +91,11 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // that share a boundary, stepping only through the cells where they share it. The
 // settings are taken by value, since it runs long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
+
+// Marks more than MAX_SITES sites as the run marks them once all are placed: every
+// marker, then the labels there is room for (labelsThatFit), in their order of
+// placement, yielding Work slices. `placed` must outlive the drawing.
+Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings);
 
 // How many sites a run of these settings places: the given ones, or the count asked
 // for, or 4 to 9 (reported as 9).

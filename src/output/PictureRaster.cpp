@@ -30,12 +30,6 @@ QRgb toRgb(Colour colour)
                 static_cast<int>((colour >> 16U) & 0xFFU));
 }
 
-Colour fromRgb(QRgb rgb)
-{
-    return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8U |
-           static_cast<Colour>(qBlue(rgb)) << 16U;
-}
-
 QFont labelFont(qreal scale)
 {
     QFont font = QGuiApplication::font();
@@ -260,13 +254,14 @@ void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, fl
     // The pen reaches at most its width beyond the outline.
     const qreal reach = 1 + penWidth;
     const QRectF bounds(centre.x() - rx - reach, centre.y() - ry - reach, 2 * (rx + reach), 2 * (ry + reach));
-    paintArea(bounds, [&](QPainter& painter, const QPointF& origin) {
+    const StampKey key{0, scaled, aspect, markerScale_, x - std::floor(x), y - std::floor(y), {}};
+    stamp(key, centre, bounds, colour, [&](QPainter& painter, const QPointF& at) {
         painter.setRenderHint(QPainter::Antialiasing, false);
-        QPen pen(QColor(toRgb(colour)));
+        QPen pen(QColor(toRgb(WHITE)));
         pen.setWidth(penWidth);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(centre - origin, rx, ry);
+        painter.drawEllipse(at, rx, ry);
     });
 }
 
@@ -284,44 +279,71 @@ void PictureRaster::printNumber(double value, Colour colour)
                                                                        metrics.horizontalAdvance(text),
                                                                        metrics.height());
     const qreal spare = metrics.height();
-    paintArea(extent.translated(baseline).adjusted(-spare, -spare, spare, spare),
-              [&](QPainter& painter, const QPointF& origin) {
-                  painter.setFont(font);
-                  painter.setPen(QColor(toRgb(colour)));
-                  painter.drawText(baseline - origin, text);
-              });
+    const StampKey key{1, value + 0.0, 0, markerScale_, static_cast<double>(position_.x()) - std::floor(position_.x()),
+                       static_cast<double>(position_.y()) - std::floor(position_.y()), text.toStdU16String()};
+    stamp(key, baseline, extent.translated(baseline).adjusted(-spare, -spare, spare, spare), colour,
+          [&](QPainter& painter, const QPointF& at) {
+              painter.setFont(font);
+              painter.setPen(QColor(toRgb(WHITE)));
+              painter.drawText(at, text);
+          });
 }
 
 template <class Paint>
-void PictureRaster::paintArea(const QRectF& bounds, Paint&& paint)
+void PictureRaster::stamp(const StampKey& key, QPointF point, const QRectF& bounds, Colour colour, Paint&& paint)
 {
     const QRect area = pixelsWithin(bounds, image_.size());
     if (area.isEmpty()) {
         return;  // wholly outside the picture, or no picture
     }
-    QImage tile(area.size(), QImage::Format_RGB32);
-    if (tile.isNull()) {
+    const int index = indexOf(colour);
+    if (index < 0) {
         return;
     }
-    tile.setDotsPerMeterX(image_.dotsPerMeterX());
-    tile.setDotsPerMeterY(image_.dotsPerMeterY());
-    copyRgb32(area, tile);
-
-    QPainter painter(&tile);
-    paint(painter, QPointF(area.topLeft()));
-    painter.end();
-
-    for (int y = 0; y < area.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(tile.constScanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            const int index = indexOf(fromRgb(line[x]));
-            if (index < 0) {
-                return;
-            }
-            setIndex(area.left() + x, area.top() + y, index);
+    // The stamp's pixels count from the pixel corner at or before the key's point, so
+    // that the point's fraction of a pixel, part of the key, places it exactly.
+    const QPoint anchor(static_cast<int>(std::floor(point.x() - key.fractionX + 0.5)),
+                        static_cast<int>(std::floor(point.y() - key.fractionY + 0.5)));
+    auto found = stamps_.find(key);
+    if (found == stamps_.end()) {
+        if (stamps_.size() >= MAX_STAMPS) {
+            stamps_.clear();
+        }
+        found = stamps_.emplace(key, makeStamp(point - QPointF(anchor), bounds.translated(-QPointF(anchor)), paint)).first;
+    }
+    for (const QPoint& offset : found->second) {
+        const QPoint at = anchor + offset;
+        if (area.contains(at)) {
+            setIndex(at.x(), at.y(), index);
         }
     }
     markChanged(area);
+}
+
+template <class Paint>
+std::vector<QPoint> PictureRaster::makeStamp(QPointF point, const QRectF& bounds, Paint&& paint) const
+{
+    const QRect area = bounds.toAlignedRect();
+    QImage tile(area.size(), QImage::Format_RGB32);
+    std::vector<QPoint> pixels;
+    if (tile.isNull()) {
+        return pixels;
+    }
+    tile.setDotsPerMeterX(image_.dotsPerMeterX());
+    tile.setDotsPerMeterY(image_.dotsPerMeterY());
+    tile.fill(Qt::black);
+    QPainter painter(&tile);
+    paint(painter, point - QPointF(area.topLeft()));
+    painter.end();
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(tile.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            if ((line[x] & 0xFFFFFFU) != 0) {
+                pixels.emplace_back(area.left() + x, area.top() + y);
+            }
+        }
+    }
+    return pixels;
 }
 
 void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const

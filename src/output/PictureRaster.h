@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <compare>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "core/Colour.h"
@@ -92,17 +95,36 @@ private:
     bool widen();
     void setIndex(int x, int y, int index);
 
-    // Paints with Qt on the part of the picture that `bounds` covers, with the result
-    // of painting on a 32-bit picture: the pixels there are expanded to their colours,
-    // painted with the origin moved to the area's corner, and taken back as indices.
-    // `bounds` is clipped to the picture in double precision, so far coordinates
-    // convert to no integer; paint(painter, origin) gets the area's corner.
+    // A circle or a label as the pixels it sets, relative to the pixel corner at or
+    // before its point, for one fraction of a pixel of that point: drawn once with Qt,
+    // then set wherever it is drawn again. Markers and labels are drawn with an opaque
+    // pen and without smoothing, so a stamp sets exactly the pixels that painting would.
+    struct StampKey {
+        int kind;  // 0: circle, 1: label
+        double size;
+        double aspect;
+        double scale;
+        double fractionX;
+        double fractionY;
+        std::u16string text;
+        auto operator<=>(const StampKey&) const = default;
+    };
+    // Sets the stamp of `key` at `point` in the colour, on the part of the picture that
+    // `bounds` (the stamp's extent at the point) covers; `bounds` is clipped to the
+    // picture in double precision, so far coordinates convert to no integer. A new
+    // stamp is made by paint(painter, at), which draws it at `at`.
     template <class Paint>
-    void paintArea(const QRectF& bounds, Paint&& paint);
+    void stamp(const StampKey& key, QPointF point, const QRectF& bounds, Colour colour, Paint&& paint);
+    template <class Paint>
+    std::vector<QPoint> makeStamp(QPointF point, const QRectF& bounds, Paint&& paint) const;
 
     void markChanged(const QRect& rect);
 
+    // The most stamps kept; beyond, they are made anew.
+    static constexpr std::size_t MAX_STAMPS = 32768;
+
     QImage image_;
+    std::map<StampKey, std::vector<QPoint>> stamps_;
     qreal markerScale_ = 1;
     QPointF position_;
     std::vector<QRect> changed_;

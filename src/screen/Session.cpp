@@ -130,7 +130,9 @@ void Session::advance()
             }
             return;
         }
-        if (settings_.delay.count() > 0) {
+        if (!drawing_->paced()) {
+            due_ = Clock::now();  // preparations take what they take; the pace starts after
+        } else if (settings_.delay.count() > 0) {
             due_ += settings_.delay;
             const auto ahead = due_ - Clock::now();
             if (ahead >= PACING_SLEEP) {
