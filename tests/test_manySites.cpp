@@ -1,0 +1,264 @@
+// Many sites: the diagram's pieces against a brute force that knows nothing of the
+// program's cells, and the traced and filled picture against the true boundaries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "core/RandomSource.h"
+#include "core/driveToEnd.h"
+#include "diagram/BoundaryPieces.h"
+#include "diagram/SiteArrays.h"
+#include "diagram/WeightedDiagram.h"
+#include "diagram/drawDiagram.h"
+#include "diagram/RegionColours.h"
+#include "diagram/hSort.h"
+#include "support/RecordingSurface.h"
+#include "support/SiteGrid.h"
+
+namespace voroquarn {
+namespace {
+
+using testing::SiteGrid;
+
+constexpr ClipArea AREA{-0.5, -0.5, 799.5, 599.5};
+
+// The sites of a case, sorted by weight as the run sorts them.
+struct Case {
+    const char* name;
+    SiteArrays sites;
+};
+
+std::vector<Case> cases()
+{
+    std::mt19937 engine(2026);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const auto weight = [&] { return static_cast<float>(999 * unit(engine) + 1); };
+    Case random{"random", {}};
+    Case clustered{"clustered", {}};
+    Case grid{"equal weights on a square grid", {}};
+    std::normal_distribution<double> spread(0, 20);
+    std::vector<std::pair<double, double>> centres;
+    for (int c = 0; c < 25; ++c) {
+        centres.emplace_back(800 * unit(engine), 600 * unit(engine));
+    }
+    for (int k = 0; k < 10000; ++k) {
+        random.sites.add(800 * unit(engine), 600 * unit(engine), weight());
+        const auto& [cx, cy] = centres[static_cast<std::size_t>(k) % centres.size()];
+        clustered.sites.add(cx + spread(engine), cy + spread(engine), weight());
+        grid.sites.add(3 + 8 * (k % 100), 3 + 6 * (k / 100), 7.0F);
+    }
+    // Nearly one place: equal weights 1e-12 px apart, and three within a rounding step.
+    Case close{"nearly coincident", {}};
+    close.sites.add(400, 300, 50);
+    close.sites.add(400 + 1e-12, 300 + 1e-12, 50);
+    for (int k = 0; k < 3; ++k) {
+        close.sites.add(std::nextafter(200.0, 200.0 + k), std::nextafter(100.0, 100.0 + (k == 2)), 20);
+    }
+    for (int k = 0; k < 20; ++k) {
+        close.sites.add(800 * unit(engine), 600 * unit(engine), weight());
+    }
+    std::vector<Case> all{std::move(random), std::move(clustered), std::move(grid), std::move(close)};
+    for (Case& c : all) {
+        hSort(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
+    }
+    return all;
+}
+
+double distanceTo(const BoundaryPiece& p, PlanePoint q)
+{
+    if (p.shape == BoundaryPiece::Shape::Arc) {
+        const double angle = std::atan2(q.y - p.centre.y, q.x - p.centre.x);
+        if (std::abs(std::remainder(angle - p.startAngle - p.sweep / 2, 2 * std::numbers::pi)) <= p.sweep / 2) {
+            return std::abs(std::hypot(q.x - p.centre.x, q.y - p.centre.y) - p.radius);
+        }
+        return std::min(std::hypot(q.x - p.start.x, q.y - p.start.y), std::hypot(q.x - p.end.x, q.y - p.end.y));
+    }
+    const double dx = p.end.x - p.start.x;
+    const double dy = p.end.y - p.start.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0 ? std::clamp(((q.x - p.start.x) * dx + (q.y - p.start.y) * dy) / length2, 0.0, 1.0) : 0;
+    return std::hypot(q.x - p.start.x - t * dx, q.y - p.start.y - t * dy);
+}
+
+TEST(ManySites, EveryPieceIsOnTheDiagramAndEveryCrossingHasAPiece)
+{
+    for (const Case& c : cases()) {
+        SCOPED_TRACE(c.name);
+        const SiteArrays& s = c.sites;
+        WeightedDiagram diagram(s, AREA);
+        diagram.buildAll();
+        const std::vector<BoundaryPiece> pieces = diagram.pieces();
+        const SiteGrid truth(s, AREA.left, AREA.top, AREA.right, AREA.bottom, 256);
+        ASSERT_GT(pieces.size(), static_cast<std::size_t>(s.N) / 2);
+
+        // Along every piece, its two sites tie and no other is nearer.
+        for (const BoundaryPiece& p : pieces) {
+            for (const double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+                const PlanePoint q = p.pointAt(t);
+                const double ri = truth.ratio(p.i - 1, q.x, q.y);
+                const double tolerance = 1e-9 * ri + 1e-12;
+                ASSERT_NEAR(ri, truth.ratio(p.j - 1, q.x, q.y), tolerance) << p.i << "-" << p.j << " at " << q.x << ", " << q.y;
+                ASSERT_GE(truth.nearest(q.x, q.y).second, ri - tolerance) << p.i << "-" << p.j << " at " << q.x << ", " << q.y;
+            }
+        }
+
+        // Where the nearest site changes along a random segment, a piece passes.
+        std::mt19937 engine(7);
+        std::uniform_real_distribution<double> x(0, 799);
+        std::uniform_real_distribution<double> y(0, 599);
+        int crossings = 0;
+        for (int n = 0; n < 12; ++n) {
+            const PlanePoint a{x(engine), y(engine)};
+            const PlanePoint b{x(engine), y(engine)};
+            const auto at = [&](double t) { return PlanePoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+            const double step = 0.25 / std::hypot(b.x - a.x, b.y - a.y);
+            for (double t = 0; t + step <= 1; t += step) {
+                double lo = t;
+                double hi = t + step;
+                const std::int32_t from = truth.nearest(at(lo).x, at(lo).y).first;
+                if (truth.nearest(at(hi).x, at(hi).y).first == from) {
+                    continue;
+                }
+                for (int halving = 0; halving < 60 && hi - lo > 1e-16; ++halving) {
+                    const double mid = (lo + hi) / 2;
+                    (truth.nearest(at(mid).x, at(mid).y).first == from ? lo : hi) = mid;
+                }
+                const PlanePoint q = at(lo);
+                double nearest = 1e300;
+                for (const BoundaryPiece& p : pieces) {
+                    nearest = std::min(nearest, distanceTo(p, q));
+                }
+                ++crossings;
+                ASSERT_LT(nearest, 1e-6) << "no piece at the crossing " << q.x << ", " << q.y;
+            }
+        }
+        EXPECT_GT(crossings, 12);
+    }
+}
+
+// The run's picture of many sites, traced and filled, drawn without markers and labels:
+// every white pixel lies within a pixel of where the nearest site changes, every change
+// between two neighbouring pixels has a white pixel within a pixel, and every pixel is
+// filled with the colour of its nearest site.
+TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
+{
+    constexpr int W = 240;
+    constexpr int H = 160;
+    std::mt19937 engine(99);
+    std::uniform_real_distribution<double> unit(0, 1);
+    RunSettings settings;
+    settings.markers = false;
+    settings.labels = false;
+    settings.fill = true;
+    for (int k = 0; k < 400; ++k) {
+        // Some weights repeat, so that straight boundaries and many-way ties occur too.
+        const float w = k % 5 == 0 ? 300.0F : static_cast<float>(999 * unit(engine) + 1);
+        settings.givenSites.push_back({W * unit(engine), H * unit(engine), w});
+    }
+    testing::RecordingSurface window((W + 6) * 15.0F, (H + 27) * 15.0F);
+    SeededRandom random(1);
+    ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
+
+    SiteArrays sites;
+    for (const Site& site : settings.givenSites) {
+        sites.add(site.x, site.y, site.w);
+    }
+    hSort(sites.N, sites.w, sites.x, sites.y);
+    const SiteGrid truth(sites, 0, 0, W, H, 64);
+    const auto index = [&](int x, int y) { return static_cast<std::size_t>(y * W + x); };
+    std::vector<std::int32_t> label(W * H);
+    std::vector<bool> white(W * H, false);
+    std::vector<Colour> filled(W * H, BLACK);
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            label[index(x, y)] = truth.nearest(x, y).first;
+        }
+    }
+    for (const testing::Call& call : window.calls) {
+        const int x = static_cast<int>(std::floor(call.x + 0.5));
+        const int y = static_cast<int>(std::floor(call.y + 0.5));
+        if (call.kind == testing::Call::PSet && x >= 0 && y >= 0 && x < W && y < H) {
+            white[index(x, y)] = true;
+        } else if (call.kind == testing::Call::FillBackground && y >= 0 && y < H) {
+            for (int column = std::max(0, static_cast<int>(call.x)); column < std::min(W, static_cast<int>(call.value)); ++column) {
+                filled[index(column, y)] = call.colour;
+            }
+        }
+    }
+    const std::vector<Colour> colours = regionColours([&] {
+        SiteArrays placed;
+        for (const Site& site : settings.givenSites) {
+            placed.add(site.x, site.y, site.w);
+        }
+        return placed;
+    }(), sites);
+
+    // A change of the nearest site somewhere in the 3 x 3 pixels around one, sampled at
+    // quarter pixels; or a site there, whose region may be too small to sample.
+    const auto changesNear = [&](int x, int y) {
+        std::int32_t seen = -1;
+        for (double v = y - 1.5; v <= y + 1.5; v += 0.25) {
+            for (double u = x - 1.5; u <= x + 1.5; u += 0.25) {
+                const std::int32_t k = truth.nearest(u, v).first;
+                if (seen >= 0 && k != seen) {
+                    return true;
+                }
+                seen = k;
+            }
+        }
+        for (std::int32_t k = 0; k < sites.N; ++k) {
+            const auto at = static_cast<std::size_t>(k);
+            if (std::abs(sites.x[at] - x) <= 1.5 && std::abs(sites.y[at] - y) <= 1.5) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto whiteNear = [&](int x, int y) {
+        for (int v = std::max(0, y - 1); v <= std::min(H - 1, y + 1); ++v) {
+            for (int u = std::max(0, x - 1); u <= std::min(W - 1, x + 1); ++u) {
+                if (white[index(u, v)]) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    int changes = 0;
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            const std::int32_t k = label[index(x, y)];
+            if (white[index(x, y)]) {
+                ASSERT_TRUE(changesNear(x, y)) << "white at " << x << ", " << y << " far from any boundary";
+            }
+            for (const auto& [u, v] : {std::pair{x + 1, y}, std::pair{x, y + 1}}) {
+                if (u < W && v < H && label[index(u, v)] != k) {
+                    ++changes;
+                    ASSERT_TRUE(whiteNear(x, y) || whiteNear(u, v)) << "nothing traced between " << x << ", " << y
+                                                                    << " and " << u << ", " << v;
+                }
+            }
+            // A pixel's colour is its nearest site's, but where two sites all but tie.
+            const std::int32_t got = static_cast<std::int32_t>(
+                std::find(colours.begin(), colours.end(), filled[index(x, y)]) - colours.begin());
+            if (filled[index(x, y)] != colours[static_cast<std::size_t>(k)]) {
+                ASSERT_LT(got, sites.N) << x << ", " << y;
+                const double mine = truth.ratio(k, x, y);
+                bool tie = false;
+                for (std::int32_t other = 0; other < sites.N; ++other) {
+                    tie = tie || (colours[static_cast<std::size_t>(other)] == filled[index(x, y)] &&
+                                  std::abs(truth.ratio(other, x, y) - mine) <= 1e-9 * mine);
+                }
+                ASSERT_TRUE(tie) << "pixel " << x << ", " << y << " filled with another site's colour";
+            }
+        }
+    }
+    EXPECT_GT(changes, W * H / 20);
+}
+
+}  // namespace
+}  // namespace voroquarn
