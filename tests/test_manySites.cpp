@@ -189,13 +189,8 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
             }
         }
     }
-    const std::vector<Colour> colours = regionColours([&] {
-        SiteArrays placed;
-        for (const Site& site : settings.givenSites) {
-            placed.add(site.x, site.y, site.w);
-        }
-        return placed;
-    }(), sites);
+    // Each site's colour, as the fill gives its pixels.
+    std::vector<Colour> colours(static_cast<std::size_t>(sites.N), BLACK);
 
     // A change of the nearest site somewhere in the 3 x 3 pixels around one, sampled at
     // quarter pixels; or a site there, whose region may be too small to sample.
@@ -242,18 +237,20 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
                                                                     << " and " << u << ", " << v;
                 }
             }
-            // A pixel's colour is its nearest site's, but where two sites all but tie.
-            const std::int32_t got = static_cast<std::int32_t>(
-                std::find(colours.begin(), colours.end(), filled[index(x, y)]) - colours.begin());
-            if (filled[index(x, y)] != colours[static_cast<std::size_t>(k)]) {
-                ASSERT_LT(got, sites.N) << x << ", " << y;
-                const double mine = truth.ratio(k, x, y);
-                bool tie = false;
-                for (std::int32_t other = 0; other < sites.N; ++other) {
-                    tie = tie || (colours[static_cast<std::size_t>(other)] == filled[index(x, y)] &&
-                                  std::abs(truth.ratio(other, x, y) - mine) <= 1e-9 * mine);
-                }
-                ASSERT_TRUE(tie) << "pixel " << x << ", " << y << " filled with another site's colour";
+            // Every pixel of a site's region has one colour, and neighbouring regions
+            // differ.
+            Colour& own = colours[static_cast<std::size_t>(k)];
+            ASSERT_NE(filled[index(x, y)], BLACK) << x << ", " << y;
+            own = own == BLACK ? filled[index(x, y)] : own;
+            ASSERT_EQ(filled[index(x, y)], own) << "pixel " << x << ", " << y << " has another colour than its site's";
+            const std::int32_t left = x > 0 ? label[index(x - 1, y)] : k;
+            bool twoOnly = left != k;
+            for (double u = x - 1; twoOnly && u <= x; u += 1.0 / 16) {
+                const std::int32_t between = truth.nearest(u, y).first;
+                twoOnly = between == k || between == left;
+            }
+            if (twoOnly) {
+                ASSERT_NE(filled[index(x - 1, y)], own) << "neighbours alike at " << x << ", " << y;
             }
         }
     }

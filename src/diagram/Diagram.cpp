@@ -4,6 +4,7 @@
 #include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
+#include "diagram/WeightedDiagram.h"
 #include "diagram/hSort.h"
 #include "core/driveToEnd.h"
 
@@ -74,11 +75,37 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     SiteArrays& sites = diagram.sites;
     const SiteArrays placed = sites;
     hSort(sites.N, sites.w, sites.x, sites.y);
-    diagram.pieces = boundaryPieces(sites, drawingArea(width, height));
-    if (settings.fill) {
-        diagram.regionColours = regionColours(placed, sites);
-        diagram.regionArea = grown(drawingArea(width, height), 1);
-        diagram.sides = lighterSides(sites, diagram.regionArea);
+    const ClipArea area = drawingArea(width, height);
+    WeightedDiagram found(sites, area);
+    found.buildAll();
+    diagram.pieces = found.pieces();
+    if (!settings.fill) {
+        return diagram;
+    }
+    const std::vector<Colour> colours =
+        sites.N <= MAX_SITES ? regionColours(placed, sites) : neighbourColours(placed, sites, found.neighbours());
+    if (sites.N <= MAX_SITES) {
+        const ClipArea sideArea = grown(area, 1);
+        diagram.regions.push_back({area, colours, lighterSides(sites, sideArea), sideArea});
+        return diagram;
+    }
+    // A patch for every cell, over its neighbours' by a quarter of a pixel, so that no
+    // renderer leaves a seam between two; the boundaries drawn over them cover the rest.
+    const SiteCells& cells = found.cells();
+    for (const SiteCells::Leaf& leaf : cells.leaves()) {
+        RegionPatch patch;
+        patch.rect = grown(leaf.box, 0.25);
+        patch.sideArea = grown(patch.rect, 1);
+        SiteArrays local;
+        for (const std::int32_t k : cells.candidates(leaf)) {
+            const auto at = static_cast<std::size_t>(k);
+            local.add(sites.x[at], sites.y[at], sites.w[at]);
+            patch.colours.push_back(colours[at]);
+        }
+        if (local.N > 1) {
+            patch.sides = lighterSides(local, patch.sideArea);
+        }
+        diagram.regions.push_back(std::move(patch));
     }
     return diagram;
 }

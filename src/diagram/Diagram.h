@@ -37,6 +37,23 @@ struct DiagramStyle {
     bool labels = true;
 };
 
+// The regions of a few sites within a rectangle, each to be filled in its colour: the
+// whole drawing area for a diagram of up to MAX_SITES sites, one cell of its diagram
+// (SiteCells) for each with more.
+struct RegionPatch {
+    ClipArea rect;  // the rectangle the regions are cut from
+    // The sites' colours, in the order of the sites sorted by weight.
+    std::vector<Colour> colours;
+    // The lighter side of every pair's bisector within sideArea, in the order of the
+    // pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the regions from them. The
+    // area is the rectangle and a pixel around it, so that no edge of a side runs along
+    // the rectangle's: a renderer may fill a pixel that a clip path only touches. The
+    // part outside a side is taken from a rectangle a pixel larger still, for the same
+    // reason.
+    std::vector<BisectorSide> sides;
+    ClipArea sideArea{};
+};
+
 // One run's picture as values, for the writers that draw it resolution-free: the
 // drawing area, what the run drew before it traced (markers and labels in the order the
 // run drew them) and the diagram's exact boundary pieces in place of the traced pixels.
@@ -51,16 +68,8 @@ struct Diagram {
     // from 1 into these.
     SiteArrays sites;
     std::vector<BoundaryPiece> pieces;
-    // Each sorted site's region colour, to fill the regions with; empty: unfilled.
-    std::vector<Colour> regionColours;
-    // With region colours: the lighter side of every pair's bisector within regionArea,
-    // in the order of the pairs (1,2), (1,3), ..., (N-1,N); regionCuts makes the
-    // regions from them. The area is the drawing area and a pixel around it, so that no
-    // edge of a side runs along the picture's edge: a renderer may fill a pixel that a
-    // clip path only touches. The part outside a side is taken from a rectangle a
-    // pixel larger still, for the same reason.
-    std::vector<BisectorSide> sides;
-    ClipArea regionArea{};
+    // The regions filled, in patches; none: unfilled.
+    std::vector<RegionPatch> regions;
     DiagramStyle style;
 };
 

@@ -46,4 +46,57 @@ std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& so
     return colours;
 }
 
+std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays& sorted,
+                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours)
+{
+    const std::vector<std::int32_t> places = placesOf(placed, sorted);
+    const auto count = places.size();
+    // Each site's neighbours, as offsets into one list.
+    std::vector<std::uint32_t> start(count + 1, 0);
+    for (const auto& [i, j] : neighbours) {
+        ++start[static_cast<std::size_t>(i) + 1];
+        ++start[static_cast<std::size_t>(j) + 1];
+    }
+    for (std::size_t k = 1; k <= count; ++k) {
+        start[k] += start[k - 1];
+    }
+    std::vector<std::int32_t> around(start.back());
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (const auto& [i, j] : neighbours) {
+        around[fill[static_cast<std::size_t>(i)]++] = j;
+        around[fill[static_cast<std::size_t>(j)]++] = i;
+    }
+    std::vector<std::int32_t> byPlace(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        byPlace[static_cast<std::size_t>(places[k])] = static_cast<std::int32_t>(k);
+    }
+
+    constexpr std::size_t NONE = REGION_PALETTE.size();
+    std::vector<std::size_t> colour(count, NONE);
+    for (const std::int32_t site : byPlace) {
+        const auto k = static_cast<std::size_t>(site);
+        std::array<bool, REGION_PALETTE.size()> taken{};
+        for (std::uint32_t n = start[k]; n < start[k + 1]; ++n) {
+            const std::size_t other = colour[static_cast<std::size_t>(around[n])];
+            if (other != NONE) {
+                taken[other] = true;
+            }
+        }
+        const std::size_t own = static_cast<std::size_t>(places[k]) % REGION_PALETTE.size();
+        colour[k] = own;
+        for (std::size_t c = 0; taken[own] && c < REGION_PALETTE.size(); ++c) {
+            if (!taken[c]) {
+                colour[k] = c;
+                break;
+            }
+        }
+    }
+    std::vector<Colour> colours;
+    colours.reserve(count);
+    for (const std::size_t c : colour) {
+        colours.push_back(REGION_PALETTE[c]);
+    }
+    return colours;
+}
+
 }  // namespace voroquarn

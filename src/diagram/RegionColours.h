@@ -37,4 +37,12 @@ std::vector<std::int32_t> placesOf(const SiteArrays& placed, const SiteArrays& s
 // of its place in `placed`, the palette over again from the twelfth place on.
 std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted);
 
+// The same for many sites, so that regions that share a boundary differ: site after site
+// in their order of placement, each takes the colour of its place unless a neighbour
+// (a pair of sorted sites, from 0) coloured before it has it, and then the first of the
+// palette that none has. Only where every colour is taken around it does a site share
+// its colour with a neighbour.
+std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays& sorted,
+                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours);
+
 }  // namespace voroquarn

@@ -151,7 +151,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         co_yield Steps::Work{};
     }
     if (settings.fill) {
-        co_await fillRegions(window, diagram, regionColours(placed, sites));
+        co_await fillRegions(window, diagram, neighbourColours(placed, sites, diagram.neighbours()));
     }
     co_await traceNeighbours(window, diagram);
 }

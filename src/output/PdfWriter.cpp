@@ -88,24 +88,21 @@ QPainterPath outline(const BisectorSide& side)
     return path;
 }
 
-// The regions, each the drawing area in its site's colour clipped by every cut: the
-// lighter side of a pair's bisector, or what lies outside of it (a rectangle around the
-// side and the side together, even-odd).
-void fillRegions(QPainter& painter, const Diagram& diagram)
+// The regions of a patch, each the patch's rectangle in its site's colour clipped by
+// every cut: the lighter side of a pair's bisector, or what lies outside of it (a
+// rectangle around the side and the side together, even-odd).
+void fillPatch(QPainter& painter, const RegionPatch& patch)
 {
-    if (diagram.regionColours.empty()) {
-        return;
-    }
-    const ClipArea area = drawingArea(diagram.width, diagram.height);
-    const QRectF rect(QPointF(area.left, area.top), QPointF(area.right, area.bottom));
-    const ClipArea around = grown(diagram.regionArea, 1);
+    const QRectF rect(QPointF(patch.rect.left, patch.rect.top), QPointF(patch.rect.right, patch.rect.bottom));
+    const ClipArea around = grown(patch.sideArea, 1);
     const QRectF aroundRect(QPointF(around.left, around.top), QPointF(around.right, around.bottom));
     std::vector<QPainterPath> sides;
-    for (const BisectorSide& side : diagram.sides) {
+    for (const BisectorSide& side : patch.sides) {
         sides.push_back(outline(side));
     }
-    for (int k = 1; k <= diagram.sites.N; ++k) {
-        const auto cuts = regionCuts(diagram.sides, diagram.sites.N, k);
+    const int N = static_cast<int>(patch.colours.size());
+    for (int k = 1; k <= N; ++k) {
+        const auto cuts = regionCuts(patch.sides, N, k);
         if (!cuts) {
             continue;
         }
@@ -121,7 +118,7 @@ void fillRegions(QPainter& painter, const Diagram& diagram)
             }
             painter.setClipPath(clip, Qt::IntersectClip);
         }
-        painter.fillRect(rect, toColor(diagram.regionColours[static_cast<std::size_t>(k - 1)]));
+        painter.fillRect(rect, toColor(patch.colours[static_cast<std::size_t>(k - 1)]));
         painter.restore();
     }
 }
@@ -181,7 +178,9 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
 
     // The program puts a pixel's centre at whole coordinates, the page its corner.
     painter.translate(0.5, 0.5);
-    fillRegions(painter, diagram);
+    for (const RegionPatch& patch : diagram.regions) {
+        fillPatch(painter, patch);
+    }
     QPen pen(toColor(WHITE), diagram.style.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);

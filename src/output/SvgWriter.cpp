@@ -66,46 +66,44 @@ QString loopData(const std::vector<BoundaryPiece>& loop)
     return d + QStringLiteral(" Z");
 }
 
-// The regions, each a rectangle of the drawing area in its site's colour clipped by one
-// group for every cut: the lighter side of a pair's bisector, or what lies outside of it
-// (a rectangle around the side and the side together, even-odd).
-void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
+// The regions of a patch, each the patch's rectangle in its site's colour clipped by
+// one group for every cut: the lighter side of a pair's bisector, or what lies outside
+// of it (a rectangle around the side and the side together, even-odd).
+void writePatch(QXmlStreamWriter& xml, const RegionPatch& patch, std::size_t number_)
 {
-    if (diagram.regionColours.empty()) {
-        return;
-    }
-    const ClipArea area = drawingArea(diagram.width, diagram.height);
-    const ClipArea around = grown(diagram.regionArea, 1);
+    const ClipArea around = grown(patch.sideArea, 1);
     const QString aroundData = QStringLiteral("M %1 %2 L %3 %2 L %3 %4 L %1 %4 Z")
                                    .arg(number(around.left), number(around.top), number(around.right), number(around.bottom));
-    const auto clipId = [](std::size_t side, bool outside) {
-        return (outside ? QStringLiteral("outside%1") : QStringLiteral("side%1")).arg(side);
+    const auto clipId = [&](std::size_t side, bool outside) {
+        return (outside ? QStringLiteral("p%1outside%2") : QStringLiteral("p%1side%2")).arg(number_).arg(side);
     };
-    startPixelCentredGroup(xml);
-    xml.writeStartElement(QStringLiteral("defs"));
-    for (std::size_t n = 0; n < diagram.sides.size(); ++n) {
-        const BisectorSide& side = diagram.sides[n];
-        if (side.extent != BisectorSide::Extent::Outline) {
-            continue;
-        }
-        QString d;
-        for (const auto& loop : side.loops) {
-            d += (d.isEmpty() ? QString() : QStringLiteral(" ")) + loopData(loop);
-        }
-        for (const bool outside : {false, true}) {
-            xml.writeStartElement(QStringLiteral("clipPath"));
-            xml.writeAttribute(QStringLiteral("id"), clipId(n, outside));
-            xml.writeEmptyElement(QStringLiteral("path"));
-            xml.writeAttribute(QStringLiteral("d"), outside ? aroundData + QLatin1Char(' ') + d : d);
-            if (outside) {
-                xml.writeAttribute(QStringLiteral("clip-rule"), QStringLiteral("evenodd"));
+    if (!patch.sides.empty()) {
+        xml.writeStartElement(QStringLiteral("defs"));
+        for (std::size_t n = 0; n < patch.sides.size(); ++n) {
+            const BisectorSide& side = patch.sides[n];
+            if (side.extent != BisectorSide::Extent::Outline) {
+                continue;
             }
-            xml.writeEndElement();
+            QString d;
+            for (const auto& loop : side.loops) {
+                d += (d.isEmpty() ? QString() : QStringLiteral(" ")) + loopData(loop);
+            }
+            for (const bool outside : {false, true}) {
+                xml.writeStartElement(QStringLiteral("clipPath"));
+                xml.writeAttribute(QStringLiteral("id"), clipId(n, outside));
+                xml.writeEmptyElement(QStringLiteral("path"));
+                xml.writeAttribute(QStringLiteral("d"), outside ? aroundData + QLatin1Char(' ') + d : d);
+                if (outside) {
+                    xml.writeAttribute(QStringLiteral("clip-rule"), QStringLiteral("evenodd"));
+                }
+                xml.writeEndElement();
+            }
         }
+        xml.writeEndElement();
     }
-    xml.writeEndElement();
-    for (int k = 1; k <= diagram.sites.N; ++k) {
-        const auto cuts = regionCuts(diagram.sides, diagram.sites.N, k);
+    const int N = static_cast<int>(patch.colours.size());
+    for (int k = 1; k <= N; ++k) {
+        const auto cuts = regionCuts(patch.sides, N, k);
         if (!cuts) {
             continue;
         }
@@ -114,14 +112,25 @@ void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
             xml.writeAttribute(QStringLiteral("clip-path"), QStringLiteral("url(#%1)").arg(clipId(cut.side, cut.outside)));
         }
         xml.writeEmptyElement(QStringLiteral("rect"));
-        xml.writeAttribute(QStringLiteral("x"), number(area.left));
-        xml.writeAttribute(QStringLiteral("y"), number(area.top));
-        xml.writeAttribute(QStringLiteral("width"), QString::number(diagram.width));
-        xml.writeAttribute(QStringLiteral("height"), QString::number(diagram.height));
-        xml.writeAttribute(QStringLiteral("fill"), colourName(diagram.regionColours[static_cast<std::size_t>(k - 1)]));
+        xml.writeAttribute(QStringLiteral("x"), number(patch.rect.left));
+        xml.writeAttribute(QStringLiteral("y"), number(patch.rect.top));
+        xml.writeAttribute(QStringLiteral("width"), number(patch.rect.right - patch.rect.left));
+        xml.writeAttribute(QStringLiteral("height"), number(patch.rect.bottom - patch.rect.top));
+        xml.writeAttribute(QStringLiteral("fill"), colourName(patch.colours[static_cast<std::size_t>(k - 1)]));
         for (std::size_t n = 0; n < cuts->size(); ++n) {
             xml.writeEndElement();
         }
+    }
+}
+
+void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
+{
+    if (diagram.regions.empty()) {
+        return;
+    }
+    startPixelCentredGroup(xml);
+    for (std::size_t n = 0; n < diagram.regions.size(); ++n) {
+        writePatch(xml, diagram.regions[n], n);
     }
     xml.writeEndElement();
 }
