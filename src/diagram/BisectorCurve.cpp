@@ -31,8 +31,11 @@ BisectorCurve bisectorCurve(const SiteArrays& sites, int i, int j, double d, dou
 std::optional<BisectorCurve> bisectorCurve(const SiteArrays& sites, int i, int j)
 {
     const double d = dist(sites.x[i - 1], sites.y[i - 1], sites.x[j - 1], sites.y[j - 1]);
-    const bool straight = sites.w[i - 1] == sites.w[j - 1];
-    const double R = straight ? std::numeric_limits<double>::infinity() : apolloniusCircle(sites, i, j).R;
+    const double wi = sites.w[i - 1];
+    const double wj = sites.w[j - 1];
+    const bool straight = wi == wj;
+    // The circle's radius as apolloniusCircle forms it, bit for bit.
+    const double R = straight ? std::numeric_limits<double>::infinity() : d * (wi * wj / (wj * wj - wi * wi));
     if (!(d > 0 && std::isfinite(d) && R > 0 && (straight || std::isfinite(R)))) {
         return std::nullopt;
     }

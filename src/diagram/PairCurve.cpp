@@ -22,9 +22,11 @@ int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots
     if (!(scale > 0 && std::isfinite(scale))) {
         return 0;
     }
-    a2 /= scale;
-    a1 /= scale;
-    a0 /= scale;
+    if (scale > 0x1p500 || scale < 0x1p-500) {
+        a2 /= scale;
+        a1 /= scale;
+        a0 /= scale;
+    }
     if (a2 == 0) {
         // The other root lies at infinity: phi = pi, always a split.
         if (a1 == 0) {

@@ -1,6 +1,8 @@
 #include "diagram/PairStretches.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 
 namespace voroquarn {
@@ -68,8 +70,18 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         append(kept, range.from, range.to);
     } else {
         zeros.clear();
-        for (const PlaneFunction& edge : curve.edgesOf(box)) {
-            curve.appendZeros(edge, zeros);
+        // Only the edges whose line the circle reaches can cut it.
+        const BisectorCurve& c = curve.geometry();
+        const double reach = c.radius * (1 + 1e-9) + 1e-9;
+        const double cx = c.px - c.radius * c.ux;
+        const double cy = c.py - c.radius * c.uy;
+        const std::array<PlaneFunction, 4> edges = curve.edgesOf(box);
+        const std::array<bool, 4> reached{std::abs(box.left - cx) <= reach, std::abs(box.right - cx) <= reach,
+                                          std::abs(box.top - cy) <= reach, std::abs(box.bottom - cy) <= reach};
+        for (std::size_t n = 0; n < edges.size(); ++n) {
+            if (reached[n] || !std::isfinite(cx) || !std::isfinite(cy)) {
+                curve.appendZeros(edges[n], zeros);
+            }
         }
         zeros.push_back(-INFINITE);
         zeros.push_back(INFINITE);

@@ -85,10 +85,6 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
         for (std::size_t b = a + 1; b < candidates.size(); ++b) {
             const std::int32_t j = candidates[b];
             const WeightedSite sj = siteOf(sites_, j);
-            // Where one of the two is nearer all over the cell, their bisector misses it.
-            if (fartherThroughout(box, si, sj) || fartherThroughout(box, sj, si)) {
-                continue;
-            }
             const std::optional<BisectorCurve> curve = bisectorCurve(sites_, i + 1, j + 1);
             if (!curve) {
                 continue;
