@@ -84,7 +84,6 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
         const WeightedSite si = siteOf(sites_, i);
         for (std::size_t b = a + 1; b < candidates.size(); ++b) {
             const std::int32_t j = candidates[b];
-            const WeightedSite sj = siteOf(sites_, j);
             const std::optional<BisectorCurve> curve = bisectorCurve(sites_, i + 1, j + 1);
             if (!curve) {
                 continue;
