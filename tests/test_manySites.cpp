@@ -16,6 +16,7 @@
 #include "diagram/drawDiagram.h"
 #include "diagram/RegionColours.h"
 #include "diagram/hSort.h"
+#include "diagram/labelsThatFit.h"
 #include "support/RecordingSurface.h"
 #include "support/SiteGrid.h"
 
@@ -255,6 +256,28 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
         }
     }
     EXPECT_GT(changes, W * H / 20);
+}
+
+// Among many sites a label is drawn only where it overlaps no other site's marker and no
+// label drawn before it.
+TEST(ManySites, LabelsGoWhereThereIsRoom)
+{
+    const MarkSizes sizes{4, 8, 15};  // a marker reaches 4 px; digits 8 px wide; lines 15 px
+    SiteArrays sites;
+    sites.add(100, 100, 5);    // alone: labelled
+    sites.add(300, 100, 50);   // its label (16 px wide) ends before the next marker ...
+    sites.add(322, 100, 5);    // ... which starts at 318: labelled, and so is this one
+    sites.add(500, 100, 555);  // the next marker at 520 - 4 lies under its 24 px label
+    sites.add(520, 100, 5);
+    sites.add(700, 100, 5);    // the next marker lies under this label, not this marker
+    sites.add(700, 105, 5);    // under the next label: only the second label stands
+    sites.add(-50, 100, 5);    // wholly outside the picture
+    const ClipArea extent{-0.5, -0.5, 799.5, 599.5};
+    EXPECT_EQ(labelsThatFit(sites, sizes, true, extent),
+              (std::vector<bool>{true, true, true, false, true, false, true, false}));
+    // Without markers only labels stand in the way: of two the first.
+    EXPECT_EQ(labelsThatFit(sites, sizes, false, extent),
+              (std::vector<bool>{true, true, true, true, false, true, false, false}));
 }
 
 }  // namespace
