@@ -258,6 +258,46 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     EXPECT_GT(changes, W * H / 20);
 }
 
+// Three sites of one weight within a rounding step of each other still have an order:
+// the diagram is three rays from their meeting point, traced and as pieces, and none of
+// the rays goes on beyond it, dotted by rounding.
+TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
+{
+    RunSettings settings;
+    settings.markers = false;
+    settings.labels = false;
+    settings.givenSites = {{200, 100, 20}, {std::nextafter(200.0, 300.0), 100, 20}, {200, std::nextafter(100.0, 300.0), 20}};
+    testing::RecordingSurface window(406 * 15.0F, 227 * 15.0F);
+    SeededRandom random(1);
+    ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
+    int onRays = 0;
+    for (const testing::Call& call : window.ofKind(testing::Call::PSet)) {
+        const double x = call.x - 200;
+        const double y = call.y - 100;
+        // Up from the meeting point, left of it, and down to the right along y = 2x.
+        const bool ray = (std::abs(x) <= 1 && y <= 1) || (std::abs(y) <= 1 && x <= 1) ||
+                         (std::abs(y - 2 * x) <= 2.5 && x >= -1);
+        ASSERT_TRUE(ray) << "traced at " << call.x << ", " << call.y;
+        onRays += std::hypot(x, y) > 5 ? 1 : 0;
+    }
+    EXPECT_GT(onRays, 300);
+
+    SiteArrays sites;
+    for (const Site& site : settings.givenSites) {
+        sites.add(site.x, site.y, site.w);
+    }
+    hSort(sites.N, sites.w, sites.x, sites.y);
+    const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, {-0.5, -0.5, 399.5, 199.5});
+    ASSERT_EQ(pieces.size(), 3U);
+    for (const BoundaryPiece& p : pieces) {
+        // Each from the meeting point (to a pixel's 1e-9) to the picture's edge.
+        const PlanePoint near = std::hypot(p.start.x - 200, p.start.y - 100) < 1 ? p.start : p.end;
+        const PlanePoint far = near.x == p.start.x && near.y == p.start.y ? p.end : p.start;
+        EXPECT_LT(std::hypot(near.x - 200, near.y - 100), 1e-9);
+        EXPECT_TRUE(far.x <= -0.5 || far.y <= -0.5 || far.y >= 199.5) << far.x << ", " << far.y;
+    }
+}
+
 // Among many sites a label is drawn only where it overlaps no other site's marker and no
 // label drawn before it.
 TEST(ManySites, LabelsGoWhereThereIsRoom)
