@@ -54,6 +54,9 @@ struct BoundaryPiece {
     // at 0, end at 1. Formed from start by a rotation, so that it stays on the circle to
     // rounding also where the centre lies billions of pixels away.
     PlanePoint pointAt(double t) const;
+
+    // The smallest box that holds the piece.
+    ClipArea bounds() const;
 };
 
 // Every visible piece of the diagram of the sites 1..N, sorted by weight as the drawing

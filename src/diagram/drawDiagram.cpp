@@ -9,6 +9,8 @@
 #include "core/Int.h"
 #include "core/RandomSource.h"
 #include "core/WindowMetrics.h"
+#include "diagram/BisectorCurve.h"
+#include "diagram/PairCurve.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
@@ -49,16 +51,23 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
         return std::tie(fragments[a].i, fragments[a].j) < std::tie(fragments[b].i, fragments[b].j);
     });
     const SiteCells& cells = diagram.cells();
-    const WeightedDiagram::Fragment* last = nullptr;
-    for (const std::uint32_t n : order) {
-        const WeightedDiagram::Fragment& f = fragments[n];
-        if (last != nullptr && last->i == f.i && last->j == f.j && last->leaf == f.leaf) {
-            continue;  // the cell's stretches of the pair are traced together
+    for (std::size_t n = 0; n < order.size();) {
+        // The cell's stretches of the pair are traced together, where they lie.
+        const WeightedDiagram::Fragment& f = fragments[order[n]];
+        const PairCurve curve(*bisectorCurve(diagram.sites(), f.i + 1, f.j + 1));
+        ClipArea where = curve.piece(f.i + 1, f.j + 1, f.stretch.from, f.stretch.to).bounds();
+        for (++n; n < order.size(); ++n) {
+            const WeightedDiagram::Fragment& g = fragments[order[n]];
+            if (g.i != f.i || g.j != f.j || g.leaf != f.leaf) {
+                break;
+            }
+            const ClipArea more = curve.piece(g.i + 1, g.j + 1, g.stretch.from, g.stretch.to).bounds();
+            where = {std::min(where.left, more.left), std::min(where.top, more.top), std::max(where.right, more.right),
+                     std::max(where.bottom, more.bottom)};
         }
-        last = &f;
         const SiteCells::Leaf& leaf = cells.leaves()[f.leaf];
-        co_await traceBisectorInCell(window, diagram.sites(), f.i + 1, f.j + 1, leaf.box, cells.candidates(leaf),
-                                     cells.area());
+        co_await traceBisectorInCell(window, diagram.sites(), f.i + 1, f.j + 1, leaf.box, where,
+                                     cells.candidates(leaf), cells.area());
     }
 }
 

@@ -43,16 +43,16 @@ struct Reach {
 double firstWhole(double from) { return std::ceil(from); }
 double lastWhole(double to, bool closed) { return closed ? std::floor(to) : std::ceil(to) - 1; }
 
-Reach cellReach(const ClipArea& cell, const ClipArea& area)
+Reach cellReach(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area)
 {
     Reach reach;
     reach.owned = cell;
     reach.closedRight = cell.right == area.right;
     reach.closedBottom = cell.bottom == area.bottom;
-    reach.firstColumn = firstWhole(cell.left);
-    reach.lastColumn = lastWhole(cell.right, reach.closedRight);
-    reach.firstRow = firstWhole(cell.top);
-    reach.lastRow = lastWhole(cell.bottom, reach.closedBottom);
+    reach.firstColumn = std::max(firstWhole(cell.left), std::floor(pieces.left) - 1);
+    reach.lastColumn = std::min(lastWhole(cell.right, reach.closedRight), std::ceil(pieces.right) + 1);
+    reach.firstRow = std::max(firstWhole(cell.top), std::floor(pieces.top) - 1);
+    reach.lastRow = std::min(lastWhole(cell.bottom, reach.closedBottom), std::ceil(pieces.bottom) + 1);
     return reach;
 }
 
@@ -134,10 +134,10 @@ Steps traceBisector(DrawingSurface& window, const SiteArrays sites, int i, int j
 }
 
 Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
-                          std::span<const std::int32_t> candidates, const ClipArea& area)
+                          const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area)
 {
     return tracePair(window, sites, i, j,
-                     BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, area)));
+                     BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces, area)));
 }
 
 }  // namespace voroquarn

@@ -18,10 +18,12 @@ class DrawingSurface;
 Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
 
 // The same within one cell of the diagram (`cell`, which owns its points half-open but
-// along the `area`'s right and bottom edges): only the steps whose column or row lies in
-// the cell, only the points that lie in it, each tested against the cell's candidates
-// (counted from 0). The sites, the cell and the candidates must outlive the drawing.
+// along the `area`'s right and bottom edges) where the pair's pieces lie (`pieces`,
+// their bounds): only the steps whose column or row lies in both, a pixel more on every
+// side, only the points that lie in the cell, each tested against the cell's
+// candidates (counted from 0). The sites, the cell and the candidates must outlive the
+// drawing.
 Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
-                          std::span<const std::int32_t> candidates, const ClipArea& area);
+                          const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area);
 
 }  // namespace voroquarn
