@@ -30,7 +30,8 @@ bool finite(const BoundaryPiece& p)
 
 }  // namespace
 
-WeightedDiagram::WeightedDiagram(const SiteArrays& sites, const ClipArea& area) : sites_(sites), cells_(sites, area)
+WeightedDiagram::WeightedDiagram(const SiteArrays& sites, const ClipArea& area, Keep keep)
+    : sites_(sites), cells_(sites, area), keep_(keep)
 {
 }
 
@@ -43,6 +44,12 @@ bool WeightedDiagram::build(std::size_t budget)
             findFragments(done_++);
             work += count * count / 2 + 1;
         } else if (cells_.built()) {
+            if (!ordered_) {
+                std::sort(meetings_.begin(), meetings_.end(), [](const Meeting& a, const Meeting& b) {
+                    return std::tie(a.i, a.j, a.leaf) < std::tie(b.i, b.j, b.leaf);
+                });
+                ordered_ = true;
+            }
             return true;
         } else {
             cells_.build(budget - work);
@@ -58,7 +65,16 @@ void WeightedDiagram::buildAll()
     }
 }
 
-bool WeightedDiagram::built() const { return cells_.built() && done_ == cells_.leaves().size(); }
+bool WeightedDiagram::built() const { return ordered_; }
+
+ClipArea WeightedDiagram::boxOf(const Meeting& meeting) const
+{
+    const ClipArea& cell = cells_.leaves()[meeting.leaf].box;
+    const double w = (cell.right - cell.left) / 255;
+    const double h = (cell.bottom - cell.top) / 255;
+    return {cell.left + w * meeting.box[0], cell.top + h * meeting.box[1], cell.left + w * meeting.box[2],
+            cell.top + h * meeting.box[3]};
+}
 
 void WeightedDiagram::findFragments(std::uint32_t leaf)
 {
@@ -94,10 +110,29 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
                     thirds_.push_back(siteOf(sites_, k));
                 }
             }
-            keptStretches(PairCurve(*curve), si, thirds_, box, scratch_);
-            for (const Stretch& stretch : scratch_.kept) {
-                fragments_.push_back({i, j, leaf, stretch});
+            const PairCurve pair(*curve);
+            keptStretches(pair, si, thirds_, box, scratch_);
+            if (scratch_.kept.empty()) {
+                continue;
             }
+            // Where the stretches lie, in 255ths of the cell, rounded outwards.
+            ClipArea where{box.right, box.bottom, box.left, box.top};
+            for (const Stretch& stretch : scratch_.kept) {
+                const ClipArea lies = pair.piece(i + 1, j + 1, stretch.from, stretch.to).bounds();
+                where = {std::min(where.left, lies.left), std::min(where.top, lies.top), std::max(where.right, lies.right),
+                         std::max(where.bottom, lies.bottom)};
+                if (keep_ == Keep::Pieces) {
+                    fragments_.push_back({i, j, leaf, stretch});
+                }
+            }
+            const auto share = [](double from, double to, double at, bool up) {
+                const double part = to > from ? std::clamp((at - from) / (to - from), 0.0, 1.0) * 255 : (up ? 255 : 0);
+                return static_cast<std::uint8_t>(up ? std::min(255.0, std::ceil(part)) : std::max(0.0, std::floor(part)));
+            };
+            meetings_.push_back({i, j, leaf,
+                                 {share(box.left, box.right, where.left, false), share(box.top, box.bottom, where.top, false),
+                                  share(box.left, box.right, where.right, true),
+                                  share(box.top, box.bottom, where.bottom, true)}});
         }
     }
 }
@@ -157,12 +192,11 @@ std::vector<BoundaryPiece> WeightedDiagram::pieces() const
 std::vector<std::pair<std::int32_t, std::int32_t>> WeightedDiagram::neighbours() const
 {
     std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
-    pairs.reserve(fragments_.size());
-    for (const Fragment& f : fragments_) {
-        pairs.emplace_back(f.i, f.j);
+    for (const Meeting& m : meetings_) {
+        if (pairs.empty() || pairs.back() != std::pair(m.i, m.j)) {
+            pairs.emplace_back(m.i, m.j);
+        }
     }
-    std::sort(pairs.begin(), pairs.end());
-    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     return pairs;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -32,8 +33,22 @@ public:
         Stretch stretch;
     };
 
+    // Where sites i < j (from 0) share a boundary in one cell: the cell, and the box
+    // their stretches there lie in, in 255ths of the cell's width and height, rounded
+    // outwards. Sixteen bytes, for pictures of a million sites.
+    struct Meeting {
+        std::int32_t i;
+        std::int32_t j;
+        std::uint32_t leaf;
+        std::array<std::uint8_t, 4> box;  // left, top, right, bottom
+    };
+
+    // What a diagram keeps besides its meetings: the stretches themselves, for its
+    // pieces, or not.
+    enum class Keep { Meetings, Pieces };
+
     // Sites sorted by weight; the area must not be empty.
-    WeightedDiagram(const SiteArrays& sites, const ClipArea& area);
+    WeightedDiagram(const SiteArrays& sites, const ClipArea& area, Keep keep = Keep::Pieces);
 
     // Goes on building for about `budget` units of work (a unit is a site tested in a
     // cell or a pair of candidates looked at); true once it is done.
@@ -43,13 +58,14 @@ public:
 
     const SiteArrays& sites() const { return sites_; }
     const SiteCells& cells() const { return cells_; }
-    // In the order they were found: cell by cell, each cell's pairs in order, each
-    // pair's stretches in the order of the parameter.
-    const std::vector<Fragment>& fragments() const { return fragments_; }
+    // Once built: pair by pair in order, each pair's cells in the order they were found.
+    const std::vector<Meeting>& meetings() const { return meetings_; }
+    // The box of a meeting, in the area's coordinates.
+    ClipArea boxOf(const Meeting& meeting) const;
 
     // The pieces of the diagram in the area: pair by pair, (1,2), (1,3), ..., each
     // pair's pieces along its bisector, the fragments of neighbouring cells joined.
-    // Pieces count their sites from 1.
+    // Pieces count their sites from 1. Empty unless built to keep them.
     std::vector<BoundaryPiece> pieces() const;
 
     // The neighbours: each pair (i, j) of sites (from 0, i < j) with a piece in the area,
@@ -61,7 +77,10 @@ private:
 
     const SiteArrays& sites_;
     SiteCells cells_;
+    Keep keep_;
     std::uint32_t done_ = 0;  // cells whose fragments are found
+    bool ordered_ = false;     // the meetings sorted
+    std::vector<Meeting> meetings_;
     std::vector<Fragment> fragments_;
     // Reused from cell to cell.
     std::vector<std::pair<double, std::int32_t>> order_;

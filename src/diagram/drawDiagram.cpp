@@ -9,8 +9,6 @@
 #include "core/Int.h"
 #include "core/RandomSource.h"
 #include "core/WindowMetrics.h"
-#include "diagram/BisectorCurve.h"
-#include "diagram/PairCurve.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
@@ -41,32 +39,13 @@ ClipArea extentOf(const DrawingSurface& window)
 
 
 // The tracing of many sites: pair by pair, and for each pair the cells where it has a
-// stretch of the diagram, in the order they were found.
+// stretch of the diagram, where it lies there.
 Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
 {
-    const std::vector<WeightedDiagram::Fragment>& fragments = diagram.fragments();
-    std::vector<std::uint32_t> order(fragments.size());
-    std::iota(order.begin(), order.end(), 0U);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return std::tie(fragments[a].i, fragments[a].j) < std::tie(fragments[b].i, fragments[b].j);
-    });
     const SiteCells& cells = diagram.cells();
-    for (std::size_t n = 0; n < order.size();) {
-        // The cell's stretches of the pair are traced together, where they lie.
-        const WeightedDiagram::Fragment& f = fragments[order[n]];
-        const PairCurve curve(*bisectorCurve(diagram.sites(), f.i + 1, f.j + 1));
-        ClipArea where = curve.piece(f.i + 1, f.j + 1, f.stretch.from, f.stretch.to).bounds();
-        for (++n; n < order.size(); ++n) {
-            const WeightedDiagram::Fragment& g = fragments[order[n]];
-            if (g.i != f.i || g.j != f.j || g.leaf != f.leaf) {
-                break;
-            }
-            const ClipArea more = curve.piece(g.i + 1, g.j + 1, g.stretch.from, g.stretch.to).bounds();
-            where = {std::min(where.left, more.left), std::min(where.top, more.top), std::max(where.right, more.right),
-                     std::max(where.bottom, more.bottom)};
-        }
-        const SiteCells::Leaf& leaf = cells.leaves()[f.leaf];
-        co_await traceBisectorInCell(window, diagram.sites(), f.i + 1, f.j + 1, leaf.box, where,
+    for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
+        const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
+        co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, leaf.box, diagram.boxOf(m),
                                      cells.candidates(leaf), cells.area());
     }
 }
@@ -155,7 +134,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     }
 
     co_await markManySites(window, placed, settings);
-    WeightedDiagram diagram(sites, extentOf(window));
+    WeightedDiagram diagram(sites, extentOf(window), WeightedDiagram::Keep::Meetings);
     while (!diagram.build(BUILD_PER_SLICE)) {
         co_yield Steps::Work{};
     }
