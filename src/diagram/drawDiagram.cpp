@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 #include <tuple>
 
+#include "core/BackgroundWork.h"
 #include "core/DrawingSurface.h"
 #include "core/Int.h"
 #include "core/RandomSource.h"
@@ -119,9 +121,9 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     SiteArrays sites = placeRunSites(window, random, settings);
     const bool few = sites.N <= MAX_SITES;
     const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
-    hSort(sites.N, sites.w, sites.x, sites.y);
 
     if (few) {
+        hSort(sites.N, sites.w, sites.x, sites.y);
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
@@ -133,15 +135,29 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         co_return;
     }
 
+    // The sort and the diagram in a thread of their own, the markers meanwhile here.
+    const ClipArea area = extentOf(window);
+    const bool fill = settings.fill;
+    std::optional<WeightedDiagram> diagram;
+    std::vector<Colour> colours;
+    const BackgroundWork finding([&](const std::stop_token& stop) {
+        hSort(sites.N, sites.w, sites.x, sites.y);
+        diagram.emplace(sites, area, WeightedDiagram::Keep::Meetings);
+        while (!diagram->build(BUILD_PER_SLICE)) {
+            if (stop.stop_requested()) {
+                return;
+            }
+        }
+        if (fill) {
+            colours = neighbourColours(placed, sites, diagram->neighbours());
+        }
+    });
     co_await markManySites(window, placed, settings);
-    WeightedDiagram diagram(sites, extentOf(window), WeightedDiagram::Keep::Meetings);
-    while (!diagram.build(BUILD_PER_SLICE)) {
-        co_yield Steps::Work{};
+    co_await waitFor(finding);
+    if (fill) {
+        co_await fillRegions(window, *diagram, colours);
     }
-    if (settings.fill) {
-        co_await fillRegions(window, diagram, neighbourColours(placed, sites, diagram.neighbours()));
-    }
-    co_await traceNeighbours(window, diagram);
+    co_await traceNeighbours(window, *diagram);
 }
 
 }  // namespace voroquarn
