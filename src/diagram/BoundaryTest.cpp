@@ -25,8 +25,13 @@ BoundaryTest::BoundaryTest(const SiteArrays& sites, int i, int j)
 BoundaryTest::BoundaryTest(const SiteArrays& sites, int i, int j, std::span<const std::int32_t> candidates)
     : reference_{sites.x[i - 1], sites.y[i - 1], sites.w[i - 1]}
 {
+    // A cell's candidates hold no copies of one another.
+    thirds_.reserve(candidates.size());
     for (const std::int32_t k : candidates) {
-        addThird(sites, i, j, k + 1);
+        if (k != i - 1 && k != j - 1) {
+            const auto at = static_cast<std::size_t>(k);
+            thirds_.push_back({sites.x[at], sites.y[at], sites.w[at]});
+        }
     }
 }
 

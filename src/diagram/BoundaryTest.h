@@ -17,8 +17,8 @@ struct SiteArrays;
 class BoundaryTest {
 public:
     // Sites i and j counted from 1; site i is the reference. The third sites are all the
-    // others, or only `candidates` (counted from 0) where those are every site that can
-    // be nearest where the test is asked.
+    // others, or only `candidates` (counted from 0, no two copies of one site) where
+    // those are every site that can be nearest where the test is asked.
     BoundaryTest(const SiteArrays& sites, int i, int j);
     BoundaryTest(const SiteArrays& sites, int i, int j, std::span<const std::int32_t> candidates);
 

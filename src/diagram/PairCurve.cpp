@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace voroquarn {
@@ -86,6 +87,30 @@ PlanePoint PairCurve::pointAt(double t) const
     }
     const double across = 2 * c_.radius;  // the point opposite P
     return {c_.px - across * c_.ux, c_.py - across * c_.uy};
+}
+
+ClipArea PairCurve::bounds(double from, double to) const
+{
+    const PlanePoint a = pointAt(from);
+    const PlanePoint b = pointAt(to);
+    ClipArea box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    if (straight()) {
+        return box;
+    }
+    // The circle's point in direction e from its centre lies at the angle phi from P
+    // with cos phi = e.u and sin phi = e.v, so at t = tan(phi / 2) / k =
+    // (e.v) / ((1 + e.u) k): infinity for the point opposite P.
+    const std::array<PlanePoint, 4> axes{PlanePoint{1, 0}, PlanePoint{-1, 0}, PlanePoint{0, 1}, PlanePoint{0, -1}};
+    for (const PlanePoint& e : axes) {
+        const double along = e.x * vx_ + e.y * vy_;
+        const double towards = 1 + e.x * c_.ux + e.y * c_.uy;
+        const double t = towards > 0 ? along / (towards * c_.curvature) : std::numeric_limits<double>::infinity();
+        if (t > from && t < to) {
+            const PlanePoint p = pointAt(t);
+            box = {std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
+        }
+    }
+    return box;
 }
 
 PlaneFunction PairCurve::tieOf(double sx, double sy, double ws, double kx, double ky, double w) const

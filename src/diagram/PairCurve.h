@@ -52,6 +52,11 @@ public:
     // curve, (1 + k^2 t^2) F is a quadratic in t with no term that holds R.
     void appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const;
 
+    // The smallest box that holds the curve from parameter `from` to `to` (from < to,
+    // either may be infinite): its ends, and its points farthest along each axis where
+    // it passes them, found without trigonometry.
+    ClipArea bounds(double from, double to) const;
+
     // The piece of the curve from parameter `from` to `to` of the pair i, j (counted from
     // 1), an arc or, where it turns too little to tell from one, a segment. Around a
     // circle either may be infinite, and from > to is the piece that goes on from `from`

@@ -92,27 +92,41 @@ SiteCells::SiteCells(const SiteArrays& sites, const ClipArea& area) : area_(area
 {
     assert(area.left <= area.right && area.top <= area.bottom);
     // The sites in order, but for exact copies of an earlier one.
-    std::vector<std::int32_t> order(static_cast<std::size_t>(sites.N));
-    std::iota(order.begin(), order.end(), 0);
-    const auto key = [&](std::int32_t k) {
-        const auto at = static_cast<std::size_t>(k);
-        return std::make_tuple(sites.x[at], sites.y[at], sites.w[at], k);
+    // The sites in the order of a Z-curve through the area, so that the sites of a box
+    // lie together in memory; copies of one site come together, the first first.
+    const auto quantized = [](double v, double from, double to) {
+        const double share = to > from ? (v - from) / (to - from) : 0;
+        return static_cast<std::uint32_t>(std::clamp(share, 0.0, 1.0) * 65535);
     };
-    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) { return key(a) < key(b); });
-    std::vector<bool> copy(order.size(), false);
-    for (std::size_t n = 1; n < order.size(); ++n) {
-        const auto [x, y, w, k] = key(order[n]);
-        const auto [px, py, pw, pk] = key(order[n - 1]);
-        copy[static_cast<std::size_t>(k)] = x == px && y == py && w == pw;
-    }
-    packed_.reserve(order.size());
-    for (std::int32_t k = 0; k < sites.N; ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        const double w = sites.w[at];
-        packed_.push_back({sites.x[at], sites.y[at], w, 1 / (w * w)});
-        if (!copy[at]) {
-            work_.push_back(k);
+    const auto zOrder = [&](std::size_t at) {
+        std::uint32_t z = 0;
+        const std::uint32_t qx = quantized(sites.x[at], area.left, area.right);
+        const std::uint32_t qy = quantized(sites.y[at], area.top, area.bottom);
+        for (unsigned bit = 0; bit < 16; ++bit) {
+            z |= ((qx >> bit) & 1U) << (2 * bit) | ((qy >> bit) & 1U) << (2 * bit + 1);
         }
+        return z;
+    };
+    std::vector<std::pair<std::uint32_t, std::int32_t>> order;
+    order.reserve(static_cast<std::size_t>(sites.N));
+    for (std::int32_t k = 0; k < sites.N; ++k) {
+        order.emplace_back(zOrder(static_cast<std::size_t>(k)), k);
+    }
+    const auto key = [&](const std::pair<std::uint32_t, std::int32_t>& entry) {
+        const auto at = static_cast<std::size_t>(entry.second);
+        return std::make_tuple(entry.first, sites.x[at], sites.y[at], sites.w[at], entry.second);
+    };
+    std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    packed_.reserve(order.size());
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        const auto at = static_cast<std::size_t>(order[n].second);
+        const double w = sites.w[at];
+        const bool copy = n > 0 && packed_.back().x == sites.x[at] && packed_.back().y == sites.y[at] &&
+                          packed_.back().w == w;
+        if (!copy) {
+            work_.push_back(static_cast<std::int32_t>(packed_.size()));
+        }
+        packed_.push_back({sites.x[at], sites.y[at], w, 1 / (w * w), order[n].second});
     }
     nodes_.emplace_back();
     pending_.push_back({area, 0, 0, 0, work_.size()});
@@ -242,9 +256,12 @@ void SiteCells::makeLeaf(const Pending& box)
     Node& node = nodes_[box.node];
     node.leaf = true;
     node.next = static_cast<std::uint32_t>(leaves_.size());
-    leaves_.push_back({box.box, static_cast<std::uint32_t>(candidates_.size()), static_cast<std::uint32_t>(count)});
-    candidates_.insert(candidates_.end(), work_.begin() + static_cast<std::ptrdiff_t>(begin),
-                       work_.begin() + static_cast<std::ptrdiff_t>(begin + count));
+    const std::size_t first = candidates_.size();
+    leaves_.push_back({box.box, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(count)});
+    for (std::size_t n = begin; n < begin + count; ++n) {
+        candidates_.push_back(packed_[static_cast<std::size_t>(work_[n])].site);
+    }
+    std::sort(candidates_.begin() + static_cast<std::ptrdiff_t>(first), candidates_.end());
     work_.resize(begin);
 }
 

@@ -128,13 +128,15 @@ private:
         double y;
         double w;
         double inverseSquaredWeight;
+        std::int32_t site;  // its place among the sites sorted by weight
     };
 
     std::vector<Packed> packed_;
     ClipArea area_;
     std::vector<Node> nodes_;
     std::vector<Pending> pending_;
-    std::vector<std::int32_t> work_;  // the candidate lists of the pending boxes, the next on top
+    // The candidate lists of the pending boxes, the next on top, as places in packed_.
+    std::vector<std::int32_t> work_;
     std::vector<std::int32_t> lowHalf_;
     std::vector<bool> beaten_;
     std::vector<Leaf> leaves_;

@@ -118,7 +118,7 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
             // Where the stretches lie, in 255ths of the cell, rounded outwards.
             ClipArea where{box.right, box.bottom, box.left, box.top};
             for (const Stretch& stretch : scratch_.kept) {
-                const ClipArea lies = pair.piece(i + 1, j + 1, stretch.from, stretch.to).bounds();
+                const ClipArea lies = pair.bounds(stretch.from, stretch.to);
                 where = {std::min(where.left, lies.left), std::min(where.top, lies.top), std::max(where.right, lies.right),
                          std::max(where.bottom, lies.bottom)};
                 if (keep_ == Keep::Pieces) {
