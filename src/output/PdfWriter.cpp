@@ -33,14 +33,14 @@ constexpr double MAX_DEVIATION = 1e-4;
 // Appends the arc as cubic curves, parts of at most 90 degrees short enough that none
 // strays more than MAX_DEVIATION from the circle. A part of angle a with its control
 // points on the end tangents, (4/3) tan(a/4) r from the ends, strays by at most about
-// r a^6 / 20000 (2.7e-4 r at 90 degrees). Each part is formed from its own end points
+// r a^6 / 55296 (2.7e-4 r at 90 degrees). Each part is formed from its own end points
 // and the directions to the centre, so that a faraway centre's rounding stays out of
 // it. QPainterPath::arcTo cuts its curves from a quarter of the whole circle instead:
 // 2.7e-4 of the radius off, which is 0.27 px at a radius of 1000 px and hundreds of
 // thousands of pixels for the nearly flat circles of weights one float apart.
 void appendArc(QPainterPath& path, const BoundaryPiece& arc)
 {
-    const double maxAngle = std::min(std::numbers::pi / 2, std::pow(MAX_DEVIATION * 20000 / arc.radius, 1.0 / 6));
+    const double maxAngle = std::min(std::numbers::pi / 2, std::pow(MAX_DEVIATION * 55296 / arc.radius, 1.0 / 6));
     const int parts = static_cast<int>(std::clamp(std::ceil(arc.sweep / maxAngle), 1.0, 64.0));
     const double k = 4.0 / 3 * std::tan(arc.sweep / parts / 4);
     // The tangent at p along growing angles, as long as the radius: p - centre turned

@@ -33,7 +33,8 @@ struct SessionSettings {
 
 // The seed of the k-th diagram (counted from 0) of a session started with `seed`: the
 // seed itself for the first, so that one diagram is the same picture with or without
-// cycling, and well-mixed distinct values for the others.
+// cycling, and well-mixed values for the others; two diagrams of one session may
+// rarely share a seed, as two random 32-bit values may.
 std::uint32_t seedOfDiagram(std::uint32_t seed, std::uint64_t k);
 
 // Drives the drawing of diagrams on one window, the way a screen-saver framework drives
