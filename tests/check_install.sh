@@ -50,4 +50,9 @@ saver="$stage/usr/share/xscreensaver/config/voroquarn.xml"
 [ -f "$saver" ] || fail "no xscreensaver settings"
 grep -q '<command arg="--root"/>' "$saver" || fail "xscreensaver settings do not draw on the root window"
 xmllint --noout "$saver" || fail "xscreensaver settings are no well-formed XML"
-echo "install check: program, desktop entry, icons, manual page, licence and xscreensaver settings are in place"
+for completion in bash-completion/completions/voroquarn zsh/site-functions/_voroquarn \
+    fish/vendor_completions.d/voroquarn.fish; do
+    [ -f "$stage/usr/share/$completion" ] || fail "no shell completion share/$completion"
+done
+echo "install check: program, desktop entry, icons, manual page, licence, xscreensaver settings" \
+    "and shell completion are in place"
