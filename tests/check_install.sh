@@ -20,6 +20,8 @@ desktop="$stage/usr/share/applications/voroquarn.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
 grep -qx 'Exec=voroquarn' "$desktop" || fail "desktop entry does not start voroquarn"
 grep -qx 'Icon=voroquarn' "$desktop" || fail "desktop entry names no icon"
+grep -qx 'StartupNotify=true' "$desktop" || fail "desktop entry does not ask for startup notification"
+grep -qx 'Exec=voroquarn --saver' "$desktop" || fail "desktop entry has no action for the full-screen saver"
 if command -v desktop-file-validate >/dev/null; then
     # Hints count too: a clean entry gives no output at all.
     complaints=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry does not validate: $complaints"
