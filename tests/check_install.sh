@@ -36,6 +36,9 @@ for size in 16 24 32 48 64 128 256; do
     printf -v header '%08x%08x' "$size" "$size"
     [ "$(dd if="$icon" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "$header" ] ||
         fail "$size px icon is not $size x $size"
+    # Colour type 6, colour with alpha: the tile's shape shows through transparency.
+    [ "$(dd if="$icon" bs=1 skip=25 count=1 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "06" ] ||
+        fail "$size px icon has no transparency"
 done
 
 # The scalable icon: well-formed SVG that a real renderer draws at a desktop's size.
