@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks that everything a desktop needs
-# arrived: the program, its menu entry, its icons, its manual page and its licence.
+# arrived: the program, its menu entry, its icons, its software-centre metadata, its
+# manual page, its licence, its xscreensaver settings and its shell completion.
 #
 #   check_install.sh BUILD-FOLDER VERSION-TEXT
 set -euo pipefail
@@ -55,9 +56,23 @@ saver="$stage/usr/share/xscreensaver/config/voroquarn.xml"
 [ -f "$saver" ] || fail "no xscreensaver settings"
 grep -q '<command arg="--root"/>' "$saver" || fail "xscreensaver settings do not draw on the root window"
 xmllint --noout "$saver" || fail "xscreensaver settings are no well-formed XML"
+# What software centres read: the metadata, clean to the pedantic validator, which also
+# checks it against the installed desktop entry and icons. Its screenshots are web
+# addresses, which a test does not fetch.
+metainfo=("$stage"/usr/share/metainfo/*.metainfo.xml)
+[ -f "${metainfo[0]}" ] || fail "no AppStream metadata in share/metainfo"
+complaints=$(appstreamcli validate-tree --pedantic --no-net "$stage/usr" 2>&1) ||
+    fail "appstreamcli validate-tree: $complaints"
+grep -q '<launchable type="desktop-id">voroquarn.desktop</launchable>' "${metainfo[0]}" ||
+    fail "AppStream metadata does not launch the desktop entry"
+
+# The manual page: mandoc parses it without a warning.
+complaints=$(mandoc -Tlint -W warning "$stage/usr/share/man/man1/voroquarn.1" 2>&1) ||
+    fail "mandoc -Tlint: $complaints"
+
 for completion in bash-completion/completions/voroquarn zsh/site-functions/_voroquarn \
     fish/vendor_completions.d/voroquarn.fish; do
     [ -f "$stage/usr/share/$completion" ] || fail "no shell completion share/$completion"
 done
-echo "install check: program, desktop entry, icons, manual page, licence, xscreensaver settings" \
-    "and shell completion are in place"
+echo "install check: program, desktop entry, icons, AppStream metadata, manual page, licence," \
+    "xscreensaver settings and shell completion are in place"
