@@ -68,9 +68,9 @@ int main(int argc, char* argv[])
         Diagram diagram = recordDiagram(size, size, random, settings);
         diagram.style = {lineWidth, IconSurface::SITE_DOT * lineWidth / 2, false};
         QBuffer picture;
-        picture.open(QIODevice::ReadWrite);
-        writeSvg(diagram, picture);
-        picture.seek(0);
+        if (!picture.open(QIODevice::ReadWrite) || !writeSvg(diagram, picture) || !picture.seek(0)) {
+            return fail(QStringLiteral("the diagram could not be drawn as SVG"));
+        }
         QSaveFile file(output);
         if (!file.open(QIODevice::WriteOnly)) {
             return fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
