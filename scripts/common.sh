@@ -35,8 +35,8 @@ install_missing() {
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing ${#missing[*]} packages and what they need (on a fresh Debian 12 all" \
-        "of them take a few minutes): ${missing[*]}" >&2
+    echo "Installing ${#missing[*]} packages and what they need, which on a fresh Debian 12" \
+        "takes minutes; apt-get shows how far it is: ${missing[*]}" >&2
     local sudo=() quiet=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     # A log gets apt's lines without the progress bars that only a terminal can show.
