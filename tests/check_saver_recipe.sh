@@ -43,7 +43,7 @@ value() { sed -n "s/^$2:[[:space:]]*//p" "$1"; }
 # X server of the test's own that lets every user connect.
 cp "$settings" "$home/.xscreensaver"
 mkdir "$home/bin"
-printf '#!/bin/sh\necho "$*" >>"$HOME/started"\nexec sleep 600\n' >"$home/bin/voroquarn"
+printf '#!/bin/sh\necho "$$ $*" >>"$HOME/started"\nexec sleep 600\n' >"$home/bin/voroquarn"
 chmod 777 "$home" "$home/bin" "$home/bin/voroquarn"
 chmod 666 "$home/.xscreensaver"
 Xvfb -displayfd 3 -ac -nolisten tcp -screen 0 640x480x24 3>"$home/display" 2>/dev/null &
@@ -61,7 +61,7 @@ DISPLAY=$display xscreensaver-command -version >/dev/null 2>&1 || fail "the daem
 sleep 1  # the daemon knows a changed file by its time stamp, to the second
 
 before=$(programs "$home/.xscreensaver")
-HOME=$home bash -euo pipefail -c "$edit"
+HOME=$home bash -euo pipefail -c "$edit" || fail "the recipe's edit of ~/.xscreensaver failed"
 after=$(programs "$home/.xscreensaver")
 [ "$(value "$home/.xscreensaver" mode)" = one ] || fail "mode is not 'one' but '$(value "$home/.xscreensaver" mode)'"
 selected=$(value "$home/.xscreensaver" selected)
@@ -69,16 +69,20 @@ selected=$(value "$home/.xscreensaver" selected)
     fail "selected: $selected is '$(sed -n "$((selected + 1))p" <<<"$after")', not voroquarn --root"
 [ "$(sed "$((selected + 1))d" <<<"$after")" = "$before" ] || fail "the other programs moved or changed"
 
-# Shown now, and on the next activation as well.
-started() { cat "$home/started" 2>/dev/null | wc -l; }
-DISPLAY=$display bash -euo pipefail -c "$tell" >/dev/null
-for _ in $(seq 100); do [ "$(started)" -ge 1 ] && break; sleep 0.1; done
-[ "$(started)" -eq 1 ] || fail "the daemon did not start voroquarn: $(cat "$home/daemon.log")"
-DISPLAY=$display xscreensaver-command -deactivate >/dev/null
-sleep 1
-DISPLAY=$display xscreensaver-command -activate >/dev/null
-for _ in $(seq 100); do [ "$(started)" -ge 2 ] && break; sleep 0.1; done
-[ "$(started)" -eq 2 ] || fail "the next activation did not start voroquarn"
-grep -qx -- '--root' "$home/started" || fail "voroquarn was started as '$(head -n 1 "$home/started")'"
+# Shown now, and on the next activation as well, once the daemon has ended the first.
+starts() { cat "$home/started" 2>/dev/null | wc -l; }
+wait_for_start() {
+    for _ in $(seq 200); do [ "$(starts)" -ge "$1" ] && return 0; sleep 0.1; done
+    fail "$2: $(cat "$home/daemon.log")"
+}
+DISPLAY=$display bash -euo pipefail -c "$tell" >/dev/null || fail "the recipe's '$tell' failed"
+wait_for_start 1 "the daemon did not start voroquarn"
+DISPLAY=$display xscreensaver-command -deactivate >/dev/null || fail "the daemon does not deactivate"
+first=$(head -n 1 "$home/started" | cut -d ' ' -f 1)
+for _ in $(seq 200); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+DISPLAY=$display xscreensaver-command -activate >/dev/null || fail "the daemon does not activate"
+wait_for_start 2 "the next activation did not start voroquarn"
+[ "$(cut -d ' ' -f 2- "$home/started" | sort -u)" = "--root" ] ||
+    fail "voroquarn was started as '$(cut -d ' ' -f 2- "$home/started" | sort -u | tr '\n' ' ')'"
 echo "saver recipe: voroquarn is selected, the other $(wc -l <<<"$before") programs keep their places," \
     "and the daemon shows it"
