@@ -1,8 +1,10 @@
 #include "icon/IconSurface.h"
 
 #include <QPainter>
+#include <QTransform>
 
 #include "core/WindowMetrics.h"
+#include "icon/IconTile.h"
 
 namespace voroquarn {
 
@@ -22,6 +24,7 @@ void IconSurface::Refresh()
 {
     sites_.clear();
     points_.clear();
+    spans_.clear();
 }
 
 float IconSurface::Width() const
@@ -43,12 +46,25 @@ void IconSurface::Circle(float x, float y, float /*radius*/, Colour colour, floa
 
 void IconSurface::PSet(float x, float y, Colour colour) { points_.push_back({QPointF(x, y), colour}); }
 
+// Each span is painted whole, under the boundaries and the dots, which the icon paints
+// after all spans.
+void IconSurface::FillBackground(int y, int left, int right, Colour colour)
+{
+    spans_.push_back({y, left, right, colour});
+}
+
 QImage IconSurface::icon() const
 {
     const int side = iconSize_ * SUPERSAMPLING;
-    QImage picture(side, side, QImage::Format_RGB32);
-    picture.fill(toColor(BLACK));
+    QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
     QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipPath(QTransform::fromScale(SUPERSAMPLING, SUPERSAMPLING).map(IconTile::path(iconSize_)));
+    painter.fillRect(picture.rect(), toColor(BLACK));
+    for (const Span& span : spans_) {
+        painter.fillRect(span.left, span.y, span.right - span.left, 1, toColor(span.colour));
+    }
     painter.setPen(Qt::NoPen);
     // Every boundary point becomes a disc as wide as the line; the points of a sweep lie
     // less than a pixel apart, so the discs join into a line.

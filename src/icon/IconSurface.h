@@ -10,8 +10,9 @@ namespace voroquarn {
 
 // A window that exists only to draw the program's icon at one size. The run draws on it
 // as on any window, at a multiple of the icon's size; the icon is that picture painted
-// with lines of the asked width and scaled down, so that its lines come out smooth. The
-// sites are dots, and the weights are left out: no icon size shows digits legibly.
+// with lines of the asked width, cut to the icon's tile and scaled down, so that its
+// lines and edges come out smooth. The regions keep their fill colours, the sites are
+// dots, and the weights are left out: no icon size shows digits legibly.
 class IconSurface final : public DrawingSurface {
 public:
     // The drawing area is iconSize * SUPERSAMPLING pixels square; lineWidth is in pixels
@@ -32,16 +33,23 @@ public:
     void MoveTo(float /*x*/, float /*y*/) override {}
     void Print(double /*integralValue*/) override {}
     void PSet(float x, float y, Colour colour) override;
-    // The icon shows no regions.
-    void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
+    void FillBackground(int y, int left, int right, Colour colour) override;
     bool DoEvents() override { return true; }
 
-    // The icon: what was drawn since the last Refresh, at the icon's size.
+    // The icon: what was drawn since the last Refresh, at the icon's size, transparent
+    // outside its tile.
     QImage icon() const;
 
 private:
     struct Mark {
         QPointF at;
+        Colour colour;
+    };
+    // Pixels left to right on one row of the drawing area.
+    struct Span {
+        int y;
+        int left;
+        int right;
         Colour colour;
     };
 
@@ -50,6 +58,7 @@ private:
     Colour foreColor_ = BLACK;
     std::vector<Mark> sites_;
     std::vector<Mark> points_;
+    std::vector<Span> spans_;
 };
 
 }  // namespace voroquarn

@@ -3,9 +3,12 @@
 //   draw_icon SITE-FILE SIZE LINE-WIDTH OUTPUT
 //
 // The site file places the sites on a 256 x 256 area; they are scaled to the icon's
-// size. LINE-WIDTH is in pixels of the icon. An OUTPUT ending in .svg is the scalable
-// icon, SIZE pixels its user units: the diagram's exact pieces, as --output draws them
-// into SVG, with lines and dots as the raster icons have them.
+// size. LINE-WIDTH is in pixels of the icon. The regions are filled as --fill fills
+// them, and the picture is cut to the icon's tile (IconTile). An OUTPUT ending in .svg is
+// the scalable icon, SIZE pixels its user units: the diagram's exact pieces, as --output
+// draws them into SVG, with lines and dots as the raster icons have them.
+#include <QBuffer>
+#include <QSaveFile>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +21,9 @@
 #include "diagram/Diagram.h"
 #include "diagram/drawDiagram.h"
 #include "icon/IconSurface.h"
-#include "output/VectorOutput.h"
+#include "icon/IconTile.h"
+#include "output/OutputFormat.h"
+#include "output/SvgWriter.h"
 
 namespace {
 
@@ -53,6 +58,7 @@ int main(int argc, char* argv[])
     const bool scalable = outputFormatOf(output) == OutputFormat::Svg;
     const double scale = size * (scalable ? 1 : IconSurface::SUPERSAMPLING) / DESIGN_SIDE;
     RunSettings settings;
+    settings.fill = true;
     for (const Site& site : std::get<std::vector<Site>>(loaded)) {
         settings.givenSites.push_back({site.x * scale, site.y * scale, site.w});
     }
@@ -61,8 +67,19 @@ int main(int argc, char* argv[])
     if (scalable) {
         Diagram diagram = recordDiagram(size, size, random, settings);
         diagram.style = {lineWidth, IconSurface::SITE_DOT * lineWidth / 2, false};
-        if (const auto problem = writeVectorFile(diagram, OutputFormat::Svg, output)) {
-            return fail(*problem);
+        QBuffer picture;
+        if (!picture.open(QIODevice::ReadWrite) || !writeSvg(diagram, picture) || !picture.seek(0)) {
+            return fail(QStringLiteral("the diagram could not be drawn as SVG"));
+        }
+        QSaveFile file(output);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
+        }
+        if (const QString problem = clipSvgToTile(picture, size, file); !problem.isEmpty()) {
+            return fail(QStringLiteral("%1: %2").arg(output, problem));
+        }
+        if (!file.commit()) {
+            return fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
         }
         return 0;
     }
