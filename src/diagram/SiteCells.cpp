@@ -129,7 +129,7 @@ SiteCells::SiteCells(const SiteArrays& sites, const ClipArea& area) : area_(area
         packed_.push_back({sites.x[at], sites.y[at], w, 1 / (w * w), order[n].second});
     }
     nodes_.emplace_back();
-    pending_.push_back({area, 0, 0, 0, work_.size()});
+    pending_.push_back({area, 0, 0, 0, work_.size(), false});
 }
 
 bool SiteCells::build(std::size_t budget)
@@ -145,6 +145,11 @@ void SiteCells::step(std::size_t& work)
 {
     const Pending box = pending_.back();
     pending_.pop_back();
+    if (box.release) {
+        // Both halves are done: their parent's list is on top again.
+        work_.resize(box.begin);
+        return;
+    }
     const std::size_t count = box.end - box.begin;
     work += count + 1;
     const ClipArea& b = box.box;
@@ -160,18 +165,11 @@ void SiteCells::step(std::size_t& work)
     ClipArea high = b;
     (acrossX ? low.right : low.bottom) = at;
     (acrossX ? high.left : high.top) = at;
-    keepCandidates(box.begin, box.end, low);
-    const std::size_t lowEnd = work_.size();
+    // The halves' lists go on top of the parent's, the low half's last: it is taken
+    // first. The parent's stays until both are done.
     keepCandidates(box.begin, box.end, high);
-    // The parent's list lies on top of the others; the children's take its place, the
-    // low half's on top, since it is taken first.
-    const std::size_t lowCount = lowEnd - box.end;
-    const std::size_t highCount = work_.size() - lowEnd;
-    const auto slot = [&](std::size_t n) { return work_.begin() + static_cast<std::ptrdiff_t>(n); };
-    lowHalf_.assign(slot(box.end), slot(lowEnd));
-    std::copy(slot(lowEnd), work_.end(), slot(box.begin));
-    std::copy(lowHalf_.begin(), lowHalf_.end(), slot(box.begin + highCount));
-    work_.resize(box.begin + lowCount + highCount);
+    const std::size_t highEnd = work_.size();
+    keepCandidates(box.begin, box.end, low);
 
     const auto first = static_cast<std::uint32_t>(nodes_.size());
     Node& node = nodes_[box.node];
@@ -180,9 +178,9 @@ void SiteCells::step(std::size_t& work)
     node.next = first;
     nodes_.emplace_back();
     nodes_.emplace_back();
-    // The low half first: it is taken from the top.
-    pending_.push_back({high, first + 1, box.depth + 1, box.begin, box.begin + highCount});
-    pending_.push_back({low, first, box.depth + 1, box.begin + highCount, box.begin + highCount + lowCount});
+    pending_.push_back({b, box.node, box.depth, box.begin, box.end, true});
+    pending_.push_back({high, first + 1, box.depth + 1, box.end, highEnd, false});
+    pending_.push_back({low, first, box.depth + 1, highEnd, work_.size(), false});
 }
 
 void SiteCells::keepCandidates(std::size_t begin, std::size_t end, const ClipArea& box)

@@ -93,6 +93,7 @@ private:
         int depth;
         std::size_t begin;  // its candidates in work_
         std::size_t end;
+        bool release;  // not a box: the end of its halves, whose parent's list goes
     };
 
     void step(std::size_t& work);
@@ -137,7 +138,6 @@ private:
     std::vector<Pending> pending_;
     // The candidate lists of the pending boxes, the next on top, as places in packed_.
     std::vector<std::int32_t> work_;
-    std::vector<std::int32_t> lowHalf_;
     std::vector<bool> beaten_;
     std::vector<Leaf> leaves_;
     std::vector<std::int32_t> candidates_;
