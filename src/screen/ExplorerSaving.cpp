@@ -149,14 +149,15 @@ void ExplorerSaving::save(Kind kind, std::vector<Site> sites, QSize size)
     running_ = std::jthread([&context = context_, said = said_, kind, sites = std::move(sites), size, look = look_,
                              picturePath, sitesPath] {
         const std::optional<QString> failed = saveExplored(kind, sites, size, look, picturePath, sitesPath);
-        const QString line = failed ? *failed
-                                    : QStringLiteral("saved the picture to %1 and the sites to %2")
-                                          .arg(picturePath, sitesPath);
-        say(line);
+        say(failed ? *failed
+                   : QStringLiteral("saved the picture to %1 and the sites to %2").arg(picturePath, sitesPath));
+        // The window names the files in the folder, and an error as it is said.
+        const QFileInfo picture(picturePath);
+        const QString line = failed ? QStringLiteral("voroquarn: ") + *failed
+                                    : QStringLiteral("saved %1 and %2 in %3")
+                                          .arg(picture.fileName(), QFileInfo(sitesPath).fileName(), picture.path());
         QMetaObject::invokeMethod(
-            &context,
-            [said, line, failed = failed.has_value()] { said(failed ? QStringLiteral("voroquarn: ") + line : line, failed); },
-            Qt::QueuedConnection);
+            &context, [said, line, failed = failed.has_value()] { said(line, failed); }, Qt::QueuedConnection);
     });
 }
 

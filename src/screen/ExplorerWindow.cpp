@@ -132,6 +132,7 @@ void ExplorerWindow::paint(const QImage& picture, const QRegion& region)
         }
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setFont(QGuiApplication::font());
     if (helpShown_ && inside.intersects(helpBox())) {
         drawHelp(painter);
     }
