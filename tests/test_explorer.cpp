@@ -11,7 +11,7 @@
 #include "screen/ExploredSites.h"
 #include "screen/ExplorerPicture.h"
 #include "screen/ExplorerSaving.h"
-#include "support/NearestSite.h"
+#include "support/BoundaryFit.h"
 
 namespace voroquarn::testing {
 namespace {
@@ -150,57 +150,10 @@ TEST(ExplorerPicture, EditedItIsTheFreshPictureWithTheBoundariesInPlace)
         if (fill) {
             continue;
         }
-        // White on black: every bright pixel away from the markers and labels lies within
-        // a pixel and a half of a boundary of the brute force, and every boundary of it
-        // has a lit pixel within a pixel.
-        const SiteArrays& placed = sites.sites();
-        std::vector<std::uint8_t> labels;
-        labelNearestSites(placed, 0, 0, WIDTH, HEIGHT,
-                          [&](int s, double x, double y) { return weightedRatio(placed, s, x, y); }, labels);
-        const auto label = [&](int x, int y) { return labels[static_cast<std::size_t>(y * WIDTH + x)]; };
-        const auto nearBoundary = [&](int x, int y, int reach) {
-            for (int dy = -reach; dy <= reach; ++dy) {
-                for (int dx = -reach; dx <= reach; ++dx) {
-                    const int u = x + dx;
-                    const int v = y + dy;
-                    if (u >= 0 && v >= 0 && u + 1 < WIDTH && v + 1 < HEIGHT &&
-                        (label(u, v) != label(u + 1, v) || label(u, v) != label(u, v + 1))) {
-                        return true;
-                    }
-                }
-            }
-            return false;
-        };
-        const auto marked = [&](int x, int y) {
-            for (int s = 0; s < placed.N; ++s) {
-                if (x >= placed.x[s] - 6 && x <= placed.x[s] + 40 && y >= placed.y[s] - 6 && y <= placed.y[s] + 20) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        int stray = 0;
-        int unlit = 0;
-        for (int y = 1; y + 1 < HEIGHT; ++y) {
-            for (int x = 1; x + 1 < WIDTH; ++x) {
-                if (marked(x, y)) {
-                    continue;
-                }
-                const QRgb p = picture.image().pixel(x, y);
-                stray += std::min({qRed(p), qGreen(p), qBlue(p)}) >= 100 && !nearBoundary(x, y, 1) ? 1 : 0;
-                if (label(x, y) != label(x + 1, y) || label(x, y) != label(x, y + 1)) {
-                    bool lit = false;
-                    for (int dy = -1; dy <= 1 && !lit; ++dy) {
-                        for (int dx = -1; dx <= 1 && !lit; ++dx) {
-                            lit = qGreen(picture.image().pixel(x + dx, y + dy)) >= 64;
-                        }
-                    }
-                    unlit += lit ? 0 : 1;
-                }
-            }
-        }
-        EXPECT_EQ(stray, 0);
-        EXPECT_EQ(unlit, 0);
+        // White on black: the boundaries lie where the sites put them.
+        const BoundaryFit fit = boundaryFit(picture.image(), sites.sites());
+        EXPECT_EQ(fit.stray, 0);
+        EXPECT_EQ(fit.unlit, 0);
     }
 }
 
