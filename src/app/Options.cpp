@@ -111,6 +111,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("fill"),
         QStringLiteral("Fill each site's region with a colour of its own before the boundaries are "
                        "traced; in every mode and output format."));
+    const QCommandLineOption explore(
+        QStringLiteral("explore"),
+        QStringLiteral("Explore the diagram in a resizable window: drag sites, weigh them with the "
+                       "wheel, add and remove them, undo; F1 lists the keys."));
     const QCommandLineOption root(
         QStringLiteral("root"),
         QStringLiteral("Draw diagram after diagram into the window xscreensaver gives in "
@@ -136,7 +140,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
                        "(default %1 when diagrams follow one another, else 0).")
             .arg(DEFAULT_SAVER_DELAY_US),
         QStringLiteral("MICROSECONDS"));
-    parser.addOptions({help, version, seed, sites, size, output, printSites, fill, root, windowId,
+    parser.addOptions({help, version, seed, sites, size, output, printSites, fill, explore, root, windowId,
                        saver, cycle, linger, delay});
     // xscreensaver's hacks take their options with one dash: -root, -window-id.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -160,7 +164,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     // Each option says one thing; given twice, one of the two would be ignored.
     for (const QCommandLineOption& option :
-         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay, fill}) {
+         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay, fill, explore}) {
         const QString name = option.names().constFirst();
         if (parser.optionNames().count(name) > 1) {
             return failure(QStringLiteral("--%1 is given more than once").arg(name));
@@ -205,6 +209,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     options.printSites = parser.isSet(printSites);
     options.fill = parser.isSet(fill);
+    options.explore = parser.isSet(explore);
 
     const int targets = (parser.isSet(root) ? 1 : 0) + (parser.isSet(windowId) ? 1 : 0) +
                         (parser.isSet(saver) ? 1 : 0);
@@ -250,6 +255,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 return failure(QStringLiteral("--output draws one picture into a file; "
                                               "it does not go with --%1")
                                    .arg(drawn->names().constFirst()));
+            }
+        }
+    }
+    if (options.explore) {
+        for (const QCommandLineOption* other : {&output, &root, &windowId, &saver, &cycle, &linger, &delay}) {
+            if (parser.isSet(*other)) {
+                return failure(QStringLiteral("--explore edits a diagram in a window of its own; "
+                                              "it does not go with --%1")
+                                   .arg(other->names().constFirst()));
             }
         }
     }

@@ -21,6 +21,7 @@ struct Options {
     OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
     bool fill = false;  // each site's region in a colour of its own
+    bool explore = false;  // the explorer, in a window of the program's own
 
     Target target = Target::Window;
     std::uint32_t windowId = 0;  // with Target::WindowId

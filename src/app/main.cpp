@@ -79,6 +79,7 @@ ScreenSettings screenSettings(const Options& options, RunSettings run)
     screen.target = options.target;
     screen.windowId = options.windowId;
     screen.size = options.size;
+    screen.explore = options.explore;
     SessionSettings& session = screen.session;
     session.seed = options.seed;
     session.run = std::move(run);

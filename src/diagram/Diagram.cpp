@@ -60,6 +60,12 @@ private:
 
 ClipArea drawingArea(int width, int height) { return {-0.5, -0.5, width - 0.5, height - 0.5}; }
 
+SiteArrays runSites(int width, int height, RandomSource& random, const RunSettings& settings)
+{
+    MarkerRecorder recorder(width, height);
+    return placeRunSites(recorder, random, settings);
+}
+
 Diagram recordDiagram(int width, int height, RandomSource& random, const RunSettings& settings)
 {
     MarkerRecorder recorder(width, height);

@@ -76,6 +76,11 @@ struct Diagram {
 // The drawing area's pixels as the area their centres' nearest points cover.
 ClipArea drawingArea(int width, int height);
 
+// The sites a run in a drawing area of width x height pixels places, in their order of
+// placement, as placeRunSites places them in a window or an image of that size (a seed
+// or a site file gives the same sites), without drawing anything.
+SiteArrays runSites(int width, int height, RandomSource& random, const RunSettings& settings);
+
 // The diagram a run draws in a drawing area of width x height pixels: the run's own
 // first steps (placeRunSites) choose, mark and report the sites, drawing from `random`
 // exactly as in a window or an image of that size, so that a seed or a site file gives

@@ -7,12 +7,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <algorithm>
-#include <cmath>
-#include <numbers>
 
 #include "diagram/Diagram.h"
 #include "output/Label.h"
+#include "output/PiecePath.h"
 
 namespace voroquarn {
 
@@ -27,49 +25,6 @@ QColor toColor(Colour colour)
             static_cast<int>((colour >> 16U) & 0xFFU)};
 }
 
-// The most a cubic curve of an arc may stray from the circle, in pixels.
-constexpr double MAX_DEVIATION = 1e-4;
-
-// Appends the arc as cubic curves, parts of at most 90 degrees short enough that none
-// strays more than MAX_DEVIATION from the circle. A part of angle a with its control
-// points on the end tangents, (4/3) tan(a/4) r from the ends, strays by at most about
-// r a^6 / 55296 (2.7e-4 r at 90 degrees). Each part is formed from its own end points
-// and the directions to the centre, so that a faraway centre's rounding stays out of
-// it. QPainterPath::arcTo cuts its curves from a quarter of the whole circle instead:
-// 2.7e-4 of the radius off, which is 0.27 px at a radius of 1000 px and hundreds of
-// thousands of pixels for the nearly flat circles of weights one float apart.
-void appendArc(QPainterPath& path, const BoundaryPiece& arc)
-{
-    const double maxAngle = std::min(std::numbers::pi / 2, std::pow(MAX_DEVIATION * 55296 / arc.radius, 1.0 / 6));
-    const int parts = static_cast<int>(std::clamp(std::ceil(arc.sweep / maxAngle), 1.0, 64.0));
-    const double k = 4.0 / 3 * std::tan(arc.sweep / parts / 4);
-    // The tangent at p along growing angles, as long as the radius: p - centre turned
-    // by +90 degrees (clockwise on screen).
-    const auto tangent = [&](PlanePoint p) { return QPointF(arc.centre.y - p.y, p.x - arc.centre.x); };
-    PlanePoint from = arc.start;
-    for (int n = 1; n <= parts; ++n) {
-        const PlanePoint to = n == parts ? arc.end : arc.pointAt(static_cast<double>(n) / parts);
-        const QPointF a(from.x, from.y);
-        const QPointF b(to.x, to.y);
-        path.cubicTo(a + k * tangent(from), b - k * tangent(to), b);
-        from = to;
-    }
-}
-
-QPainterPath boundaries(const Diagram& diagram)
-{
-    QPainterPath path;
-    for (const BoundaryPiece& piece : diagram.pieces) {
-        path.moveTo(piece.start.x, piece.start.y);
-        if (piece.shape == BoundaryPiece::Shape::Arc) {
-            appendArc(path, piece);
-        } else {
-            path.lineTo(piece.end.x, piece.end.y);
-        }
-    }
-    return path;
-}
-
 // The loops of a side's outline, closed, arcs as the boundaries' arcs.
 QPainterPath outline(const BisectorSide& side)
 {
@@ -77,11 +32,7 @@ QPainterPath outline(const BisectorSide& side)
     for (const auto& loop : side.loops) {
         path.moveTo(loop.front().start.x, loop.front().start.y);
         for (const BoundaryPiece& piece : loop) {
-            if (piece.shape == BoundaryPiece::Shape::Arc) {
-                appendArc(path, piece);
-            } else {
-                path.lineTo(piece.end.x, piece.end.y);
-            }
+            appendPiece(path, piece);
         }
         path.closeSubpath();
     }
@@ -185,7 +136,7 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     drawMarkers(painter, diagram);
-    painter.drawPath(boundaries(diagram));
+    painter.drawPath(piecesPath(diagram.pieces));
     // Labels as the picture prints them: as Qt places text, a pixel's corner at whole
     // coordinates.
     painter.translate(-0.5, -0.5);

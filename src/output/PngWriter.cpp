@@ -115,20 +115,35 @@ void pack(const uchar* indices, int width, int bitDepth, png_byte* packed)
 
 // The encoding itself. libpng leaves by longjmp on any error, so nothing here may need
 // destroying: only plain pointers and values. `packed` holds a line at bitDepth where
-// the picture has a byte a pixel and bitDepth is smaller.
+// the picture has a byte a pixel and bitDepth is smaller. A picture of 32-bit colours
+// (no palette) is written as 8-bit RGB, its unused byte left out.
 bool encode(png_structp png, png_infop info, const QImage& picture, const png_color* palette,
             int colours, int bitDepth, png_byte* packed)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
+    const bool trueColour = palette == nullptr;
     png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()),
-                 bitDepth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, palette, colours);
-    png_set_compression_level(png, COMPRESSION_LEVEL);
-    png_set_compression_strategy(png, COMPRESSION_STRATEGY);
-    png_write_info(png, info);
+                 bitDepth, trueColour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (trueColour) {
+        // Smooth edges repeat less than indices do: zlib's own matching, after filters.
+        png_set_compression_level(png, COMPRESSION_LEVEL);
+        png_write_info(png, info);
+        // 0xffRRGGBB in memory: B, G, R, unused on a little-endian machine.
+        if constexpr (std::endian::native == std::endian::little) {
+            png_set_bgr(png);
+            png_set_filler(png, 0, PNG_FILLER_AFTER);
+        } else {
+            png_set_filler(png, 0, PNG_FILLER_BEFORE);
+        }
+    } else {
+        png_set_PLTE(png, info, palette, colours);
+        png_set_compression_level(png, COMPRESSION_LEVEL);
+        png_set_compression_strategy(png, COMPRESSION_STRATEGY);
+        png_write_info(png, info);
+    }
     for (int y = 0; y < picture.height(); ++y) {
         if (packed != nullptr) {
             // Packed here rather than by libpng's packing, which goes bit by bit.
@@ -142,11 +157,43 @@ bool encode(png_structp png, png_infop info, const QImage& picture, const png_co
     return true;
 }
 
+// Writes the picture with the palette of `colours` entries, or without one for a picture
+// of 32-bit colours.
+std::optional<PngFailure> writeWith(const QImage& picture, QIODevice& device, const png_color* palette, int colours,
+                                    int bitDepth, png_byte* packed)
+{
+    Session session{&device};
+    png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, onError, onWarning,
+                                                &session, allocate, release);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    const bool started = info != nullptr;  // both allocated
+    bool written = false;
+    if (started) {
+        png_set_write_fn(png, &session, writeBytes, flushBytes);
+        written = encode(png, info, picture, palette, colours, bitDepth, packed);
+    }
+    png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+    if (written) {
+        return std::nullopt;
+    }
+    if (session.deviceFailed) {
+        return PngFailure{PngFailure::Kind::Device, {}};
+    }
+    if (session.outOfMemory || !started) {
+        return PngFailure{PngFailure::Kind::OutOfMemory, {}};
+    }
+    return PngFailure{PngFailure::Kind::Encoder, QString::fromLatin1(session.message.data())};
+}
+
 }  // namespace
 
 std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
 {
+    const bool trueColour = picture.format() == QImage::Format_RGB32;
     const bool oneBit = picture.format() == QImage::Format_Mono;
+    if (trueColour && !picture.isNull()) {
+        return writeWith(picture, device, nullptr, 0, 8, nullptr);
+    }
     if (picture.isNull() || (!oneBit && picture.format() != QImage::Format_Indexed8) ||
         picture.colorCount() < 1 || picture.colorCount() > PNG_MAX_PALETTE_LENGTH ||
         (oneBit && picture.colorCount() > 2)) {
@@ -163,29 +210,8 @@ std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
     if (!oneBit && bitDepth < 8) {
         packed.resize(static_cast<std::size_t>((picture.width() * bitDepth + 7) / 8));
     }
-
-    Session session{&device};
-    png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, onError, onWarning,
-                                                &session, allocate, release);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    const bool started = info != nullptr;  // both allocated
-    bool written = false;
-    if (started) {
-        png_set_write_fn(png, &session, writeBytes, flushBytes);
-        written = encode(png, info, picture, palette.data(), picture.colorCount(), bitDepth,
-                         packed.empty() ? nullptr : packed.data());
-    }
-    png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-    if (written) {
-        return std::nullopt;
-    }
-    if (session.deviceFailed) {
-        return PngFailure{PngFailure::Kind::Device, {}};
-    }
-    if (session.outOfMemory || !started) {
-        return PngFailure{PngFailure::Kind::OutOfMemory, {}};
-    }
-    return PngFailure{PngFailure::Kind::Encoder, QString::fromLatin1(session.message.data())};
+    return writeWith(picture, device, palette.data(), picture.colorCount(), bitDepth,
+                     packed.empty() ? nullptr : packed.data());
 }
 
 }  // namespace voroquarn

@@ -20,6 +20,9 @@ struct ScreenSettings {
     Target target = Target::Window;
     std::uint32_t windowId = 0;  // with Target::WindowId
     QSize size;                  // the drawing area of a window of the program's own
+    // The explorer (runExplorer) in a window of the program's own, instead of diagrams
+    // traced as they are watched; with Target::Window only.
+    bool explore = false;
     // How the diagrams follow one another, and the run of each; session.cycle is set for
     // every target but Target::Window.
     SessionSettings session;

@@ -2,11 +2,11 @@
 
 #include <QDir>
 #include <QKeyEvent>
-#include <QStandardPaths>
 
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
 #include "screen/FrmVoroQuarn.h"
+#include "screen/PictureFolder.h"
 #include "screen/Session.h"
 
 namespace voroquarn {
@@ -63,9 +63,10 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
 // a temporary file, and says where.
 void WindowKeys::save() const
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        say(QStringLiteral("cannot save the picture: no picture folder %1").arg(folder));
+    QString missing;
+    const QString folder = pictureFolder(missing);
+    if (folder.isEmpty()) {
+        say(missing);
         return;
     }
     const std::optional<std::uint32_t> seed = session_.seed();

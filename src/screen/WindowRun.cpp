@@ -9,6 +9,7 @@
 
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
+#include "screen/ExploreRun.h"
 #include "screen/ForeignParent.h"
 #include "screen/FrmVoroQuarn.h"
 #include "screen/PlatformGuard.h"
@@ -116,6 +117,9 @@ int drawOnScreen(int argc, char* argv[], ScreenSettings settings, std::optional<
 
 int runOnScreen(int argc, char* argv[], ScreenSettings settings)
 {
+    if (settings.explore) {
+        return runExplorer(argc, argv, settings);
+    }
     // Diagram after diagram, the program runs until a signal ends it; the signals are
     // taken before any thread starts.
     std::optional<TerminationSignals> signals;

@@ -4,10 +4,10 @@
 
 namespace voroquarn {
 
-// Draws on screen as the options say: one diagram in the design window, or diagram after
-// diagram in a window, full screen, or in another program's window. Returns the exit
-// status once the window is closed, the other program's window is gone, or a signal
-// asks the program to end.
+// Draws on screen as the options say: one diagram in the design window, the explorer, or
+// diagram after diagram in a window, full screen, or in another program's window.
+// Returns the exit status once the window is closed, the other program's window is gone,
+// or a signal asks the program to end.
 int runOnScreen(int argc, char* argv[], ScreenSettings settings);
 
 }  // namespace voroquarn

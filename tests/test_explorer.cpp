@@ -1,0 +1,208 @@
+// The explorer's sites, picture and saving, without a window.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <random>
+
+#include "screen/ExploredSites.h"
+#include "screen/ExplorerPicture.h"
+#include "screen/ExplorerSaving.h"
+#include "support/BoundaryFit.h"
+
+namespace voroquarn::testing {
+namespace {
+
+SiteArrays arraysOf(std::initializer_list<Site> sites)
+{
+    SiteArrays arrays;
+    for (const Site& site : sites) {
+        arrays.add(site.x, site.y, site.w);
+    }
+    return arrays;
+}
+
+bool same(const ExploredSites& a, const SiteArrays& sites, const std::vector<std::uint32_t>& ids)
+{
+    return a.sites().x == sites.x && a.sites().y == sites.y && a.sites().w == sites.w &&
+           std::equal(a.ids().begin(), a.ids().end(), ids.begin(), ids.end());
+}
+
+// Every kind of edit, its limits, and the whole history undone and done again.
+TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
+{
+    const SiteArrays start = arraysOf({{100, 100, 10}, {300, 100, 999999}, {200, 250, 1e30F}, {50, 50, 1.05e-6F}});
+    ExploredSites sites(start);
+    const std::vector<std::uint32_t> startIds(sites.ids().begin(), sites.ids().end());
+
+    EXPECT_EQ(sites.siteAt(104, 103, 8), 0);
+    EXPECT_EQ(sites.siteAt(110, 110, 8), std::nullopt);
+    EXPECT_EQ(sites.nearestSite(300, 110), 2);  // the heaviest, far away
+
+    sites.moveTo(0, 120, 110);
+    sites.moveTo(0, 130, 115);
+    sites.endMove();  // one drag, one edit
+    EXPECT_TRUE(sites.scaleWeight(1, true));
+    EXPECT_EQ(sites.sites().w[1], ExploredSites::GREATEST_WEIGHT);
+    EXPECT_FALSE(sites.scaleWeight(1, true));
+    EXPECT_FALSE(sites.scaleWeight(2, true)) << "a weight beyond the limit grew";
+    EXPECT_TRUE(sites.scaleWeight(2, false));
+    EXPECT_EQ(sites.sites().w[2], ExploredSites::GREATEST_WEIGHT);
+    EXPECT_TRUE(sites.scaleWeight(3, false));
+    EXPECT_EQ(sites.sites().w[3], ExploredSites::LEAST_WEIGHT);
+    EXPECT_FALSE(sites.scaleWeight(3, false));
+    EXPECT_TRUE(sites.scaleWeight(0, true));
+    EXPECT_FLOAT_EQ(sites.sites().w[0], 11);
+    EXPECT_EQ(sites.add(60, 60), 4);
+    EXPECT_EQ(sites.sites().w[4], ExploredSites::GREATEST_WEIGHT) << "not the weight of the nearest site";
+    EXPECT_EQ(sites.ids()[4], 4U);
+    EXPECT_TRUE(sites.remove(1));
+    EXPECT_TRUE(sites.remove(0));
+    EXPECT_TRUE(sites.remove(0));
+    EXPECT_FALSE(sites.remove(0)) << "fewer than two sites";
+    EXPECT_EQ(sites.sites().N, 2);
+    const SiteArrays end = sites.sites();
+    const std::vector<std::uint32_t> endIds(sites.ids().begin(), sites.ids().end());
+
+    int undone = 0;
+    while (sites.undo()) {
+        ++undone;
+    }
+    EXPECT_EQ(undone, 9);
+    EXPECT_TRUE(same(sites, start, startIds));
+    while (sites.redo()) {
+    }
+    EXPECT_TRUE(same(sites, end, endIds));
+    EXPECT_TRUE(sites.undo());
+    sites.moveTo(0, 1, 1);  // a new edit: nothing is left to redo
+    sites.endMove();
+    EXPECT_FALSE(sites.redo());
+}
+
+// The number of pixels where two pictures differ by more than rounding in any channel.
+int differing(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            count += std::abs(qRed(p) - qRed(q)) > 2 || std::abs(qGreen(p) - qGreen(q)) > 2 ||
+                             std::abs(qBlue(p) - qBlue(q)) > 2
+                         ? 1
+                         : 0;
+        }
+    }
+    return count;
+}
+
+// Edited, the picture drawn again only where the edits reach is the picture a fresh
+// start draws, filled or not; and its boundaries lie where the sites put them.
+TEST(ExplorerPicture, EditedItIsTheFreshPictureWithTheBoundariesInPlace)
+{
+    constexpr int WIDTH = 360;
+    constexpr int HEIGHT = 260;
+    const QSize size(WIDTH, HEIGHT);
+    std::mt19937 engine(77);
+    std::uniform_real_distribution<double> unit(0, 1);
+    SiteArrays start;
+    for (int k = 0; k < 60; ++k) {
+        start.add(20 + unit(engine) * (WIDTH - 40), 20 + unit(engine) * (HEIGHT - 40),
+                  static_cast<float>(1 + 999 * unit(engine)));
+    }
+    for (const bool fill : {false, true}) {
+        ExplorerLook look;
+        look.fill = fill;
+        ExploredSites sites(start);
+        ExplorerPicture picture(look);
+        ASSERT_EQ(picture.update(sites.sites(), sites.ids(), size), QRegion(QRect(QPoint(0, 0), size)));
+        int redrawn = 0;
+        for (int edit = 0; edit < 16; ++edit) {
+            const auto k = static_cast<std::int32_t>(engine() % static_cast<unsigned>(sites.sites().N));
+            switch (edit % 4) {
+            case 0:
+                sites.moveTo(k, unit(engine) * (WIDTH - 1), unit(engine) * (HEIGHT - 1));
+                break;
+            case 1:
+                sites.scaleWeight(k, edit % 8 == 1);
+                break;
+            case 2:
+                sites.add(unit(engine) * (WIDTH - 1), unit(engine) * (HEIGHT - 1));
+                break;
+            default:
+                sites.remove(k);
+                break;
+            }
+            const QRegion changed = picture.update(sites.sites(), sites.ids(), size);
+            int drawn = 0;
+            for (const QRect& rect : changed) {
+                drawn += rect.width() * rect.height();
+            }
+            redrawn += drawn;
+            ExplorerPicture fresh(look);
+            fresh.update(sites.sites(), sites.ids(), size);
+            ASSERT_EQ(differing(picture.image(), fresh.image()), 0) << "fill " << fill << ", edit " << edit;
+        }
+        EXPECT_LT(redrawn, 16 * WIDTH * HEIGHT / 2) << "the edits drew most of the picture again";
+        if (fill) {
+            continue;
+        }
+        // White on black: the boundaries lie where the sites put them.
+        const BoundaryFit fit = boundaryFit(picture.image(), sites.sites());
+        EXPECT_EQ(fit.stray, 0);
+        EXPECT_EQ(fit.unlit, 0);
+    }
+}
+
+// A save writes the picture or the diagram and a site file that reads back bit for bit;
+// one that cannot write both leaves the old files as they were.
+TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::vector<Site> sites = {{40.25, 30.5, 12.5F}, {150.125, 90, 700}, {90, 110.75, 333.3F}};
+    const QSize size(200, 150);
+    ExplorerLook look;
+    look.fill = true;
+    const QString png = dir.filePath("a.png");
+    const QString txt = dir.filePath("a.txt");
+    ASSERT_EQ(saveExplored(ExplorerSaving::Kind::Png, sites, size, look, png, txt), std::nullopt);
+
+    SiteArrays placed;
+    for (const Site& site : sites) {
+        placed.add(site.x, site.y, site.w);
+    }
+    ExplorerPicture picture(look);
+    picture.update(placed, std::vector<std::uint32_t>{0, 1, 2}, size);
+    EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), picture.image());
+    QFile text(txt);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const SiteFileContents read = parseSiteFile(text.readAll().toStdString());
+    ASSERT_FALSE(read.error);
+    ASSERT_EQ(read.sites.size(), sites.size());
+    for (std::size_t k = 0; k < sites.size(); ++k) {
+        EXPECT_TRUE(read.sites[k].x == sites[k].x && read.sites[k].y == sites[k].y && read.sites[k].w == sites[k].w);
+    }
+    ASSERT_EQ(saveExplored(ExplorerSaving::Kind::Svg, sites, size, look, dir.filePath("a.svg"), txt), std::nullopt);
+    QFile svg(dir.filePath("a.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().contains("<svg"));
+
+    QFile before(png);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    const std::vector<Site> moved = {{10, 10, 1}, {20, 20, 2}};
+    const auto failed = saveExplored(ExplorerSaving::Kind::Png, moved, size, look, png, dir.filePath("none/a.txt"));
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(failed->endsWith("none/a.txt: cannot be written: No such file or directory")) << failed->toStdString();
+    QFile after(png);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3) << "a temporary is left";
+}
+
+}  // namespace
+}  // namespace voroquarn::testing
