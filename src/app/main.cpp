@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -146,7 +147,12 @@ int main(int argc, char* argv[])
 {
     holdStandardStreams();
     StandardOutput out;
-    const int status = run(argc, argv, out);
+    int status = EXIT_ERROR;
+    try {
+        status = run(argc, argv, out);
+    } catch (const std::exception& error) {
+        status = fail(QString::fromStdString(stoppedBy(error)));
+    }
     // Like any tool whose output may be lost: a write that failed is an error.
     return out.finish() ? status : EXIT_ERROR;
 }

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
 
 namespace voroquarn {
 
@@ -20,6 +23,16 @@ inline int fail(const QString& message)
 {
     say(message);
     return EXIT_ERROR;
+}
+
+// The one line for an exception that stopped the program's work: memory that ran out,
+// or what the exception says.
+inline std::string stoppedBy(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        return "not enough memory to go on";
+    }
+    return std::string("cannot go on: ") + error.what();
 }
 
 }  // namespace voroquarn
