@@ -1,11 +1,14 @@
 #include "screen/WindowKeys.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QKeyEvent>
 #include <QStandardPaths>
 
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
+#include "output/Shown.h"
 #include "screen/FrmVoroQuarn.h"
 #include "screen/Session.h"
 
@@ -60,9 +63,21 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Saves the picture as it is shown to voroquarn-SEED.png in the picture folder, through
-// a temporary file, and says where.
+// a temporary file, and says where. Without a home folder of the user's own there is no
+// picture folder: Qt would take the root of the file system for home.
 void WindowKeys::save() const
 {
+    const QByteArray home = qgetenv("HOME");
+    struct stat status {};
+    if (home.isEmpty()) {
+        say(QStringLiteral("cannot save the picture: HOME is not set, so there is no picture folder"));
+        return;
+    }
+    if (!home.startsWith('/') || ::stat(home.constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        say(QStringLiteral("cannot save the picture: HOME '%1' is not a folder, so there is no picture folder")
+                .arg(shown(QString::fromLocal8Bit(home))));
+        return;
+    }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         say(QStringLiteral("cannot save the picture: no picture folder %1").arg(folder));

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -393,6 +394,35 @@ TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
     EXPECT_FALSE(liesWithin(diagrams.back(), QSize(400, 300))) << "the diagram did not grow with the window";
 
     ASSERT_TRUE(XSession::run("xdotool", {"key", "Escape"}));
+    EXPECT_EQ(program.waitForExit(5000), 0);
+}
+
+// Without a home of the user's own there is no picture folder: Ctrl+S says so and saves
+// nothing, where it once made /Pictures at the root of the file system.
+TEST_F(SaverSession, CtrlSWithoutAHomeSavesNothing)
+{
+    // A /Pictures made by a program that does make one goes again, whatever happens.
+    const bool hadPictures = QFileInfo::exists("/Pictures");
+    const auto cleanUp = qScopeGuard([&] {
+        if (!hadPictures) {
+            QDir("/Pictures").removeRecursively();
+        }
+    });
+    ProgramRun program({"--seed", "5"}, RunPlace{{}, true, {"HOME="}});
+    const auto window = XSession::waitForWindowOf(program.pid());
+    ASSERT_TRUE(window) << "no window appeared";
+    ASSERT_TRUE(XSession::run("xdotool", {"windowactivate", "--sync", *window}));
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "ctrl+s"}));
+    QString said;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            program.process().waitForReadyRead(50);
+            return (said += program.errors()).contains('\n');
+        },
+        5000));
+    EXPECT_EQ(said.toStdString(), "voroquarn: cannot save the picture: HOME is not set, so there is no picture folder\n");
+    EXPECT_EQ(QFileInfo::exists("/Pictures"), hadPictures);
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "q"}));
     EXPECT_EQ(program.waitForExit(5000), 0);
 }
 
