@@ -8,6 +8,7 @@
 // into SVG, with lines and dots as the raster icons have them.
 #include <QString>
 #include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <variant>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "diagram/Diagram.h"
 #include "diagram/drawDiagram.h"
 #include "icon/IconSurface.h"
+#include "output/OutputFormat.h"
+#include "output/SvgWriter.h"
 #include "output/VectorOutput.h"
 
 namespace {
@@ -44,12 +47,12 @@ int main(int argc, char* argv[])
     if (size < 1 || size > 1024 || !(lineWidth > 0)) {
         return fail(QStringLiteral("bad size %1 or line width %2").arg(argv[2], argv[3]));
     }
-    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        return fail(*problem);
+    auto loaded = loadSites(argv[1]);
+    if (const std::string* problem = std::get_if<std::string>(&loaded)) {
+        return fail(QString::fromStdString(*problem));
     }
 
-    const QString output = QString::fromLocal8Bit(argv[4]);
+    const std::string output = argv[4];
     const bool scalable = outputFormatOf(output) == OutputFormat::Svg;
     const double scale = size * (scalable ? 1 : IconSurface::SUPERSAMPLING) / DESIGN_SIDE;
     RunSettings settings;
@@ -61,7 +64,7 @@ int main(int argc, char* argv[])
     if (scalable) {
         Diagram diagram = recordDiagram(size, size, random, settings);
         diagram.style = {lineWidth, IconSurface::SITE_DOT * lineWidth / 2, false};
-        if (const auto problem = writeVectorFile(diagram, OutputFormat::Svg, output)) {
+        if (const auto problem = writeVectorFile(diagram, writeSvg, output)) {
             return fail(*problem);
         }
         return 0;
@@ -69,8 +72,8 @@ int main(int argc, char* argv[])
     IconSurface surface(size, lineWidth);
     driveToEnd(drawDiagram(surface, random, settings), surface);
     // A build product, in full colour with transparency: Qt's own PNG writer.
-    if (!surface.icon().save(output, "PNG")) {
-        return fail(QStringLiteral("%1: cannot be written").arg(output));
+    if (!surface.icon().save(QString::fromLocal8Bit(argv[4]), "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(QString::fromLocal8Bit(argv[4])));
     }
     return 0;
 }

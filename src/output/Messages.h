@@ -5,20 +5,33 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
+
+#include "core/Shown.h"
 
 namespace voroquarn {
 
 // The exit status of every error.
 inline constexpr int EXIT_ERROR = 2;
 
-// One line on standard error, after the program's name.
-inline void say(const QString& text)
+// One line on standard error, after the program's name. Whatever the line quotes, its
+// controls reach the terminal only as escapes.
+inline void say(std::string_view text)
 {
-    std::fprintf(stderr, "voroquarn: %s\n", text.toLocal8Bit().constData());
+    const std::string line = "voroquarn: " + escapedControls(text) + '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
 
+inline void say(const QString& text) { say(text.toStdString()); }
+
 // Says what is wrong; returns the status to exit with.
+inline int fail(std::string_view message)
+{
+    say(message);
+    return EXIT_ERROR;
+}
+
 inline int fail(const QString& message)
 {
     say(message);

@@ -5,13 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 #include <variant>
 
-#include "output/Shown.h"
+#include "core/Shown.h"
 
 namespace voroquarn {
 
@@ -25,12 +24,14 @@ constexpr int MAX_LINKS = 40;
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-QString cannotWrite(const QString& path, int error)
+QString quoted(const QByteArray& path) { return QString::fromStdString(shown(path.toStdString())); }
+
+QString cannotWrite(const QByteArray& path, int error)
 {
     if (error == ENAMETOOLONG) {
-        return QStringLiteral("%1: the name is too long").arg(shown(path));
+        return QStringLiteral("%1: the name is too long").arg(quoted(path));
     }
-    return QStringLiteral("%1: cannot be written: %2").arg(shown(path), reason(error));
+    return QStringLiteral("%1: cannot be written: %2").arg(quoted(path), reason(error));
 }
 
 QByteArray folderOf(const QByteArray& path)
@@ -142,27 +143,26 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
-bool isSameRegularFile(const std::optional<QString>& sitesPath, const struct stat& target)
+bool isSameRegularFile(const std::optional<std::string>& sitesPath, const struct stat& target)
 {
     if (!sitesPath) {
         return false;
     }
     struct stat sites {};
-    const bool known = *sitesPath == QStringLiteral("-")
-                           ? ::fstat(STDIN_FILENO, &sites) == 0
-                           : ::stat(QFile::encodeName(*sitesPath).constData(), &sites) == 0;
+    const bool known = *sitesPath == "-" ? ::fstat(STDIN_FILENO, &sites) == 0
+                                         : ::stat(sitesPath->c_str(), &sites) == 0;
     return known && S_ISREG(sites.st_mode) && sites.st_dev == target.st_dev && sites.st_ino == target.st_ino;
 }
 
 }  // namespace
 
-OutputFile::OutputFile(const QString& path) : path_(path) {}
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {}
 
 OutputFile::~OutputFile() { discard(); }
 
 QString OutputFile::displayName() const
 {
-    return kind_ == Kind::StandardOutput ? QStringLiteral("standard output") : shown(path_);
+    return kind_ == Kind::StandardOutput ? QStringLiteral("standard output") : QString::fromStdString(shown(path_));
 }
 
 QString OutputFile::cannotBeWritten(const QString& reason) const
@@ -177,13 +177,13 @@ bool OutputFile::open(OpenMode mode)
         return false;
     }
     failed_ = false;
-    if (path_ == QStringLiteral("-")) {
+    if (path_ == "-") {
         kind_ = Kind::StandardOutput;
         fd_ = STDOUT_FILENO;
         return start();
     }
 
-    const QByteArray name = QFile::encodeName(path_);
+    const QByteArray name = QByteArray::fromStdString(path_);
     struct stat status {};
     const bool exists = ::stat(name.constData(), &status) == 0;
     if (!exists && errno != ENOENT) {
@@ -318,10 +318,10 @@ bool OutputFile::fail(int error)
     return false;
 }
 
-std::optional<QString> checkOutputTarget(const QString& path, const std::optional<QString>& sitesPath)
+std::optional<QString> checkOutputTarget(const std::string& path, const std::optional<std::string>& sitesPath)
 {
-    const bool standardOutput = path == QStringLiteral("-");
-    const QByteArray name = QFile::encodeName(path);
+    const bool standardOutput = path == "-";
+    const QByteArray name = QByteArray::fromStdString(path);
     struct stat status {};
     bool exists = false;
     if (standardOutput) {
@@ -333,15 +333,15 @@ std::optional<QString> checkOutputTarget(const QString& path, const std::optiona
     } else if (::stat(name.constData(), &status) == 0) {
         exists = true;
     } else if (errno != ENOENT) {
-        return cannotWrite(path, errno);
+        return cannotWrite(name, errno);
     }
 
     if (exists && S_ISDIR(status.st_mode)) {
-        return QStringLiteral("%1: is a folder; --output needs a file name").arg(shown(path));
+        return QStringLiteral("%1: is a folder; --output needs a file name").arg(quoted(name));
     }
     if (exists && isSameRegularFile(sitesPath, status)) {
         return QStringLiteral("%1: is the file the sites are read from; writing the picture there would destroy them")
-            .arg(standardOutput ? QStringLiteral("standard output") : shown(path));
+            .arg(standardOutput ? QStringLiteral("standard output") : quoted(name));
     }
     if (standardOutput) {
         return std::nullopt;
@@ -349,29 +349,28 @@ std::optional<QString> checkOutputTarget(const QString& path, const std::optiona
     if (exists && !S_ISREG(status.st_mode)) {
         // Written directly; a FIFO is not opened here, since that waits for a reader.
         if (::access(name.constData(), W_OK) != 0) {
-            return cannotWrite(path, errno);
+            return cannotWrite(name, errno);
         }
         return std::nullopt;
     }
 
     const auto target = replacedFile(name, exists ? &status : nullptr);
     if (const int* error = std::get_if<int>(&target)) {
-        return cannotWrite(path, *error);
+        return cannotWrite(name, *error);
     }
     const QByteArray folder = folderOf(std::get<QByteArray>(target));
-    const QString folderName = QFile::decodeName(folder);
     struct stat folderStatus {};
     if (::stat(folder.constData(), &folderStatus) != 0) {
         if (errno == ENOENT) {
-            return QStringLiteral("%1: the folder %2 does not exist").arg(shown(path), shown(folderName));
+            return QStringLiteral("%1: the folder %2 does not exist").arg(quoted(name), quoted(folder));
         }
-        return cannotWrite(path, errno);
+        return cannotWrite(name, errno);
     }
     // Only creating a file shows that the folder takes one: permission bits say nothing
     // of read-only file systems, and nothing at all to root.
     const auto probe = createTemporary(folder);
     if (const int* error = std::get_if<int>(&probe)) {
-        return QStringLiteral("%1: cannot write in the folder %2: %3").arg(shown(path), shown(folderName), reason(*error));
+        return QStringLiteral("%1: cannot write in the folder %2: %3").arg(quoted(name), quoted(folder), reason(*error));
     }
     ::close(std::get<Temporary>(probe).fd);
     ::unlink(std::get<Temporary>(probe).name.constData());

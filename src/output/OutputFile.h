@@ -4,12 +4,13 @@
 #include <QIODevice>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace voroquarn {
 
 // A file being written, as a device that any writer can write into. Every write, the
 // flush, fsync and close are checked, and the first error the system reports is kept as
-// the device's error string.
+// the device's error string. Names are bytes, used as given.
 //
 // Where the bytes go depends on the target:
 // - "-": standard output, written directly;
@@ -21,7 +22,7 @@ namespace voroquarn {
 //   existing file stays as it was, byte for byte, and a failure leaves no temporary.
 class OutputFile final : public QIODevice {
 public:
-    explicit OutputFile(const QString& path);
+    explicit OutputFile(std::string path);
     ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -55,7 +56,7 @@ private:
     bool flushBuffer();
     void discard();
 
-    QString path_;
+    std::string path_;
     Kind kind_ = Kind::Replaced;
     int fd_ = -1;
     QByteArray target_;     // the file a temporary replaces, links followed
@@ -69,6 +70,6 @@ private:
 // (`sitesPath`, "-": standard input; compared by device and inode, so that links and
 // other names of it are caught) are refused. Returns what is wrong, or nothing; leaves
 // no file behind.
-std::optional<QString> checkOutputTarget(const QString& path, const std::optional<QString>& sitesPath);
+std::optional<QString> checkOutputTarget(const std::string& path, const std::optional<std::string>& sitesPath);
 
 }  // namespace voroquarn

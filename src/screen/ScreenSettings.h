@@ -2,6 +2,8 @@
 
 #include <QSize>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "screen/Session.h"
 
@@ -20,6 +22,12 @@ struct ScreenSettings {
     Target target = Target::Window;
     std::uint32_t windowId = 0;  // with Target::WindowId
     QSize size;                  // the drawing area of a window of the program's own
+    // Where a window of the program's own goes, as X geometry writes a place: "+X+Y",
+    // with - for an offset from the screen's right or bottom edge; empty: where the
+    // window system puts it.
+    std::string position;
+    // The X display to open, instead of the one the environment names.
+    std::optional<std::string> display;
     // How the diagrams follow one another, and the run of each; session.cycle is set for
     // every target but Target::Window.
     SessionSettings session;

@@ -48,7 +48,7 @@ Session::Session(FrmVoroQuarn& window, SessionSettings settings)
             advancing_ = false;
             drawing_.reset();
             stop();
-            say(QString::fromStdString(stoppedBy(error)));
+            say(stoppedBy(error));
             QCoreApplication::exit(EXIT_ERROR);
         }
     });

@@ -3,12 +3,13 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QStandardPaths>
 
+#include "core/Shown.h"
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
-#include "output/Shown.h"
 #include "screen/FrmVoroQuarn.h"
 #include "screen/Session.h"
 
@@ -75,7 +76,7 @@ void WindowKeys::save() const
     }
     if (!home.startsWith('/') || ::stat(home.constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
         say(QStringLiteral("cannot save the picture: HOME '%1' is not a folder, so there is no picture folder")
-                .arg(shown(QString::fromLocal8Bit(home))));
+                .arg(QString::fromStdString(shown(home.toStdString()))));
         return;
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -86,7 +87,7 @@ void WindowKeys::save() const
     const std::optional<std::uint32_t> seed = session_.seed();
     const QString name = seed ? QStringLiteral("voroquarn-%1.png").arg(*seed) : QStringLiteral("voroquarn.png");
     const QString path = QDir(folder).filePath(name);
-    if (const auto problem = writePngFile(window_.image(), path)) {
+    if (const auto problem = writePngFile(window_.image(), QFile::encodeName(path).toStdString())) {
         say(*problem);
         return;
     }
