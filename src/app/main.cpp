@@ -1,4 +1,5 @@
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -98,6 +99,9 @@ int run(int argc, char* argv[], StandardOutput& out)
 int main(int argc, char* argv[])
 {
     holdStandardStreams();
+    // A file larger than the limit of `ulimit -f` fails to be written, with a message,
+    // instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     StandardOutput out;
     int status = EXIT_ERROR;
     try {
