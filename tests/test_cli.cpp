@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/Version.h"
@@ -109,6 +112,62 @@ TEST_F(Cli, AFailedRunLeavesAnExistingPictureAlone)
     QFile kept(out);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("precious"));
+}
+
+// Sites from a pipe are read to its end, however its writer splits them: a number cut
+// between two writes is one number, and no later line is lost.
+TEST_F(Cli, SitesFromAPipeAreReadToTheirEnd)
+{
+    const Result result = voroquarn::testing::runCommand(
+        "/bin/sh", {"-c",
+                    "(printf '100 100 3'; sleep 0.3; printf '00\\n400 300 310\\n'; sleep 0.3; printf '250 420 900\\n') "
+                    "| exec \"$0\" --sites - --print-sites --output \"$1\"",
+                    VOROQUARN_BINARY, path("piped.png")});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.toStdString(), "100 100 300\n400 300 310\n250 420 900\n");
+}
+
+// Names are bytes: a site file and a picture whose names are not UTF-8 are read and
+// written under exactly those names. A message shows what could steer a terminal (C0
+// and C1 controls, the escape character, bytes outside UTF-8) only as escapes.
+TEST_F(Cli, NamesAreBytesAndMessagesEscapeWhatCouldSteerATerminal)
+{
+    const QByteArray folder = QFile::encodeName(dir_.path());
+    const QByteArray sites = folder + "/s\xff.txt";
+    const QByteArray picture = folder + "/bad\xff.png";
+    // Qt cannot name them to take them away.
+    const auto removeThem = qScopeGuard([&] {
+        ::unlink(sites.constData());
+        ::unlink(picture.constData());
+    });
+    const int fd = ::open(sites.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "100 100 5\n300 200 9\n", 20), 20);
+    ::close(fd);
+    // The shell makes the bytes, which no QString holds: \377 is 0xff, \302\233 the
+    // C1 control CSI.
+    const auto withNames = [&](const QString& arguments) {
+        return voroquarn::testing::runCommand("/bin/sh", {"-c", "exec \"$0\" " + arguments, VOROQUARN_BINARY});
+    };
+    const QString dir = dir_.path();
+    const Result written = withNames("--sites \"$(printf '" + dir + "/s\\377.txt')\" --print-sites --output \"$(printf '" +
+                                     dir + "/bad\\377.png')\"");
+    EXPECT_EQ(written.status, 0) << written.err.toStdString();
+    EXPECT_EQ(written.out.toStdString(), "100 100 5\n300 200 9\n");
+    struct stat status {};
+    EXPECT_EQ(::stat(picture.constData(), &status), 0) << "not written under its own name";
+    int names = 0;  // and under no other: QDir passes over names that are not UTF-8
+    DIR* listing = ::opendir(folder.constData());
+    while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+        names += entry->d_name[0] != '.' ? 1 : 0;
+    }
+    ::closedir(listing);
+    EXPECT_EQ(names, 2);
+
+    const Result refused = withNames("--sites \"$(printf '" + dir + "/\\302\\233\\033]2;x\\007\\377')\"");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errBytes.toStdString(),
+              "voroquarn: " + folder.toStdString() + "/\\xc2\\x9b\\x1b]2;x\\x07\\xff: no such file\n");
 }
 
 TEST_F(Cli, TheSameSeedGivesTheSamePictureAndAnotherSeedAnother)

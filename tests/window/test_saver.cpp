@@ -334,6 +334,8 @@ TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
     const Case cases[] = {
         {{"--window-id", "0x1ffffff0"}, {}, "there is no window 0x1ffffff0"},
         {{"-root"}, {"XSCREENSAVER_WINDOW=screen"}, "XSCREENSAVER_WINDOW holds no window id: 'screen'"},
+        // What could steer the terminal reaches it only as escapes.
+        {{"-root"}, {"XSCREENSAVER_WINDOW=\x1b]2;x\x07"}, "XSCREENSAVER_WINDOW holds no window id: '\\x1b]2;x\\x07'"},
     };
     for (const Case& c : cases) {
         ProgramRun program(c.arguments, RunPlace{{}, true, c.environment});
