@@ -157,8 +157,10 @@ qint64 processRunning(const QString& path)
 TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivation)
 {
     // The program outlives xscreensaver's process that starts it: it comes to the test,
-    // which learns how it ended.
+    // which learns how it ended. Whatever happens, the daemon, run as nobody, and the
+    // program end with the test.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const EndsDescendants endsWhatItStarts;
     const OwnXServer server({"-ac"});
     ASSERT_FALSE(server.display().isEmpty()) << "Xvfb did not start";
     const QString display = server.display();
