@@ -150,8 +150,8 @@ TEST_F(Cli, NamesAreBytesAndMessagesEscapeWhatCouldSteerATerminal)
         return voroquarn::testing::runCommand("/bin/sh", {"-c", "exec \"$0\" " + arguments, VOROQUARN_BINARY});
     };
     const QString dir = dir_.path();
-    const Result written = withNames("--sites \"$(printf '" + dir + "/s\\377.txt')\" --print-sites --output \"$(printf '" +
-                                     dir + "/bad\\377.png')\"");
+    const Result written = withNames("--sites \"$(printf '" + dir + "/s\\377.txt')\" --print-sites " +
+                                     "--output \"$(printf '" + dir + "/bad\\377.png')\"");
     EXPECT_EQ(written.status, 0) << written.err.toStdString();
     EXPECT_EQ(written.out.toStdString(), "100 100 5\n300 200 9\n");
     struct stat status {};

@@ -149,7 +149,8 @@ TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
          [](const Options&, const ScreenSettings& s) {
              return s.target == Target::Window && !s.session.cycle && s.size == QSize(618, 508);
          }},
-        {{"-window"}, [](const Options&, const ScreenSettings& s) { return s.target == Target::Window && s.session.cycle; }},
+        {{"-window"},
+         [](const Options&, const ScreenSettings& s) { return s.target == Target::Window && s.session.cycle; }},
         // Of -root and -window the last one counts, as in the hacks.
         {{"-root", "-window"}, [](const Options&, const ScreenSettings& s) { return s.target == Target::Window; }},
         {{"-window", "-root"}, [](const Options&, const ScreenSettings& s) { return s.target == Target::Root; }},

@@ -48,8 +48,8 @@ Command limited(int kib, const QStringList& arguments)
 // The program with its standard output appended to `log`, and descriptor 3 too.
 Command appendingTo(const QString& log, const QStringList& arguments)
 {
-    return {"/bin/sh",
-            QStringList{"-c", QStringLiteral("exec \"$0\" \"$@\" >>'%1' 3>>'%1'").arg(log), VOROQUARN_BINARY} + arguments};
+    const QString command = QStringLiteral("exec \"$0\" \"$@\" >>'%1' 3>>'%1'").arg(log);
+    return {"/bin/sh", QStringList{"-c", command, VOROQUARN_BINARY} + arguments};
 }
 
 // The program under a limit of the size of the files it writes, in KiB.

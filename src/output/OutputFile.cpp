@@ -241,7 +241,10 @@ bool isSameRegularFile(const std::optional<std::string>& sitesPath, const struct
 // Whether the program's user may write the existing file at `path`, as other tools that
 // write a named file ask: a file of someone else's, mode 0444, is not replaced just
 // because its folder is writable. 0 or the error.
-int mayWrite(const QByteArray& path) { return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno; }
+int mayWrite(const QByteArray& path)
+{
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
 
 }  // namespace
 

@@ -270,7 +270,10 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     ASSERT_EQ(area.size(), QSize(400, 300));
     const QImage before = screenshot();
 
-    ProgramRun program({"--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1", "--print-sites"},
+    // As xscreensaver-settings runs a hack for its preview: -root and the window id,
+    // which wins.
+    ProgramRun program({"-root", "--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1",
+                        "--print-sites"},
                        RunPlace{{}, true, {"QT_SCALE_FACTOR=2"}});
     PrintedDiagrams printed(program.process());
     std::vector<Diagram> diagrams = printed.waitFor(2);
@@ -424,7 +427,8 @@ TEST_F(SaverSession, CtrlSWithoutAHomeSavesNothing)
             return (said += program.errors()).contains('\n');
         },
         5000));
-    EXPECT_EQ(said.toStdString(), "voroquarn: cannot save the picture: HOME is not set, so there is no picture folder\n");
+    EXPECT_EQ(said.toStdString(),
+              "voroquarn: cannot save the picture: HOME is not set, so there is no picture folder\n");
     EXPECT_EQ(QFileInfo::exists("/Pictures"), hadPictures);
     ASSERT_TRUE(XSession::run("xdotool", {"key", "q"}));
     EXPECT_EQ(program.waitForExit(5000), 0);
