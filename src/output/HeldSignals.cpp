@@ -2,17 +2,17 @@
 
 #include <pthread.h>
 
-#include <initializer_list>
-
 namespace voroquarn {
 
 namespace {
+
+constexpr int HELD[] = {SIGINT, SIGTERM, SIGHUP};
 
 sigset_t held()
 {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : HELD) {
         sigaddset(&set, signal);
     }
     return set;
@@ -34,7 +34,7 @@ bool HeldSignals::arrived() const
     if (sigpending(&pending) != 0) {
         return false;
     }
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : HELD) {
         // One that is ignored, or handled by the program, ends nothing.
         struct sigaction action {};
         if (sigismember(&pending, signal) == 1 && sigismember(&before_, signal) == 0 &&

@@ -147,8 +147,9 @@ QByteArray hiddenName(const QByteArray& folder)
 }
 
 // A new, empty file in `folder`, open for writing and with the permissions any new file
-// gets (0666 less the umask): without a name where the file system can (`name` empty),
-// else under a hidden name of its own; or the error.
+// gets (0666 less the umask): without a name where the file system can (`name` empty)
+// and /proc is there to give it one later, else under a hidden name of its own; or the
+// error.
 struct Temporary {
     int fd;
     QByteArray name;
@@ -156,13 +157,15 @@ struct Temporary {
 
 std::variant<Temporary, int> createTemporary(const QByteArray& folder)
 {
-    const int unnamed = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (unnamed >= 0) {
-        return Temporary{unnamed, {}};
-    }
-    // Without O_TMPFILE in the file system (or the kernel) a name it is.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        return errno;
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        const int unnamed = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (unnamed >= 0) {
+            return Temporary{unnamed, {}};
+        }
+        // Without O_TMPFILE in the file system (or the kernel) a name it is.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return errno;
+        }
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray name = hiddenName(folder);
@@ -236,6 +239,12 @@ bool isSameRegularFile(const std::optional<std::string>& sitesPath, const struct
     const bool known = *sitesPath == "-" ? ::fstat(STDIN_FILENO, &sites) == 0
                                          : ::stat(sitesPath->c_str(), &sites) == 0;
     return known && S_ISREG(sites.st_mode) && sites.st_dev == target.st_dev && sites.st_ino == target.st_ino;
+}
+
+QString isTheSiteFile(const QString& name)
+{
+    return QStringLiteral("%1: is the file the sites are read from; writing the picture there would destroy them")
+        .arg(name);
 }
 
 // Whether the program's user may write the existing file at `path`, as other tools that
@@ -452,9 +461,7 @@ std::optional<QString> checkOutputTarget(const std::string& path, const std::opt
                                         .arg(*own);
         }
         if (::fstat(*own, &status) == 0 && isSameRegularFile(sitesPath, status)) {
-            return QStringLiteral("%1: is the file the sites are read from; writing the picture there would "
-                                  "destroy them")
-                .arg(shownName);
+            return isTheSiteFile(shownName);
         }
         return std::nullopt;
     }
@@ -468,8 +475,7 @@ std::optional<QString> checkOutputTarget(const std::string& path, const std::opt
         return QStringLiteral("%1: is a folder; --output needs a file name").arg(shownName);
     }
     if (exists && isSameRegularFile(sitesPath, status)) {
-        return QStringLiteral("%1: is the file the sites are read from; writing the picture there would destroy them")
-            .arg(shownName);
+        return isTheSiteFile(shownName);
     }
     if (exists && !S_ISREG(status.st_mode)) {
         // Written directly; a FIFO is not opened here, since that waits for a reader.
