@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -16,9 +17,9 @@ namespace voroquarn::bench {
 
 inline std::optional<std::vector<Site>> sitesArgument(const char* benchmark, const char* path)
 {
-    auto loaded = loadSites(QString::fromLocal8Bit(path));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        std::fprintf(stderr, "%s: %s\n", benchmark, problem->toLocal8Bit().constData());
+    auto loaded = loadSites(path);
+    if (const std::string* problem = std::get_if<std::string>(&loaded)) {
+        std::fprintf(stderr, "%s: %s\n", benchmark, problem->c_str());
         return std::nullopt;
     }
     return std::get<std::vector<Site>>(std::move(loaded));

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "BenchArguments.h"
@@ -72,7 +73,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     const std::vector<Site>& sites = *given;
-    const QString output = QString::fromLocal8Bit(argv[3]);
+    const std::string output = argv[3];
     const int repetitions = argc > 4 ? std::max(1, std::atoi(argv[4])) : 9;
 
     // The program's own steps, in its order, each once.

@@ -12,6 +12,7 @@
 // to disk and renaming).
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <algorithm>
@@ -97,7 +98,7 @@ bool writeOnce(const char* format, const RunSettings& settings, QSize size, cons
             return !writePng(surface.image(), memory);
         }));
         clock.restart();
-        problem = writePngFile(surface.image(), path);
+        problem = writePngFile(surface.image(), QFile::encodeName(path).toStdString());
     } else {
         const Diagram diagram = recordDiagram(size.width(), size.height(), random, settings);
         first = milliseconds(clock);
@@ -107,7 +108,7 @@ bool writeOnce(const char* format, const RunSettings& settings, QSize size, cons
             return svg ? writeSvg(diagram, memory) : writePdf(diagram, memory);
         }));
         clock.restart();
-        problem = writeVectorFile(diagram, svg ? OutputFormat::Svg : OutputFormat::Pdf, path);
+        problem = writeVectorFile(diagram, svg ? writeSvg : writePdf, QFile::encodeName(path).toStdString());
     }
     const double write = milliseconds(clock);
     times.add(name + " write", write);

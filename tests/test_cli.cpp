@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/Version.h"
@@ -53,11 +56,12 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         QStringList arguments;
         QString message;  // a part of the one line
         Environment environment = {};
+        bool usage = false;  // an error in the command line, which the help's hint follows
     };
     const Case cases[] = {
-        {{"--bogus", "--output", out}, "Unknown option"},
-        {{"--seed", "4294967296", "--output", out}, "--seed"},
-        {{"--size", "0x1", "--output", out}, "--size"},
+        {{"--bogus", "--output", out}, "unknown option '--bogus'", {}, true},
+        {{"--seed", "4294967296", "--output", out}, "--seed", {}, true},
+        {{"--size", "0x1", "--output", out}, "--size", {}, true},
         {{"--sites", path("missing.txt"), "--output", out}, "no such file"},
         {{"--sites", dir_.path(), "--output", out}, "folder"},
         {{"--sites", badLine, "--output", out}, badLine + ":3:"},
@@ -65,7 +69,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", garbage, "--output", out}, garbage + ":1:"},
         {{"--sites", good, "--output", path("no/such/folder/out.png")}, "does not exist"},
         {{"--sites", good, "--output", dir_.path()}, "folder"},
-        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf"},
+        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf", {}, true},
         {{"--sites", good}, "no window system"},
         // Platforms that show no window would draw for nobody and never end.
         {{"--sites", good}, "--output", {{"QT_QPA_PLATFORM", "offscreen"}}},
@@ -80,8 +84,12 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         const QString name = c.arguments.join(' ').left(200);
         EXPECT_EQ(result.status, 2) << name.toStdString();
         EXPECT_TRUE(result.err.startsWith("voroquarn: ")) << result.err.toStdString();
-        EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(c.message)) << name.toStdString() << ": " << result.err.toStdString();
+        const QStringList lines = result.err.split('\n');
+        EXPECT_EQ(lines.size(), c.usage ? 3 : 2) << result.err.toStdString();
+        if (c.usage && lines.size() == 3) {
+            EXPECT_EQ(lines[1], "Try 'voroquarn --help' for more information.");
+        }
+        EXPECT_TRUE(lines[0].contains(c.message)) << name.toStdString() << ": " << result.err.toStdString();
         EXPECT_LT(result.err.size(), 400) << name.toStdString();  // long values are cut
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_FALSE(QFile::exists(out)) << name.toStdString();
@@ -98,6 +106,62 @@ TEST_F(Cli, AFailedRunLeavesAnExistingPictureAlone)
     QFile kept(out);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("precious"));
+}
+
+// Sites from a pipe are read to its end, however its writer splits them: a number cut
+// between two writes is one number, and no later line is lost.
+TEST_F(Cli, SitesFromAPipeAreReadToTheirEnd)
+{
+    const Result result = voroquarn::testing::runCommand(
+        "/bin/sh", {"-c",
+                    "(printf '100 100 3'; sleep 0.3; printf '00\\n400 300 310\\n'; sleep 0.3; printf '250 420 900\\n') "
+                    "| exec \"$0\" --sites - --print-sites --output \"$1\"",
+                    VOROQUARN_BINARY, path("piped.png")});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.toStdString(), "100 100 300\n400 300 310\n250 420 900\n");
+}
+
+// Names are bytes: a site file and a picture whose names are not UTF-8 are read and
+// written under exactly those names. A message shows what could steer a terminal (C0
+// and C1 controls, the escape character, bytes outside UTF-8) only as escapes.
+TEST_F(Cli, NamesAreBytesAndMessagesEscapeWhatCouldSteerATerminal)
+{
+    const QByteArray folder = QFile::encodeName(dir_.path());
+    const QByteArray sites = folder + "/s\xff.txt";
+    const QByteArray picture = folder + "/bad\xff.png";
+    // Qt cannot name them to take them away.
+    const auto removeThem = qScopeGuard([&] {
+        ::unlink(sites.constData());
+        ::unlink(picture.constData());
+    });
+    const int fd = ::open(sites.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "100 100 5\n300 200 9\n", 20), 20);
+    ::close(fd);
+    // The shell makes the bytes, which no QString holds: \377 is 0xff, \302\233 the
+    // C1 control CSI.
+    const auto withNames = [&](const QString& arguments) {
+        return voroquarn::testing::runCommand("/bin/sh", {"-c", "exec \"$0\" " + arguments, VOROQUARN_BINARY});
+    };
+    const QString dir = dir_.path();
+    const Result written = withNames("--sites \"$(printf '" + dir + "/s\\377.txt')\" --print-sites " +
+                                     "--output \"$(printf '" + dir + "/bad\\377.png')\"");
+    EXPECT_EQ(written.status, 0) << written.err.toStdString();
+    EXPECT_EQ(written.out.toStdString(), "100 100 5\n300 200 9\n");
+    struct stat status {};
+    EXPECT_EQ(::stat(picture.constData(), &status), 0) << "not written under its own name";
+    int names = 0;  // and under no other: QDir passes over names that are not UTF-8
+    DIR* listing = ::opendir(folder.constData());
+    while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+        names += entry->d_name[0] != '.' ? 1 : 0;
+    }
+    ::closedir(listing);
+    EXPECT_EQ(names, 2);
+
+    const Result refused = withNames("--sites \"$(printf '" + dir + "/\\302\\233\\033]2;x\\007\\377')\"");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errBytes.toStdString(),
+              "voroquarn: " + folder.toStdString() + "/\\xc2\\x9b\\x1b]2;x\\x07\\xff: no such file\n");
 }
 
 TEST_F(Cli, TheSameSeedGivesTheSamePictureAndAnotherSeedAnother)

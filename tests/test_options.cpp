@@ -1,16 +1,33 @@
 // Reading the command line.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+
 #include "app/Options.h"
+#include "app/Settings.h"
 #include "app/Version.h"
 
 namespace voroquarn {
 namespace {
 
-CommandLine parse(QStringList arguments)
+using Arguments = std::vector<std::string>;
+
+CommandLine parse(Arguments arguments)
 {
-    arguments.prepend(QStringLiteral("voroquarn"));
+    arguments.insert(arguments.begin(), "voroquarn");
     return parseCommandLine(arguments);
+}
+
+bool contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+std::string joined(const Arguments& arguments)
+{
+    std::string text;
+    for (const std::string& argument : arguments) {
+        text += (text.empty() ? "" : " ") + argument;
+    }
+    return text.substr(0, 80);
 }
 
 TEST(CommandLine, DefaultsToRandomSitesInTheDesignWindow)
@@ -33,11 +50,11 @@ TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
 {
     const CommandLine all = parse({"--seed", "4294967295", "--sites=-", "--size", "1x16384",
                                    "--output", "a.png", "--print-sites", "--fill"});
-    ASSERT_TRUE(all.options) << all.text.toStdString();
+    ASSERT_TRUE(all.options) << all.text;
     EXPECT_EQ(all.options->seed, 4294967295U);
-    EXPECT_EQ(all.options->sitesPath, QStringLiteral("-"));
+    EXPECT_EQ(all.options->sitesPath, "-");
     EXPECT_EQ(all.options->size, QSize(1, 16384));
-    EXPECT_EQ(all.options->outputPath, QStringLiteral("a.png"));
+    EXPECT_EQ(all.options->outputPath, "a.png");
     EXPECT_TRUE(all.options->printSites);
     EXPECT_TRUE(all.options->fill);
 
@@ -46,13 +63,15 @@ TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
 
     const CommandLine help = parse({"--help"});
     EXPECT_FALSE(help.isError);
-    EXPECT_TRUE(help.text.contains("--print-sites"));
+    EXPECT_TRUE(contains(help.text, "--print-sites"));
     const CommandLine version = parse({"-v"});
     EXPECT_FALSE(version.isError);
-    EXPECT_TRUE(version.text.startsWith(QStringLiteral("voroquarn %1\n").arg(VERSION_TEXT)));
+    EXPECT_TRUE(version.text.starts_with("voroquarn " + std::string(VERSION_TEXT) + "\n"));
     const CommandLine shortHelp = parse({"-h"});
-    EXPECT_TRUE(shortHelp.text.contains("--window-id <ID>"));
-    EXPECT_TRUE(shortHelp.text.contains("Ctrl+S saves"));
+    EXPECT_TRUE(contains(shortHelp.text, "--window-id <ID>"));
+    EXPECT_TRUE(contains(shortHelp.text, "Ctrl+S saves"));
+    EXPECT_TRUE(contains(shortHelp.text, "with one dash")) << "the help does not tell of -root";
+    EXPECT_EQ(parse({"-help"}).text, shortHelp.text);
 }
 
 TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
@@ -66,7 +85,7 @@ TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
     };
     for (const auto& [name, format] : cases) {
         const CommandLine result = parse({"--output", name});
-        ASSERT_TRUE(result.options) << name << ": " << result.text.toStdString();
+        ASSERT_TRUE(result.options) << name << ": " << result.text;
         EXPECT_EQ(result.options->outputFormat, format) << name;
     }
 }
@@ -75,7 +94,7 @@ TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
 TEST(CommandLine, AcceptsTheScreenSaverOptions)
 {
     struct Case {
-        QStringList arguments;
+        Arguments arguments;
         Target target;
         std::uint32_t windowId;
     };
@@ -87,16 +106,19 @@ TEST(CommandLine, AcceptsTheScreenSaverOptions)
         {{"--window-id", "0XFFFFFFFF"}, Target::WindowId, 0xFFFFFFFF},
         {{"--saver"}, Target::FullScreen, 0},
         {{"--cycle", "--size", "300x200"}, Target::Window, 0},
+        // The window id wins, as in xscreensaver's hacks, in either order.
+        {{"--root", "--window-id", "5"}, Target::WindowId, 5},
+        {{"-window-id", "0x2a", "-root"}, Target::WindowId, 42},
     };
     for (const Case& c : cases) {
         const CommandLine result = parse(c.arguments);
-        ASSERT_TRUE(result.options) << c.arguments.join(' ').toStdString() << ": " << result.text.toStdString();
+        ASSERT_TRUE(result.options) << joined(c.arguments) << ": " << result.text;
         EXPECT_EQ(result.options->target, c.target);
         EXPECT_EQ(result.options->windowId, c.windowId);
         EXPECT_TRUE(result.options->cycle);
     }
     const CommandLine timed = parse({"-saver", "-linger", "0", "--delay=1000000", "-seed", "9"});
-    ASSERT_TRUE(timed.options) << timed.text.toStdString();
+    ASSERT_TRUE(timed.options) << timed.text;
     EXPECT_EQ(timed.options->lingerSeconds, 0);
     EXPECT_EQ(timed.options->delayMicroseconds, 1000000);
     EXPECT_EQ(timed.options->seed, 9U);
@@ -105,15 +127,70 @@ TEST(CommandLine, AcceptsTheScreenSaverOptions)
     EXPECT_EQ(parse({"--delay", "500"}).options->delayMicroseconds, 500);
 }
 
+// The options every one of xscreensaver's bundled hacks takes (their --help, and X's
+// -display and -geometry), as the daemon and its settings window write them, and what
+// they ask of the run and of the screen.
+TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
+{
+    using std::chrono::seconds;
+    struct Case {
+        Arguments arguments;
+        std::function<bool(const Options&, const ScreenSettings&)> means;
+    };
+    const Case cases[] = {
+        // The settings window's preview: the window id wins over -root.
+        {{"-root", "-window-id", "0x1e00007", "-fps"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.target == Target::WindowId && s.windowId == 0x1e00007 && s.session.fps && s.session.cycle;
+         }},
+        {{"--fps", "-no-fps"}, [](const Options&, const ScreenSettings& s) { return !s.session.fps; }},
+        {{"-mono", "--fill"}, [](const Options&, const ScreenSettings& s) { return !s.session.run.fill; }},
+        {{"-install", "-noinstall", "-visual", "best", "-pair"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.target == Target::Window && !s.session.cycle && s.size == QSize(618, 508);
+         }},
+        {{"-window"},
+         [](const Options&, const ScreenSettings& s) { return s.target == Target::Window && s.session.cycle; }},
+        // Of -root and -window the last one counts, as in the hacks.
+        {{"-root", "-window"}, [](const Options&, const ScreenSettings& s) { return s.target == Target::Window; }},
+        {{"-window", "-root"}, [](const Options&, const ScreenSettings& s) { return s.target == Target::Root; }},
+        {{"-display", "host:5.1"}, [](const Options&, const ScreenSettings& s) { return s.display == "host:5.1"; }},
+        {{"-geometry", "300x200-10+20"},
+         [](const Options&, const ScreenSettings& s) { return s.size == QSize(300, 200) && s.position == "-10+20"; }},
+        {{"--geometry=+5+5", "--seed", "2"},
+         [](const Options&, const ScreenSettings& s) { return s.size == QSize(618, 508) && s.position == "+5+5"; }},
+        // A screen saver's window is given: its geometry is not the program's to choose.
+        {{"-root", "-geometry", "300x200+1+1"},
+         [](const Options&, const ScreenSettings& s) { return s.size == QSize(618, 508) && s.position.empty(); }},
+        // Linger and delay in their units, and the delay a saver has by default.
+        {{"-window", "-linger", "7"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.linger == seconds(7) && s.session.delay == std::chrono::microseconds(250);
+         }},
+        {{"--delay", "9"}, [](const Options&, const ScreenSettings& s) { return s.session.delay.count() == 9; }},
+        {{"--count", "1000000", "--no-labels", "--no-markers", "--fill"},
+         [](const Options&, const ScreenSettings& s) {
+             const RunSettings& run = s.session.run;
+             return run.count == 1000000 && !run.labels && !run.markers && run.fill;
+         }},
+    };
+    for (const Case& c : cases) {
+        const CommandLine result = parse(c.arguments);
+        ASSERT_TRUE(result.options) << joined(c.arguments) << ": " << result.text;
+        const ScreenSettings screen = screenSettingsOf(*result.options, runSettingsOf(*result.options));
+        EXPECT_TRUE(c.means(*result.options, screen)) << joined(c.arguments);
+    }
+}
+
 TEST(CommandLine, RefusesBadValuesWithAMessage)
 {
-    const std::pair<QStringList, const char*> cases[] = {
+    const std::pair<Arguments, const char*> cases[] = {
         {{"--seed", "4294967296"}, "--seed"},
         {{"--seed", "-1"}, "--seed"},
         {{"--seed", "12x"}, "--seed"},
         {{"--seed", ""}, "--seed"},
         {{"--seed", "99999999999999999999999"}, "--seed"},
-        {{"--seed"}, "Missing value"},
+        {{"--seed"}, "--seed needs a value"},
         {{"--size", "0x10"}, "--size"},
         {{"--size", "16385x10"}, "--size"},
         {{"--size", "10X10"}, "--size"},
@@ -123,12 +200,23 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--output", "a.jpg"}, "--output writes .png, .svg or .pdf files, not 'a.jpg'"},
         {{"--output", "a.svg.txt"}, "--output writes"},
         {{"--sites", ""}, "--sites needs a file name"},
-        {{"--colour", "red"}, "Unknown option"},
-        {{"-root-window"}, "Unknown option"},
+        {{"--colour", "red"}, "unknown option"},
+        {{"-root-window"}, "unknown option"},
         {{"picture.png"}, "unexpected argument"},
         // A final newline is not part of the number.
         {{"--seed", "5\n"}, "--seed"},
         {{"--size", "5x5\n"}, "--size"},
+        {{"--linger", "5\n", "--cycle"}, "--linger takes whole seconds"},
+        {{"--delay", "5\n"}, "--delay takes whole microseconds"},
+        {{"--count", "5\n"}, "--count"},
+        {{"--count", "1"}, "--count takes a whole number from 2 to 1000000"},
+        {{"--count", "1000001"}, "--count"},
+        {{"--geometry", "0x5"}, "--geometry"},
+        {{"--geometry", "10x10+5"}, "--geometry"},
+        {{"--geometry", "+5+5\n"}, "--geometry"},
+        {{"--display", ""}, "--display"},
+        {{"--fill=yes"}, "--fill takes no value"},
+        {{"-window-id"}, "--window-id needs a value"},
         // One of two values would be ignored.
         {{"--seed", "1", "--seed", "2"}, "--seed is given more than once"},
         {{"--output", "a.png", "--output=b.png"}, "--output is given more than once"},
@@ -139,10 +227,10 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"-root", "--root"}, "--root is given more than once"},
         {{"--fill", "--cycle", "--fill"}, "--fill is given more than once"},
         // A huge value is not echoed whole.
-        {{"--seed", QString(100000, '9')}, "--seed"},
-        {{"--size", QString(100000, 'x')}, "--size"},
-        {{"--" + QString(100000, 'x')}, "Unknown option"},
-        {{QString(100000, 'x')}, "unexpected argument"},
+        {{"--seed", std::string(100000, '9')}, "--seed"},
+        {{"--size", std::string(100000, 'x')}, "--size"},
+        {{"--" + std::string(100000, 'x')}, "unknown option"},
+        {{std::string(100000, 'x')}, "unexpected argument"},
         {{"--linger", "86401", "--cycle"}, "--linger"},
         {{"--linger", "1.5", "--cycle"}, "--linger"},
         {{"--delay", "-1"}, "--delay"},
@@ -154,7 +242,6 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--window-id", "12ab"}, "--window-id"},
         {{"--window-id", "5\n"}, "--window-id"},
         // Combinations that cannot mean anything.
-        {{"--root", "--window-id", "5"}, "give one"},
         {{"--saver", "--root"}, "give one"},
         {{"--root", "--output", "a.png"}, "--root"},
         {{"--cycle", "--output", "a.png"}, "--cycle"},
@@ -162,14 +249,21 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--saver", "--size", "100x100"}, "--size"},
         {{"--window-id", "5", "--size", "100x100"}, "--size"},
         {{"--linger", "5"}, "--linger needs"},
+        {{"--count", "5", "--sites", "a"}, "--count does not go with --sites"},
+        {{"--explore", "--cycle"}, "--explore edits a diagram in a window of its own; it does not go with --cycle"},
+        {{"--root", "--explore"}, "does not go with --root"},
+        {{"--geometry", "5x5", "--size", "5x5"}, "--geometry does not go with --size"},
+        {{"-window", "-saver"}, "give one"},
+        {{"-fps", "--output", "a.png"}, "does not go with --fps"},
+        {{"--print-sites", "--output", "-"}, "both write to standard output"},
     };
     for (const auto& [arguments, fragment] : cases) {
         const CommandLine result = parse(arguments);
-        const std::string name = arguments.join(' ').left(80).toStdString();
+        const std::string name = joined(arguments);
         EXPECT_FALSE(result.options) << name;
         EXPECT_TRUE(result.isError);
-        EXPECT_TRUE(result.text.contains(QString::fromUtf8(fragment))) << name << ": " << result.text.toStdString();
-        EXPECT_FALSE(result.text.contains('\n')) << name;
+        EXPECT_TRUE(contains(result.text, fragment)) << name << ": " << result.text;
+        EXPECT_FALSE(contains(result.text, "\n")) << name;
         EXPECT_LT(result.text.size(), 200) << name;
     }
 }

@@ -6,6 +6,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
+#include <csignal>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -40,6 +45,21 @@ Command limited(int kib, const QStringList& arguments)
                 arguments};
 }
 
+// The program with its standard output appended to `log`, and descriptor 3 too.
+Command appendingTo(const QString& log, const QStringList& arguments)
+{
+    const QString command = QStringLiteral("exec \"$0\" \"$@\" >>'%1' 3>>'%1'").arg(log);
+    return {"/bin/sh", QStringList{"-c", command, VOROQUARN_BINARY} + arguments};
+}
+
+// The program under a limit of the size of the files it writes, in KiB.
+Command sizeLimited(int kib, const QStringList& arguments)
+{
+    return {"/bin/sh",
+            QStringList{"-c", QStringLiteral("ulimit -f %1 && exec \"$0\" \"$@\"").arg(kib), VOROQUARN_BINARY} +
+                arguments};
+}
+
 CommandResult run(const Command& command)
 {
     return voroquarn::testing::runCommand(command.program, command.arguments);
@@ -56,6 +76,24 @@ struct stat statusOf(const QString& path)
     struct stat status {};
     EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
     return status;
+}
+
+// Whether the process `pid` has a file of `folder` open: a temporary it writes.
+bool writesInto(qint64 pid, const QString& folder)
+{
+    const QByteArray descriptors = "/proc/" + QByteArray::number(pid) + "/fd";
+    const QByteArray prefix = QFile::encodeName(folder) + '/';
+    DIR* listing = ::opendir(descriptors.constData());
+    bool found = false;
+    while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+        char target[4096];
+        const ssize_t length = ::readlink((descriptors + '/' + entry->d_name).constData(), target, sizeof target);
+        found = found || (length > 0 && QByteArray(target, length).startsWith(prefix));
+    }
+    if (listing != nullptr) {
+        ::closedir(listing);
+    }
+    return found;
 }
 
 class OutputTargets : public ::testing::Test {
@@ -230,6 +268,50 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
              EXPECT_TRUE(S_ISLNK(statusOf(path("link.png")).st_mode));
              EXPECT_EQ(QImage(path("target.png")), picture);
          }},
+        // A name of one of the program's own descriptors is written through it: a log
+        // opened for appending is appended to, never replaced.
+        {"/dev/stdout and /dev/fd/3, appending to a log", true,
+         [&] {
+             write("app.log", "log\n");
+             return appendingTo(path("app.log"), {"--seed", "3", "--output", "/dev/stdout"});
+         },
+         0, {},
+         [&](const CommandResult&) {
+             const QByteArray log = contents(path("app.log"));
+             EXPECT_TRUE(log.startsWith("log\n")) << log.left(20).toStdString();
+             EXPECT_EQ(QImage::fromData(log.mid(4), "PNG"), picture);
+             EXPECT_EQ(run(appendingTo(path("app.log"), {"--seed", "3", "--output", "/dev/fd/3"})).status, 0);
+             EXPECT_EQ(contents(path("app.log")), log + log.mid(4));
+         }},
+        {"a limit of the file size", true,
+         [&] {
+             write("limited.png", "precious");
+             return sizeLimited(8, {"--seed", "3", "--fill", "--size", "2000x2000", "--output", path("limited.png")});
+         },
+         2, path("limited.png") + ": cannot be written: File too large", keeps(path("limited.png"), "precious")},
+        // As other tools that write a named file: refused, not replaced because its
+        // folder is writable. Under root, by nobody.
+        {"a file the user may not write", true,
+         [&] {
+             EXPECT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                                QFile::ExeOther | QFile::ExeGroup));
+             EXPECT_TRUE(QDir().mkpath(path("shared")));
+             EXPECT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 01777), 0);
+             write("shared/kept.png", "precious");
+             EXPECT_EQ(::chmod(QFile::encodeName(path("shared/kept.png")).constData(), 0444), 0);
+             const QStringList arguments{"--seed", "3", "--output", path("shared/kept.png")};
+             if (::geteuid() != 0) {
+                 return plain(arguments);
+             }
+             const QString program = path("shared/voroquarn");
+             EXPECT_TRUE(QFile::copy(VOROQUARN_BINARY, program));
+             return Command{"runuser", QStringList{"-u", "nobody", "--", program} + arguments};
+         },
+         2, path("shared/kept.png") + ": cannot be written: Permission denied",
+         [&](const CommandResult&) {
+             EXPECT_EQ(contents(path("shared/kept.png")), "precious");
+             EXPECT_EQ(statusOf(path("shared/kept.png")).st_uid, ::geteuid());
+         }},
         {"the site file", true, [&] { return plain({"--sites", sites, "--output", sites}); }, 2,
          "is the file the sites are read from", keeps(sites, "100 100 5\n300 200 9\n")},
         {"a link to the site file", true,
@@ -282,7 +364,7 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
         c.check(result);
     }
     // No temporary file is left anywhere.
-    for (const QString& folder : {dir_.path(), path("part"), path("full"), path("svg")}) {
+    for (const QString& folder : {dir_.path(), path("part"), path("full"), path("svg"), path("shared")}) {
         EXPECT_TRUE(QDir(folder).entryList({".voroquarn-*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
     // Without a memory limit under the sanitizers the test still counts; without root
@@ -290,6 +372,35 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
     if (!root) {
         GTEST_SKIP() << "not run: " << skipped.join(", ").toStdString()
                      << " (mounting a file system and making a device need root)";
+    }
+}
+
+// SIGINT, SIGTERM and SIGHUP while the picture is written: the program ends as the
+// signal ends it, the old file keeps every byte, and no temporary file is left.
+TEST_F(OutputTargets, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary)
+{
+    // A picture whose file takes a good part of a second to write.
+    const QStringList arguments{"--seed", "3", "--fill", "--size", "16384x16384", "--output", path("old.png")};
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        bool caught = false;
+        for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+            write("old.png", "precious");
+            QProcess program;
+            program.start(VOROQUARN_BINARY, arguments);
+            ASSERT_TRUE(program.waitForStarted());
+            while (!(caught = writesInto(program.processId(), dir_.path())) && !program.waitForFinished(0)) {
+                ::usleep(200);
+            }
+            if (caught) {
+                ::kill(static_cast<pid_t>(program.processId()), signal);
+            }
+            ASSERT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(60000));
+            EXPECT_TRUE(!caught || program.exitStatus() == QProcess::CrashExit);
+        }
+        EXPECT_TRUE(caught) << "the program was never caught writing";
+        EXPECT_EQ(contents(path("old.png")), "precious");
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString(), "old.png");
     }
 }
 

@@ -164,7 +164,7 @@ QImage markerPaintedOnColours(QSize size, float x, float y, double weight)
     image.fill(Qt::black);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    QPen pen(QColor(Qt::white));
+    QPen pen{QColor(Qt::white)};
     pen.setWidth(1);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);

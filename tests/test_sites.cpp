@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "core/driveToEnd.h"
 #include "diagram/drawDiagram.h"
@@ -63,6 +65,42 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     const auto lastPrint = std::find_if(window.calls.rbegin(), window.calls.rend(),
                                         [](const Call& c) { return c.kind == Call::Print; });
     EXPECT_LE(lastPrint.base(), firstYield);
+}
+
+Steps failingAfterOneStep(int& stepsTaken)
+{
+    co_yield Steps::Step{};
+    ++stepsTaken;
+    throw std::bad_alloc();
+}
+
+Steps awaitingOneThatFails(int& stepsTaken, bool& wentOn)
+{
+    co_yield Steps::Step{};
+    co_await failingAfterOneStep(stepsTaken);
+    wentOn = true;
+    co_yield Steps::Step{};
+}
+
+// An exception in a step, such as memory that runs out, ends the drawing and reaches
+// its driver, from a nested drawing as from the outermost one, rather than ending the
+// program on the spot.
+TEST(DrawingRun, AnExceptionInAStepEndsTheDrawingAndReachesItsDriver)
+{
+    int stepsTaken = 0;
+    bool wentOn = false;
+    Steps drawing = awaitingOneThatFails(stepsTaken, wentOn);
+    EXPECT_TRUE(drawing.next());
+    EXPECT_TRUE(drawing.next());
+    EXPECT_THROW(drawing.next(), std::bad_alloc);
+    EXPECT_EQ(stepsTaken, 1);
+    EXPECT_FALSE(wentOn);
+    EXPECT_FALSE(drawing.next());
+
+    // The run itself, with random numbers that run out among its sites.
+    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    ScriptedRandom random({0.0F, 0.1F}, window);
+    EXPECT_THROW(driveToEnd(drawDiagram(window, random), window), std::out_of_range);
 }
 
 TEST(DrawingRun, TracesEachPairAroundItsLighterSite)

@@ -159,6 +159,8 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
     // arcs that large pixels off (it does so from 1e8 px on), so only the PDF is
     // rendered; the SVG's arcs are checked as text like all others.
     const QString flat = siteFile("flat.txt", "100 100 500\n400 300 500.00003\n250 60 200\n");
+    // A site beyond single precision, whose marker the run puts at infinity.
+    const QString beyond = siteFile("beyond.txt", "1e300 -1e300 5\n100 100 7\n300 200 9\n");
 
     const Case cases[] = {
         {{"--seed", "7"}, "seed7"},
@@ -166,6 +168,7 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
         {{"--seed", "31", "--size", "900x300"}, "seed31"},
         {{"--sites", sites}, "sites"},
         {{"--sites", flat}, "flat", false},
+        {{"--sites", beyond}, "beyond"},
     };
     int arcs = 0;
     for (const Case& c : cases) {
@@ -192,6 +195,8 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
         QFile svgFile(svg);
         ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
         const QString document = QString::fromUtf8(svgFile.readAll());
+        // Every number is finite: a renderer would make nothing of "inf".
+        EXPECT_FALSE(QRegularExpression("\"-?(inf|nan)").match(document).hasMatch());
         const QRegularExpression pathData(" d=\"([^\"]*)\"");
         for (auto match = pathData.globalMatch(document); match.hasNext();) {
             const QString d = match.next().captured(1);

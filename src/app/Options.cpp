@@ -1,282 +1,464 @@
 #include "app/Options.h"
 
-#include <QCommandLineParser>
-#include <QRegularExpression>
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <string_view>
 
 #include "app/Version.h"
+#include "core/Shown.h"
 #include "core/WindowMetrics.h"
-#include "output/Shown.h"
 #include "screen/WindowId.h"
+
+// The command line is read here rather than by QCommandLineParser, which takes its
+// arguments as a QStringList: a file name that is not UTF-8 ('bad\xff.png') comes back
+// from QString with U+FFFD in place of the byte, so the program wrote 'bad\xef\xbf\xbd.png'
+// and could not find a site file that exists. Here every argument stays the bytes it was
+// given as.
 
 namespace voroquarn {
 
 namespace {
 
-std::optional<std::uint32_t> parseSeed(const QString& text)
+// What an option does with its value (or, for a flag, with nothing): reads it into the
+// setting it feeds, or says what is wrong with it, in the words that follow the option's
+// name in the message ("takes ..., not '...'").
+using Feed = std::function<std::optional<std::string>(Options&, std::string_view value)>;
+
+// Other options that an option does not go with, or of which it needs one; `message` is
+// the error, with {} for the other option's name.
+struct Rule {
+    std::vector<std::string_view> options;
+    std::string_view message;
+};
+
+// One option: everything the program knows of it is here.
+struct OptionRow {
+    std::string_view name;   // --name, or -name as xscreensaver writes it
+    char letter;             // -letter as well; 0: none
+    std::string_view value;  // the value's name in the help; empty: a flag
+    Feed feed;
+    Rule forbids;  // none of these may be given with it
+    Rule needs;    // one of these must be given with it
+    std::string_view help;
+};
+
+std::string quoted(std::string_view value) { return "'" + shown(value) + "'"; }
+
+std::string takes(std::string_view what, std::string_view value)
 {
-    const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,10}")));
-    if (!digits.match(text).hasMatch()) {
+    return "takes " + std::string(what) + ", not " + quoted(value);
+}
+
+// A whole number of 1 to 10 digits, nothing else, from `least` to `most`.
+std::optional<std::uint32_t> wholeNumber(std::string_view text, std::uint64_t least, std::uint64_t most)
+{
+    if (text.empty() || text.size() > 10 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
-    const qulonglong value = text.toULongLong();
-    if (value > 0xFFFFFFFFULL) {
+    std::uint64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (value < least || value > most) {
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<QSize> parseSize(const QString& text)
+// A side of a picture: 1 to 5 digits, from 1 to MAX_SIDE.
+std::optional<int> side(std::string_view text)
 {
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,5})x([0-9]{1,5})")));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) {
+    if (text.size() > 5) {
         return std::nullopt;
     }
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
-    if (width < 1 || width > MAX_SIDE || height < 1 || height > MAX_SIDE) {
-        return std::nullopt;
-    }
-    return QSize(width, height);
+    const auto value = wholeNumber(text, 1, MAX_SIDE);
+    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
 }
 
-// A whole number from 0 to `most`.
-std::optional<int> parseWhole(const QString& text, int most)
+// WxH, each side from 1 to MAX_SIDE.
+std::optional<QSize> size(std::string_view text)
 {
-    const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
-    if (!digits.match(text).hasMatch()) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) {
         return std::nullopt;
     }
-    const qulonglong value = text.toULongLong();
-    if (value > static_cast<qulonglong>(most)) {
+    const auto width = side(text.substr(0, x));
+    const auto height = side(text.substr(x + 1));
+    return width && height ? std::optional<QSize>(QSize(*width, *height)) : std::nullopt;
+}
+
+// X geometry: [=][WxH][{+-}X{+-}Y], at least one of the two parts.
+std::optional<WindowGeometry> geometry(std::string_view text)
+{
+    if (text.starts_with('=')) {
+        text.remove_prefix(1);
+    }
+    WindowGeometry parsed;
+    const std::size_t offsets = text.find_first_of("+-");
+    const std::string_view dimensions = text.substr(0, offsets);
+    if (!dimensions.empty()) {
+        parsed.size = size(dimensions);
+        if (!parsed.size) {
+            return std::nullopt;
+        }
+    }
+    if (offsets != std::string_view::npos) {
+        const std::string_view position = text.substr(offsets);
+        const std::size_t second = position.find_first_of("+-", 1);
+        const auto offset = [](std::string_view digits) {
+            return digits.size() <= 5 && wholeNumber(digits, 0, 99999).has_value();
+        };
+        if (second == std::string_view::npos || !offset(position.substr(1, second - 1)) ||
+            !offset(position.substr(second + 1))) {
+            return std::nullopt;
+        }
+        parsed.position = std::string(position);
+    }
+    if (!parsed.size && parsed.position.empty()) {
         return std::nullopt;
     }
-    return static_cast<int>(value);
+    return parsed;
 }
 
-CommandLine failure(const QString& text) { return {std::nullopt, text, true}; }
+// Feeds for the usual kinds of option.
 
-// The option that names the target, as the user would write it.
-QString targetOption(Target target)
+Feed flag(bool Options::*setting, bool value = true)
 {
-    switch (target) {
-    case Target::FullScreen:
-        return QStringLiteral("--saver");
-    case Target::Root:
-        return QStringLiteral("--root");
-    case Target::WindowId:
-        return QStringLiteral("--window-id");
-    case Target::Window:
-        break;
+    return [=](Options& options, std::string_view) -> std::optional<std::string> {
+        options.*setting = value;
+        return std::nullopt;
+    };
+}
+
+// A whole number from `least` to `most`, of the kind `what` ("whole seconds").
+template <class Setting>
+Feed number(std::optional<Setting> Options::*setting, std::uint32_t least, std::uint32_t most, std::string_view what)
+{
+    return [=](Options& options, std::string_view value) -> std::optional<std::string> {
+        const auto parsed = wholeNumber(value, least, most);
+        if (!parsed) {
+            return takes(std::string(what) + " from " + std::to_string(least) + " to " + std::to_string(most), value);
+        }
+        options.*setting = static_cast<Setting>(*parsed);
+        return std::nullopt;
+    };
+}
+
+// A file name, kept as given.
+Feed fileName(std::optional<std::string> Options::*setting)
+{
+    return [=](Options& options, std::string_view value) -> std::optional<std::string> {
+        if (value.empty()) {
+            return "needs a file name";
+        }
+        options.*setting = std::string(value);
+        return std::nullopt;
+    };
+}
+
+// Accepted as xscreensaver's hacks accept it, and without effect here.
+std::optional<std::string> ignored(Options& /*options*/, std::string_view /*value*/) { return std::nullopt; }
+
+std::vector<OptionRow> optionTable()
+{
+    using O = Options;
+    const std::string_view TARGETS = "{} and --saver each say where to draw: give one";
+    return {
+        {"help", 'h', {}, ignored, {}, {}, "Show this help and exit."},
+        {"version", 'v', {}, ignored, {}, {}, "Show the version and exit."},
+        {"seed", 0, "N", number(&O::seed, 0, 0xFFFFFFFFU, "a whole number"), {}, {},
+         "Seed the random sites with N (0 to 4294967295) instead of the clock."},
+        {"sites", 0, "FILE", fileName(&O::sitesPath), {}, {},
+         "Take the sites from FILE (- for standard input): one 'x y weight' a line."},
+        {"count", 0, "N", number(&O::count, MIN_COUNT, MAX_COUNT, "a whole number"),
+         {{"sites"}, "--count does not go with {}, which gives the sites"}, {},
+         "Place N random sites (2 to 1000000) instead of 4 to 9."},
+        {"size", 0, "WxH",
+         [](O& options, std::string_view value) -> std::optional<std::string> {
+             const auto parsed = size(value);
+             if (!parsed) {
+                 return takes("WxH with each side from 1 to " + std::to_string(MAX_SIDE), value);
+             }
+             options.size = *parsed;
+             return std::nullopt;
+         },
+         {{"root", "window-id", "saver"}, "--size does not go with {}, which draws at the size of its window"}, {},
+         "Drawing area in pixels, each side 1 to 16384 (default 618x508)."},
+        {"output", 0, "FILE",
+         [](O& options, std::string_view value) -> std::optional<std::string> {
+             if (value.empty()) {
+                 return "needs a file name";
+             }
+             const auto format = outputFormatOf(value);
+             if (!format) {
+                 return "writes .png, .svg or .pdf files, not " + quoted(value);
+             }
+             options.outputPath = std::string(value);
+             options.outputFormat = *format;
+             return std::nullopt;
+         },
+         {{"root", "window-id", "saver", "window", "cycle", "linger", "delay", "fps", "display", "geometry"},
+          "--output draws one picture into a file; it does not go with {}"},
+         {},
+         "Draw without a window and write the picture to FILE, as PNG, SVG or PDF by its extension "
+         "(.png, .svg, .pdf)."},
+        {"print-sites", 0, {}, flag(&O::printSites), {}, {},
+         "Write the sites used to standard output, in the --sites format."},
+        {"fill", 0, {}, flag(&O::fill), {}, {},
+         "Fill each site's region with a colour of its own before the boundaries are traced; in every "
+         "mode and output format."},
+        {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
+        {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
+        {"explore", 0, {}, flag(&O::explore),
+         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay"},
+          "--explore edits a diagram in a window of its own; it does not go with {}"},
+         {},
+         "Explore the diagram in a resizable window: drag sites, weigh them with the wheel, add and "
+         "remove them, undo; F1 lists the keys."},
+        {"root", 0, {},
+         [](O& options, std::string_view) -> std::optional<std::string> {
+             if (options.target != Target::WindowId) {  // as in xscreensaver's hacks
+                 options.target = Target::Root;
+             }
+             return std::nullopt;
+         },
+         {}, {},
+         "Draw diagram after diagram into the window xscreensaver gives in $XSCREENSAVER_WINDOW, or "
+         "else into the root window."},
+        {"window-id", 0, "ID",
+         [](O& options, std::string_view value) -> std::optional<std::string> {
+             const auto id = parseWindowId(value);
+             if (!id) {
+                 return takes("a window id, decimal or 0x hexadecimal", value);
+             }
+             options.target = Target::WindowId;
+             options.windowId = *id;
+             return std::nullopt;
+         },
+         {}, {},
+         "Draw diagram after diagram into the existing window ID (decimal or 0x hex); it wins over "
+         "--root, as in xscreensaver's hacks."},
+        {"saver", 0, {},
+         [](O& options, std::string_view) -> std::optional<std::string> {
+             options.target = Target::FullScreen;
+             return std::nullopt;
+         },
+         {{"root", "window-id", "window"}, TARGETS}, {},
+         "Draw diagram after diagram full screen, until a key or a click."},
+        {"cycle", 0, {}, flag(&O::cycle), {}, {}, "Draw diagram after diagram in the window."},
+        {"linger", 0, "SECONDS", number(&O::lingerSeconds, 0, MAX_LINGER_SECONDS, "whole seconds"), {},
+         {{"cycle", "saver", "root", "window-id", "window"},
+          "--linger needs diagrams that follow one another: --cycle, --saver, --root or --window-id"},
+         "Let each finished diagram stand SECONDS (0 to 86400, 0 for good; default 10) before the next."},
+        {"delay", 0, "MICROSECONDS", number(&O::delayMicroseconds, 0, MAX_DELAY_MICROSECONDS, "whole microseconds"),
+         {}, {},
+         "Wait MICROSECONDS (0 to 1000000) between two steps of the tracing (default 250 when diagrams "
+         "follow one another, else 0)."},
+        // The options every one of xscreensaver's hacks takes, with the meaning they have
+        // there where Qt can give it.
+        {"window", 0, {},
+         [](O& options, std::string_view) -> std::optional<std::string> {
+             if (options.target != Target::WindowId) {
+                 options.target = Target::Window;
+                 options.cycle = true;
+             }
+             return std::nullopt;
+         },
+         {}, {}, "Draw diagram after diagram in a window of the program's own, as --cycle."},
+        {"fps", 0, {}, flag(&O::fps), {}, {}, "Show the frame rate and the load over the picture."},
+        {"no-fps", 0, {}, flag(&O::fps, false), {}, {}, "Do not show the frame rate (the default)."},
+        {"mono", 0, {}, flag(&O::mono), {}, {},
+         "Black and white only, as on a monochrome display: leaves out the colours of --fill."},
+        {"display", 0, "DISPLAY",
+         [](O& options, std::string_view value) -> std::optional<std::string> {
+             if (value.empty()) {
+                 return "needs an X display, such as :0";
+             }
+             options.display = std::string(value);
+             return std::nullopt;
+         },
+         {}, {}, "Open the window on the X display DISPLAY instead of $DISPLAY."},
+        {"geometry", 0, "WxH+X+Y",
+         [](O& options, std::string_view value) -> std::optional<std::string> {
+             options.geometry = geometry(value);
+             if (!options.geometry) {
+                 return takes("X geometry, WxH+X+Y, WxH or +X+Y, with sides from 1 to " + std::to_string(MAX_SIDE),
+                              value);
+             }
+             return std::nullopt;
+         },
+         {{"size"}, "--geometry does not go with {}: both give the drawing area"}, {},
+         "Drawing area and place of the program's own window; ignored with --root, --window-id and "
+         "--saver."},
+        {"install", 0, {}, ignored, {}, {}, "Accepted as xscreensaver's hacks accept it; changes nothing."},
+        {"noinstall", 0, {}, ignored, {}, {}, "Accepted as xscreensaver's hacks accept it; changes nothing."},
+        {"visual", 0, "VISUAL", ignored, {}, {},
+         "Accepted as xscreensaver's hacks accept it; Qt chooses the visual."},
+        {"pair", 0, {}, ignored, {}, {},
+         "Accepted as xscreensaver's hacks accept it; the program draws in one window."},
+    };
+}
+
+// Breaks `text` into lines of at most `width` characters, each after `indent` blanks but
+// the first, which continues a line of `column` characters.
+std::string wrapped(std::string_view text, std::size_t column, std::size_t width)
+{
+    std::string out;
+    std::size_t lineLength = column;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        if (lineLength > column && lineLength + 1 + word.size() > width) {
+            out += '\n' + std::string(column, ' ');
+            lineLength = column;
+        } else if (lineLength > column) {
+            out += ' ';
+            ++lineLength;
+        }
+        out += word;
+        lineLength += word.size();
+        text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
     }
-    return {};
+    return out;
 }
 
-}  // namespace
-
-CommandLine parseCommandLine(const QStringList& arguments)
+std::string label(const OptionRow& row)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    std::string text = row.letter != 0 ? std::string{'-', row.letter, ',', ' '} : std::string();
+    text += "--" + std::string(row.name);
+    if (!row.value.empty()) {
+        text += " <" + std::string(row.value) + ">";
+    }
+    return text;
+}
+
+std::string helpText(const std::vector<OptionRow>& table)
+{
+    constexpr std::size_t WIDTH = 79;
+    std::size_t column = 0;
+    for (const OptionRow& row : table) {
+        column = std::max(column, label(row).size());
+    }
+    column += 4;
+    std::string text =
+        "Usage: voroquarn [options]\n"
         "Draws a multiplicatively weighted Voronoi diagram of random or given sites.\n\n"
         "Keys in the program's own windows: Escape, q, Ctrl+Q and Ctrl+W close it, space starts\n"
         "a new diagram, Ctrl+S saves the picture to the picture folder, F11 toggles full screen.\n"
-        "With --saver any key or click ends the program."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption seed(
-        QStringLiteral("seed"),
-        QStringLiteral("Seed the random sites with N (0 to 4294967295) instead of the clock."),
-        QStringLiteral("N"));
-    const QCommandLineOption sites(
-        QStringLiteral("sites"),
-        QStringLiteral("Take the sites from FILE (- for standard input): one 'x y weight' a line."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption size(
-        QStringLiteral("size"),
-        QStringLiteral("Drawing area in pixels, each side 1 to 16384 (default 618x508)."),
-        QStringLiteral("WxH"));
-    const QCommandLineOption output(
-        QStringLiteral("output"),
-        QStringLiteral("Draw without a window and write the picture to FILE, as PNG, SVG or PDF by "
-                       "its extension (.png, .svg, .pdf)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption printSites(
-        QStringLiteral("print-sites"),
-        QStringLiteral("Write the sites used to standard output, in the --sites format."));
-    const QCommandLineOption fill(
-        QStringLiteral("fill"),
-        QStringLiteral("Fill each site's region with a colour of its own before the boundaries are "
-                       "traced; in every mode and output format."));
-    const QCommandLineOption explore(
-        QStringLiteral("explore"),
-        QStringLiteral("Explore the diagram in a resizable window: drag sites, weigh them with the "
-                       "wheel, add and remove them, undo; F1 lists the keys."));
-    const QCommandLineOption root(
-        QStringLiteral("root"),
-        QStringLiteral("Draw diagram after diagram into the window xscreensaver gives in "
-                       "$XSCREENSAVER_WINDOW, or else into the root window."));
-    const QCommandLineOption windowId(
-        QStringLiteral("window-id"),
-        QStringLiteral("Draw diagram after diagram into the existing window ID (decimal or 0x hex)."),
-        QStringLiteral("ID"));
-    const QCommandLineOption saver(
-        QStringLiteral("saver"),
-        QStringLiteral("Draw diagram after diagram full screen, until a key or a click."));
-    const QCommandLineOption cycle(
-        QStringLiteral("cycle"),
-        QStringLiteral("Draw diagram after diagram in the window."));
-    const QCommandLineOption linger(
-        QStringLiteral("linger"),
-        QStringLiteral("Let each finished diagram stand SECONDS (0 to 86400, 0 for good; default 10) "
-                       "before the next."),
-        QStringLiteral("SECONDS"));
-    const QCommandLineOption delay(
-        QStringLiteral("delay"),
-        QStringLiteral("Wait MICROSECONDS (0 to 1000000) between two steps of the tracing "
-                       "(default %1 when diagrams follow one another, else 0).")
-            .arg(DEFAULT_SAVER_DELAY_US),
-        QStringLiteral("MICROSECONDS"));
-    parser.addOptions({help, version, seed, sites, size, output, printSites, fill, explore, root, windowId,
-                       saver, cycle, linger, delay});
-    // xscreensaver's hacks take their options with one dash: -root, -window-id.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        "With --saver any key or click ends the program.\n\n"
+        "Options:\n";
+    for (const OptionRow& row : table) {
+        std::string line = "  " + label(row);
+        line += std::string(column - line.size(), ' ');
+        text += line + wrapped(row.help, column, WIDTH) + '\n';
+    }
+    text += "\nEvery long option may also be written with one dash, as xscreensaver writes them:\n"
+            "-root, -window-id ID, -seed 7.\n";
+    return text;
+}
 
-    if (!parser.parse(arguments)) {
-        // Qt's message would quote an unknown option whole, however long.
-        if (!parser.unknownOptionNames().isEmpty()) {
-            return failure(QStringLiteral("Unknown option '%1'.").arg(shown(parser.unknownOptionNames().first())));
+// The message of a rule broken by `other`.
+std::string broken(const Rule& rule, std::string_view other)
+{
+    std::string message(rule.message);
+    if (const std::size_t at = message.find("{}"); at != std::string::npos) {
+        message.replace(at, 2, "--" + std::string(other));
+    }
+    return message;
+}
+
+CommandLine failure(std::string text) { return {std::nullopt, std::move(text), true}; }
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments)
+{
+    const std::vector<OptionRow> table = optionTable();
+    std::vector<int> given(table.size(), 0);
+    const auto isGiven = [&](std::string_view name) {
+        for (std::size_t n = 0; n < table.size(); ++n) {
+            if (table[n].name == name) {
+                return given[n] > 0;
+            }
         }
-        return failure(parser.errorText());
-    }
-    if (parser.isSet(help)) {
-        // Without an application object the parser cannot know the program's name.
-        return {std::nullopt, parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("voroquarn")), false};
-    }
-    if (parser.isSet(version)) {
-        return {std::nullopt, QString::fromUtf8(VERSION_NOTICE), false};
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return failure(QStringLiteral("unexpected argument '%1'").arg(shown(parser.positionalArguments().first())));
-    }
-    // Each option says one thing; given twice, one of the two would be ignored.
-    for (const QCommandLineOption& option :
-         {seed, sites, size, output, printSites, root, windowId, saver, cycle, linger, delay, fill, explore}) {
-        const QString name = option.names().constFirst();
-        if (parser.optionNames().count(name) > 1) {
-            return failure(QStringLiteral("--%1 is given more than once").arg(name));
-        }
-    }
+        return false;
+    };
 
     Options options;
     options.size = QSize(DESIGN_WIDTH, DESIGN_HEIGHT);
-    if (parser.isSet(seed)) {
-        options.seed = parseSeed(parser.value(seed));
-        if (!options.seed) {
-            return failure(QStringLiteral("--seed takes a whole number from 0 to 4294967295, not '%1'")
-                               .arg(shown(parser.value(seed))));
+    bool optionsEnded = false;
+    for (std::size_t at = 1; at < arguments.size(); ++at) {
+        const std::string_view argument = arguments[at];
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
         }
-    }
-    if (parser.isSet(size)) {
-        const std::optional<QSize> parsed = parseSize(parser.value(size));
-        if (!parsed) {
-            return failure(QStringLiteral("--size takes WxH with each side from 1 to %1, not '%2'")
-                               .arg(MAX_SIDE)
-                               .arg(shown(parser.value(size))));
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            return failure("unexpected argument " + quoted(argument));
         }
-        options.size = *parsed;
-    }
-    if (parser.isSet(sites)) {
-        options.sitesPath = parser.value(sites);
-        if (options.sitesPath->isEmpty()) {
-            return failure(QStringLiteral("--sites needs a file name"));
+        // --name, --name=value, -name, -name=value, or -h and -v.
+        std::string_view body = argument.substr(argument[1] == '-' ? 2 : 1);
+        std::optional<std::string_view> attached;
+        if (const std::size_t equals = body.find('='); equals != std::string_view::npos) {
+            attached = body.substr(equals + 1);
+            body = body.substr(0, equals);
         }
-    }
-    if (parser.isSet(output)) {
-        options.outputPath = parser.value(output);
-        if (options.outputPath->isEmpty()) {
-            return failure(QStringLiteral("--output needs a file name"));
+        const bool letter = argument[1] != '-' && body.size() == 1;
+        const auto row = std::find_if(table.begin(), table.end(), [&](const OptionRow& candidate) {
+            return letter ? candidate.letter == body[0] : candidate.name == body;
+        });
+        if (row == table.end()) {
+            return failure("unknown option " + quoted(argument.substr(0, argument.find('='))));
         }
-        const std::optional<OutputFormat> format = outputFormatOf(*options.outputPath);
-        if (!format) {
-            return failure(QStringLiteral("--output writes .png, .svg or .pdf files, not '%1'")
-                               .arg(shown(*options.outputPath)));
+        const std::string name = "--" + std::string(row->name);
+        std::string_view value;
+        if (row->value.empty()) {
+            if (attached) {
+                return failure(name + " takes no value");
+            }
+        } else if (attached) {
+            value = *attached;
+        } else if (at + 1 < arguments.size()) {
+            value = arguments[++at];
+        } else {
+            return failure(name + " needs a value");
         }
-        options.outputFormat = *format;
-    }
-    options.printSites = parser.isSet(printSites);
-    options.fill = parser.isSet(fill);
-    options.explore = parser.isSet(explore);
-
-    const int targets = (parser.isSet(root) ? 1 : 0) + (parser.isSet(windowId) ? 1 : 0) +
-                        (parser.isSet(saver) ? 1 : 0);
-    if (targets > 1) {
-        return failure(QStringLiteral("--root, --window-id and --saver each say where to draw: give one"));
-    }
-    if (parser.isSet(root)) {
-        options.target = Target::Root;
-    } else if (parser.isSet(saver)) {
-        options.target = Target::FullScreen;
-    } else if (parser.isSet(windowId)) {
-        options.target = Target::WindowId;
-        const std::optional<std::uint32_t> id = parseWindowId(parser.value(windowId));
-        if (!id) {
-            return failure(QStringLiteral("--window-id takes a window id, decimal or 0x hexadecimal, not '%1'")
-                               .arg(shown(parser.value(windowId))));
+        // Each option says one thing; given twice, one of the two would be ignored.
+        if (++given[static_cast<std::size_t>(row - table.begin())] > 1) {
+            return failure(name + " is given more than once");
         }
-        options.windowId = *id;
-    }
-    options.cycle = parser.isSet(cycle) || options.target != Target::Window;
-    if (parser.isSet(linger)) {
-        options.lingerSeconds = parseWhole(parser.value(linger), MAX_LINGER_SECONDS);
-        if (!options.lingerSeconds) {
-            return failure(QStringLiteral("--linger takes whole seconds from 0 to %1, not '%2'")
-                               .arg(MAX_LINGER_SECONDS)
-                               .arg(shown(parser.value(linger))));
+        // Help and version end the reading, as the first of their kind.
+        if (row->name == "help") {
+            return {std::nullopt, helpText(table), false};
         }
-    }
-    if (parser.isSet(delay)) {
-        options.delayMicroseconds = parseWhole(parser.value(delay), MAX_DELAY_MICROSECONDS);
-        if (!options.delayMicroseconds) {
-            return failure(QStringLiteral("--delay takes whole microseconds from 0 to %1, not '%2'")
-                               .arg(MAX_DELAY_MICROSECONDS)
-                               .arg(shown(parser.value(delay))));
+        if (row->name == "version") {
+            return {std::nullopt, VERSION_NOTICE, false};
+        }
+        if (const auto problem = row->feed(options, value)) {
+            return failure(name + " " + *problem);
         }
     }
 
     // Combinations that cannot mean anything.
-    const QString target = targetOption(options.target);
-    if (options.outputPath) {
-        for (const QCommandLineOption* drawn : {&root, &windowId, &saver, &cycle, &linger, &delay}) {
-            if (parser.isSet(*drawn)) {
-                return failure(QStringLiteral("--output draws one picture into a file; "
-                                              "it does not go with --%1")
-                                   .arg(drawn->names().constFirst()));
+    for (std::size_t n = 0; n < table.size(); ++n) {
+        if (given[n] == 0) {
+            continue;
+        }
+        for (const std::string_view other : table[n].forbids.options) {
+            if (isGiven(other)) {
+                return failure(broken(table[n].forbids, other));
             }
         }
-    }
-    if (options.explore) {
-        for (const QCommandLineOption* other : {&output, &root, &windowId, &saver, &cycle, &linger, &delay}) {
-            if (parser.isSet(*other)) {
-                return failure(QStringLiteral("--explore edits a diagram in a window of its own; "
-                                              "it does not go with --%1")
-                                   .arg(other->names().constFirst()));
-            }
+        const auto& needed = table[n].needs.options;
+        if (!needed.empty() && std::none_of(needed.begin(), needed.end(), isGiven)) {
+            return failure(std::string(table[n].needs.message));
         }
     }
-    if (!target.isEmpty() && parser.isSet(size)) {
-        return failure(QStringLiteral("--size does not go with %1, which draws at the size of its window")
-                           .arg(target));
+    if (options.printSites && options.outputPath == "-") {
+        return failure("--print-sites and --output - would both write to standard output");
     }
-    if (parser.isSet(linger) && !options.cycle) {
-        return failure(QStringLiteral("--linger needs diagrams that follow one another: "
-                                      "--cycle, --saver, --root or --window-id"));
-    }
-    return {options, QString(), false};
+    options.cycle = options.cycle || options.target != Target::Window;
+    return {options, {}, false};
 }
-
 
 }  // namespace voroquarn

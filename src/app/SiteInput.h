@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -8,8 +8,10 @@
 
 namespace voroquarn {
 
-// Reads and parses a site file, or standard input for "-". An error is one line that
-// names the file, and the line of the file where it is about one.
-std::variant<std::vector<Site>, QString> loadSites(const QString& path);
+// Reads and parses a site file, or standard input for "-", to its end: a pipe is read
+// until its writer closes it, however slowly the sites come. The name is bytes, used as
+// given. An error is one line that names the file, and the line of the file where it
+// is about one.
+std::variant<std::vector<Site>, std::string> loadSites(const std::string& path);
 
 }  // namespace voroquarn

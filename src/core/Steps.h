@@ -15,6 +15,10 @@ namespace voroquarn {
 // One drawing can await another (`co_await traceBisector(...)`); their steps are the
 // steps of the whole, and the driver resumes the innermost one directly, so a step
 // costs the same however deep it is.
+//
+// An exception in a step (memory that runs out, say) ends the drawing in which it was
+// thrown and goes on to the one that awaits it, as from a function call, and from the
+// outermost out of next() to the driver.
 class [[nodiscard]] Steps {
 public:
     // What a drawing yields: nothing, only the fact that a step begins. A Step is a step
@@ -55,7 +59,12 @@ private:
             promise.outermost->innermost = &promise;
             return nested;
         }
-        void await_resume() noexcept {}
+        void await_resume()
+        {
+            if (nested.promise().exception) {
+                std::rethrow_exception(nested.promise().exception);
+            }
+        }
     };
 
 public:
@@ -76,12 +85,13 @@ public:
             return {};
         }
         void return_void() noexcept {}
-        void unhandled_exception() noexcept { std::terminate(); }
+        void unhandled_exception() noexcept { exception = std::current_exception(); }
 
         promise_type* outermost = this;  // the drawing the driver holds
         promise_type* innermost = this;  // on the outermost one: where the next step runs
         promise_type* awaiting = nullptr;  // the drawing that awaits this one, if any
         bool paced = true;                 // on the outermost one: what the last yield was
+        std::exception_ptr exception;      // what ended the drawing, if anything did
     };
 
     Steps(Steps&& other) noexcept : handle_(std::exchange(other.handle_, {})) {}
@@ -99,13 +109,17 @@ public:
         }
     }
 
-    // Runs up to the beginning of the next step; false once the drawing is over.
+    // Runs up to the beginning of the next step; false once the drawing is over. Throws
+    // what a step threw; the drawing is over then.
     bool next()
     {
         if (!handle_ || handle_.done()) {
             return false;
         }
         Handle::from_promise(*handle_.promise().innermost).resume();
+        if (handle_.done() && handle_.promise().exception) {
+            std::rethrow_exception(std::exchange(handle_.promise().exception, nullptr));
+        }
         return !handle_.done();
     }
 

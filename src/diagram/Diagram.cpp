@@ -1,5 +1,7 @@
 #include "diagram/Diagram.h"
 
+#include <cmath>
+
 #include "core/DrawingSurface.h"
 #include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
@@ -28,19 +30,29 @@ public:
     void setForeColor(Colour colour) override { foreColor_ = colour; }
     float Width() const override { return outer_.width; }
     float Height() const override { return outer_.height; }
+    // A site beyond single precision is marked at infinity, where no picture shows it;
+    // its marker and label are left out, so that a file never holds a number that is
+    // not finite.
     void Circle(float x, float y, float radius, Colour /*colour*/, float aspect) override
     {
         const EllipseRadii radii = ellipseRadii(radius, aspect);
         x_ = x;
         y_ = y;
-        markers.push_back({x, y, radii.rx, radii.ry});
+        if (std::isfinite(x) && std::isfinite(y)) {
+            markers.push_back({x, y, radii.rx, radii.ry});
+        }
+    }
+    void Print(double integralValue) override
+    {
+        if (std::isfinite(x_) && std::isfinite(y_)) {
+            labels.push_back({x_, y_, integralValue});
+        }
     }
     void MoveTo(float x, float y) override
     {
         x_ = x;
         y_ = y;
     }
-    void Print(double integralValue) override { labels.push_back({x_, y_, integralValue}); }
     void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
     void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }

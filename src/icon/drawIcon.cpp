@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QString>
 #include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <variant>
 #include <vector>
@@ -49,12 +50,12 @@ int main(int argc, char* argv[])
     if (size < 1 || size > 1024 || !(lineWidth > 0)) {
         return fail(QStringLiteral("bad size %1 or line width %2").arg(argv[2], argv[3]));
     }
-    auto loaded = loadSites(QString::fromLocal8Bit(argv[1]));
-    if (const QString* problem = std::get_if<QString>(&loaded)) {
-        return fail(*problem);
+    auto loaded = loadSites(argv[1]);
+    if (const std::string* problem = std::get_if<std::string>(&loaded)) {
+        return fail(QString::fromStdString(*problem));
     }
 
-    const QString output = QString::fromLocal8Bit(argv[4]);
+    const std::string output = argv[4];
     const bool scalable = outputFormatOf(output) == OutputFormat::Svg;
     const double scale = size * (scalable ? 1 : IconSurface::SUPERSAMPLING) / DESIGN_SIDE;
     RunSettings settings;
@@ -71,23 +72,24 @@ int main(int argc, char* argv[])
         if (!picture.open(QIODevice::ReadWrite) || !writeSvg(diagram, picture) || !picture.seek(0)) {
             return fail(QStringLiteral("the diagram could not be drawn as SVG"));
         }
-        QSaveFile file(output);
+        const QString name = QString::fromLocal8Bit(argv[4]);
+        QSaveFile file(name);
         if (!file.open(QIODevice::WriteOnly)) {
-            return fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
+            return fail(QStringLiteral("%1: %2").arg(name, file.errorString()));
         }
         if (const QString problem = clipSvgToTile(picture, size, file); !problem.isEmpty()) {
-            return fail(QStringLiteral("%1: %2").arg(output, problem));
+            return fail(QStringLiteral("%1: %2").arg(name, problem));
         }
         if (!file.commit()) {
-            return fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
+            return fail(QStringLiteral("%1: %2").arg(name, file.errorString()));
         }
         return 0;
     }
     IconSurface surface(size, lineWidth);
     driveToEnd(drawDiagram(surface, random, settings), surface);
     // A build product, in full colour with transparency: Qt's own PNG writer.
-    if (!surface.icon().save(output, "PNG")) {
-        return fail(QStringLiteral("%1: cannot be written").arg(output));
+    if (!surface.icon().save(QString::fromLocal8Bit(argv[4]), "PNG")) {
+        return fail(QStringLiteral("%1: cannot be written").arg(QString::fromLocal8Bit(argv[4])));
     }
     return 0;
 }

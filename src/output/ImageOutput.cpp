@@ -5,7 +5,7 @@
 
 namespace voroquarn {
 
-std::optional<QString> writePngFile(const QImage& picture, const QString& path)
+std::optional<QString> writePngFile(const QImage& picture, const std::string& path)
 {
     OutputFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -4,13 +4,14 @@
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace voroquarn {
 
 // Writes the picture as PNG to `path` ("-": standard output) through an OutputFile, so
 // that a failure harms no existing file. Returns the one line that says what went
 // wrong, or nothing.
-std::optional<QString> writePngFile(const QImage& picture, const QString& path);
+std::optional<QString> writePngFile(const QImage& picture, const std::string& path);
 
 // What the program says when a picture of this size does not fit in memory.
 QString notEnoughMemoryFor(QSize size);

@@ -2,16 +2,17 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <variant>
 
-#include "output/Shown.h"
+#include "core/Shown.h"
 
 namespace voroquarn {
 
@@ -25,12 +26,14 @@ constexpr int MAX_LINKS = 40;
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-QString cannotWrite(const QString& path, int error)
+QString quoted(const QByteArray& path) { return QString::fromStdString(shown(path.toStdString())); }
+
+QString cannotWrite(const QByteArray& path, int error)
 {
     if (error == ENAMETOOLONG) {
-        return QStringLiteral("%1: the name is too long").arg(shown(path));
+        return QStringLiteral("%1: the name is too long").arg(quoted(path));
     }
-    return QStringLiteral("%1: cannot be written: %2").arg(shown(path), reason(error));
+    return QStringLiteral("%1: cannot be written: %2").arg(quoted(path), reason(error));
 }
 
 QByteArray folderOf(const QByteArray& path)
@@ -40,6 +43,21 @@ QByteArray folderOf(const QByteArray& path)
         return ".";
     }
     return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Where the link at `path` points, as a path.
+std::variant<QByteArray, int> linkTarget(const QByteArray& path)
+{
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(path.constData(), link, sizeof link);
+    if (length < 0) {
+        return errno;
+    }
+    if (static_cast<std::size_t>(length) == sizeof link) {
+        return ENAMETOOLONG;
+    }
+    const QByteArray next(link, length);
+    return next.startsWith('/') ? next : folderOf(path) + '/' + next;
 }
 
 // The file that a chain of symbolic links starting at `path` ends at, which need not
@@ -57,24 +75,59 @@ std::variant<QByteArray, int> followLinks(QByteArray path)
         if (!S_ISLNK(status.st_mode)) {
             return path;
         }
-        char link[PATH_MAX];
-        const ssize_t length = ::readlink(path.constData(), link, sizeof link);
-        if (length < 0) {
-            return errno;
+        auto next = linkTarget(path);
+        if (const int* error = std::get_if<int>(&next)) {
+            return *error;
         }
-        if (static_cast<std::size_t>(length) == sizeof link) {
-            return ENAMETOOLONG;
-        }
-        const QByteArray next(link, length);
-        path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
+        path = std::get<QByteArray>(next);
     }
     return ELOOP;
 }
 
+QByteArray realFolder(const QByteArray& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) != nullptr ? QByteArray(resolved) : QByteArray();
+}
+
+// The program's own descriptor that `path` names, directly or through links: an entry
+// of the folder /proc/self/fd (which /dev/fd, /dev/stdout and the like lead to) that is
+// open. Nothing for any other name, or without /proc.
+std::optional<int> ownDescriptor(QByteArray path)
+{
+    const QByteArray descriptors = realFolder("/proc/self/fd");
+    const QByteArray threadDescriptors = realFolder("/proc/thread-self/fd");
+    if (descriptors.isEmpty()) {
+        return std::nullopt;
+    }
+    for (int links = 0; links <= MAX_LINKS; ++links) {
+        const QByteArray number = path.mid(path.lastIndexOf('/') + 1);
+        const bool digits = !number.isEmpty() && number.size() <= 9 &&
+                            std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (digits) {
+            const QByteArray folder = realFolder(folderOf(path));
+            const int fd = number.toInt();
+            if (!folder.isEmpty() && (folder == descriptors || folder == threadDescriptors) &&
+                ::fcntl(fd, F_GETFD) != -1) {
+                return fd;
+            }
+        }
+        struct stat status {};
+        if (::lstat(path.constData(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return std::nullopt;
+        }
+        auto next = linkTarget(path);
+        if (std::holds_alternative<int>(next)) {
+            return std::nullopt;
+        }
+        path = std::get<QByteArray>(next);
+    }
+    return std::nullopt;
+}
+
 // The file a temporary replaces: `path` with its links followed. When `path` names an
 // existing file (`status`), the end of the chain must be that file: a link that only
-// the system can follow, such as /proc/self/fd/1 to a deleted file, is refused rather
-// than guessed at.
+// the system can follow is refused rather than guessed at.
 std::variant<QByteArray, int> replacedFile(const QByteArray& path, const struct stat* status)
 {
     auto target = followLinks(path);
@@ -88,8 +141,15 @@ std::variant<QByteArray, int> replacedFile(const QByteArray& path, const struct 
     return target;
 }
 
-// A new, empty file in `folder` under a name of its own, open for writing and with the
-// permissions any new file gets (0666 less the umask); or the error.
+QByteArray hiddenName(const QByteArray& folder)
+{
+    return folder + "/.voroquarn-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+}
+
+// A new, empty file in `folder`, open for writing and with the permissions any new file
+// gets (0666 less the umask): without a name where the file system can (`name` empty)
+// and /proc is there to give it one later, else under a hidden name of its own; or the
+// error.
 struct Temporary {
     int fd;
     QByteArray name;
@@ -97,12 +157,40 @@ struct Temporary {
 
 std::variant<Temporary, int> createTemporary(const QByteArray& folder)
 {
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        const int unnamed = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (unnamed >= 0) {
+            return Temporary{unnamed, {}};
+        }
+        // Without O_TMPFILE in the file system (or the kernel) a name it is.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return errno;
+        }
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name =
-            folder + "/.voroquarn-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const QByteArray name = hiddenName(folder);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             return Temporary{fd, name};
+        }
+        if (errno != EEXIST) {
+            return errno;
+        }
+    }
+    return EEXIST;
+}
+
+// Gives the unnamed file `fd` a hidden name in `folder`; the name, or the error.
+std::variant<QByteArray, int> nameTemporary(int fd, const QByteArray& folder)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = hiddenName(folder);
+        // AT_EMPTY_PATH needs a privilege; the link in /proc does not.
+        if (::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0 ||
+            (errno != EEXIST &&
+             ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)) {
+            return name;
         }
         if (errno != EEXIST) {
             return errno;
@@ -142,27 +230,40 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
-bool isSameRegularFile(const std::optional<QString>& sitesPath, const struct stat& target)
+bool isSameRegularFile(const std::optional<std::string>& sitesPath, const struct stat& target)
 {
     if (!sitesPath) {
         return false;
     }
     struct stat sites {};
-    const bool known = *sitesPath == QStringLiteral("-")
-                           ? ::fstat(STDIN_FILENO, &sites) == 0
-                           : ::stat(QFile::encodeName(*sitesPath).constData(), &sites) == 0;
+    const bool known = *sitesPath == "-" ? ::fstat(STDIN_FILENO, &sites) == 0
+                                         : ::stat(sitesPath->c_str(), &sites) == 0;
     return known && S_ISREG(sites.st_mode) && sites.st_dev == target.st_dev && sites.st_ino == target.st_ino;
+}
+
+QString isTheSiteFile(const QString& name)
+{
+    return QStringLiteral("%1: is the file the sites are read from; writing the picture there would destroy them")
+        .arg(name);
+}
+
+// Whether the program's user may write the existing file at `path`, as other tools that
+// write a named file ask: a file of someone else's, mode 0444, is not replaced just
+// because its folder is writable. 0 or the error.
+int mayWrite(const QByteArray& path)
+{
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 }  // namespace
 
-OutputFile::OutputFile(const QString& path) : path_(path) {}
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {}
 
 OutputFile::~OutputFile() { discard(); }
 
 QString OutputFile::displayName() const
 {
-    return kind_ == Kind::StandardOutput ? QStringLiteral("standard output") : shown(path_);
+    return path_ == "-" ? QStringLiteral("standard output") : QString::fromStdString(shown(path_));
 }
 
 QString OutputFile::cannotBeWritten(const QString& reason) const
@@ -177,13 +278,14 @@ bool OutputFile::open(OpenMode mode)
         return false;
     }
     failed_ = false;
-    if (path_ == QStringLiteral("-")) {
-        kind_ = Kind::StandardOutput;
-        fd_ = STDOUT_FILENO;
-        return start();
+    const QByteArray name = QByteArray::fromStdString(path_);
+    const std::optional<int> own = path_ == "-" ? std::optional(STDOUT_FILENO) : ownDescriptor(name);
+    if (own) {
+        kind_ = Kind::Descriptor;
+        fd_ = ::fcntl(*own, F_DUPFD_CLOEXEC, 0);
+        return fd_ >= 0 ? start() : fail(errno);
     }
 
-    const QByteArray name = QFile::encodeName(path_);
     struct stat status {};
     const bool exists = ::stat(name.constData(), &status) == 0;
     if (!exists && errno != ENOENT) {
@@ -207,12 +309,20 @@ bool OutputFile::open(OpenMode mode)
         return fail(*error);
     }
     target_ = std::get<QByteArray>(target);
+    if (const int error = exists ? mayWrite(target_) : 0) {
+        return fail(error);
+    }
+    held_.emplace();  // in case the temporary gets a name
     const auto temporary = createTemporary(folderOf(target_));
     if (const int* error = std::get_if<int>(&temporary)) {
+        held_.reset();
         return fail(*error);
     }
     fd_ = std::get<Temporary>(temporary).fd;
     temporary_ = std::get<Temporary>(temporary).name;
+    if (temporary_.isEmpty()) {
+        held_.reset();  // nothing to leave behind
+    }
     if (exists) {
         // The new file takes the old one's permissions and, where allowed, its owner.
         ::fchmod(fd_, status.st_mode & 07777);
@@ -232,6 +342,10 @@ bool OutputFile::start()
 qint64 OutputFile::writeData(const char* data, qint64 length)
 {
     if (failed_ || fd_ < 0) {
+        return -1;
+    }
+    if (held_ && held_->arrived()) {
+        fail(EINTR);  // the signal takes effect once the temporary is gone
         return -1;
     }
     if (buffer_.size() + length > BUFFER_BYTES && !flushBuffer()) {
@@ -259,23 +373,16 @@ bool OutputFile::flushBuffer()
 
 bool OutputFile::commit()
 {
-    if (!isOpen() || failed_ || !flushBuffer()) {
+    if (!isOpen() || failed_ || !flushBuffer() || (kind_ == Kind::Replaced && !putInPlace())) {
         discard();
         return false;
     }
-    if (kind_ != Kind::StandardOutput) {
-        if (kind_ == Kind::Replaced && ::fsync(fd_) != 0) {
-            fail(errno);
-            discard();
-            return false;
-        }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) {
-            fail(errno);
-            discard();
-            return false;
-        }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) {
+        fail(errno);
+        discard();
+        return false;
     }
     if (kind_ == Kind::Replaced) {
         if (::rename(temporary_.constData(), target_.constData()) != 0) {
@@ -286,8 +393,27 @@ bool OutputFile::commit()
         temporary_.clear();
         syncFolder(folderOf(target_));
     }
-    fd_ = -1;
     QIODevice::close();
+    held_.reset();  // a signal that came meanwhile takes effect now
+    return true;
+}
+
+// Syncs the new file and gives it a name beside its target, with the signals held until
+// the rename puts it in place.
+bool OutputFile::putInPlace()
+{
+    if (::fsync(fd_) != 0) {
+        return fail(errno);
+    }
+    if (!temporary_.isEmpty()) {
+        return true;
+    }
+    held_.emplace();
+    auto name = nameTemporary(fd_, folderOf(target_));
+    if (const int* error = std::get_if<int>(&name)) {
+        return fail(*error);
+    }
+    temporary_ = std::get<QByteArray>(name);
     return true;
 }
 
@@ -295,7 +421,7 @@ void OutputFile::close() { discard(); }
 
 void OutputFile::discard()
 {
-    if (fd_ >= 0 && kind_ != Kind::StandardOutput) {
+    if (fd_ >= 0) {
         ::close(fd_);
     }
     fd_ = -1;
@@ -307,6 +433,7 @@ void OutputFile::discard()
     if (isOpen()) {
         QIODevice::close();
     }
+    held_.reset();
 }
 
 bool OutputFile::fail(int error)
@@ -318,63 +445,72 @@ bool OutputFile::fail(int error)
     return false;
 }
 
-std::optional<QString> checkOutputTarget(const QString& path, const std::optional<QString>& sitesPath)
+std::optional<QString> checkOutputTarget(const std::string& path, const std::optional<std::string>& sitesPath)
 {
-    const bool standardOutput = path == QStringLiteral("-");
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = QByteArray::fromStdString(path);
+    const bool standardOutput = path == "-";
+    const QString shownName = standardOutput ? QStringLiteral("standard output") : quoted(name);
     struct stat status {};
     bool exists = false;
-    if (standardOutput) {
-        const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    if (const std::optional<int> own = standardOutput ? std::optional(STDOUT_FILENO) : ownDescriptor(name)) {
+        const int flags = ::fcntl(*own, F_GETFL);
         if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
-            return QStringLiteral("--output -: standard output is not open for writing");
+            return standardOutput ? QStringLiteral("--output -: standard output is not open for writing")
+                                  : QStringLiteral("%1: cannot be written: descriptor %2 is not open for writing")
+                                        .arg(shownName)
+                                        .arg(*own);
         }
-        exists = ::fstat(STDOUT_FILENO, &status) == 0;
-    } else if (::stat(name.constData(), &status) == 0) {
+        if (::fstat(*own, &status) == 0 && isSameRegularFile(sitesPath, status)) {
+            return isTheSiteFile(shownName);
+        }
+        return std::nullopt;
+    }
+    if (::stat(name.constData(), &status) == 0) {
         exists = true;
     } else if (errno != ENOENT) {
-        return cannotWrite(path, errno);
+        return cannotWrite(name, errno);
     }
 
     if (exists && S_ISDIR(status.st_mode)) {
-        return QStringLiteral("%1: is a folder; --output needs a file name").arg(shown(path));
+        return QStringLiteral("%1: is a folder; --output needs a file name").arg(shownName);
     }
     if (exists && isSameRegularFile(sitesPath, status)) {
-        return QStringLiteral("%1: is the file the sites are read from; writing the picture there would destroy them")
-            .arg(standardOutput ? QStringLiteral("standard output") : shown(path));
-    }
-    if (standardOutput) {
-        return std::nullopt;
+        return isTheSiteFile(shownName);
     }
     if (exists && !S_ISREG(status.st_mode)) {
         // Written directly; a FIFO is not opened here, since that waits for a reader.
         if (::access(name.constData(), W_OK) != 0) {
-            return cannotWrite(path, errno);
+            return cannotWrite(name, errno);
         }
         return std::nullopt;
     }
 
     const auto target = replacedFile(name, exists ? &status : nullptr);
     if (const int* error = std::get_if<int>(&target)) {
-        return cannotWrite(path, *error);
+        return cannotWrite(name, *error);
+    }
+    if (const int error = exists ? mayWrite(std::get<QByteArray>(target)) : 0) {
+        return cannotWrite(name, error);
     }
     const QByteArray folder = folderOf(std::get<QByteArray>(target));
-    const QString folderName = QFile::decodeName(folder);
     struct stat folderStatus {};
     if (::stat(folder.constData(), &folderStatus) != 0) {
         if (errno == ENOENT) {
-            return QStringLiteral("%1: the folder %2 does not exist").arg(shown(path), shown(folderName));
+            return QStringLiteral("%1: the folder %2 does not exist").arg(shownName, quoted(folder));
         }
-        return cannotWrite(path, errno);
+        return cannotWrite(name, errno);
     }
     // Only creating a file shows that the folder takes one: permission bits say nothing
     // of read-only file systems, and nothing at all to root.
+    const HeldSignals held;  // in case the probe gets a name
     const auto probe = createTemporary(folder);
     if (const int* error = std::get_if<int>(&probe)) {
-        return QStringLiteral("%1: cannot write in the folder %2: %3").arg(shown(path), shown(folderName), reason(*error));
+        return QStringLiteral("%1: cannot write in the folder %2: %3").arg(shownName, quoted(folder), reason(*error));
     }
     ::close(std::get<Temporary>(probe).fd);
-    ::unlink(std::get<Temporary>(probe).name.constData());
+    if (!std::get<Temporary>(probe).name.isEmpty()) {
+        ::unlink(std::get<Temporary>(probe).name.constData());
+    }
     return std::nullopt;
 }
 

@@ -1,24 +1,30 @@
 #include "output/OutputFormat.h"
 
-#include <QFileInfo>
+#include <algorithm>
+#include <cctype>
 
 namespace voroquarn {
 
-std::optional<OutputFormat> outputFormatOf(const QString& path)
+std::optional<OutputFormat> outputFormatOf(std::string_view path)
 {
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0 || dot == name.size() - 1) {
+    const std::string_view name = path.substr(path.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot == name.size() - 1) {
         return OutputFormat::Png;  // no extension; a leading dot only hides the file
     }
-    const QString extension = name.mid(dot + 1).toLower();
-    if (extension == QLatin1String("png")) {
+    const std::string_view extension = name.substr(dot + 1);
+    const auto is = [&](std::string_view wanted) {
+        return std::equal(extension.begin(), extension.end(), wanted.begin(), wanted.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        });
+    };
+    if (is("png")) {
         return OutputFormat::Png;
     }
-    if (extension == QLatin1String("svg")) {
+    if (is("svg")) {
         return OutputFormat::Svg;
     }
-    if (extension == QLatin1String("pdf")) {
+    if (is("pdf")) {
         return OutputFormat::Pdf;
     }
     return std::nullopt;

@@ -2,16 +2,20 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
-#include "output/OutputFormat.h"
+class QIODevice;
 
 namespace voroquarn {
 
 struct Diagram;
 
-// Writes the diagram to `path` ("-": standard output) as SVG or PDF (`format`, not
-// PNG) through an OutputFile, so that a failure harms no existing file. Returns the one
-// line that says what went wrong, or nothing.
-std::optional<QString> writeVectorFile(const Diagram& diagram, OutputFormat format, const QString& path);
+// A writer of one vector format: writeSvg or writePdf.
+using VectorWriter = bool (*)(const Diagram& diagram, QIODevice& device);
+
+// Writes the diagram to `path` ("-": standard output) with `writer` through an
+// OutputFile, so that a failure harms no existing file. Returns the one line that says
+// what went wrong, or nothing.
+std::optional<QString> writeVectorFile(const Diagram& diagram, VectorWriter writer, const std::string& path);
 
 }  // namespace voroquarn

@@ -14,10 +14,12 @@
 
 namespace voroquarn {
 
-int runExplorer(int argc, char* argv[], const ScreenSettings& settings)
+int runExplorer(const char* program, const ScreenSettings& settings)
 {
     PlatformGuard guard;
-    const QGuiApplication app(argc, argv);
+    QtArguments arguments(program, settings.display ? std::vector<std::string>{"-platform", "xcb", "-display", *settings.display}
+                                                    : std::vector<std::string>{});
+    const QGuiApplication app(arguments.argc(), arguments.argv());
     guard.connected();
     if (!platformShowsWindows(QGuiApplication::platformName())) {
         return fail(QStringLiteral("cannot open a window: the platform '%1' shows none")

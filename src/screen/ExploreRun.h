@@ -9,6 +9,6 @@ namespace voroquarn {
 // adds and removes sites and sees the whole diagram follow at once. The sites are
 // reported (settings.session.run.onSitesPlaced) as they stand when the window closes.
 // Returns the exit status.
-int runExplorer(int argc, char* argv[], const ScreenSettings& settings);
+int runExplorer(const char* program, const ScreenSettings& settings);
 
 }  // namespace voroquarn

@@ -1,6 +1,7 @@
 #include "screen/ExplorerSaving.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "core/RandomSource.h"
@@ -79,8 +80,8 @@ bool writePicture(ExplorerSaving::Kind kind, const std::vector<Site>& sites, QSi
 std::optional<QString> saveExplored(ExplorerSaving::Kind kind, const std::vector<Site>& sites, QSize size,
                                     const ExplorerLook& look, const QString& picturePath, const QString& sitesPath)
 {
-    OutputFile picture(picturePath);
-    OutputFile siteFile(sitesPath);
+    OutputFile picture(QFile::encodeName(picturePath).toStdString());
+    OutputFile siteFile(QFile::encodeName(sitesPath).toStdString());
     if (!picture.open(QIODevice::WriteOnly)) {
         return picture.cannotBeWritten();
     }

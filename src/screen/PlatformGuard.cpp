@@ -5,14 +5,19 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "core/Shown.h"
 
 namespace voroquarn {
 
 namespace {
 
-void printLine(const char* text)
+// Qt's messages may quote what others chose, such as a window's title: controls in it
+// reach the terminal only as escapes.
+void printLine(std::string_view text)
 {
-    std::fprintf(stderr, "voroquarn: %s\n", text);
+    std::fprintf(stderr, "voroquarn: %s\n", escapedControls(text).c_str());
     std::fflush(stderr);
 }
 
@@ -33,7 +38,7 @@ void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, c
     if (type == QtDebugMsg || type == QtInfoMsg) {
         return;
     }
-    printLine(message.toLocal8Bit().constData());
+    printLine(message.toStdString());
     if (type == QtFatalMsg) {
         std::_Exit(2);
     }

@@ -70,6 +70,17 @@ void useFixedRenderingEnvironment()
     qputenv("FC_LANG", "en");
 }
 
+QtArguments::QtArguments(const char* program, std::vector<std::string> forQt)
+{
+    arguments_.emplace_back(program);
+    arguments_.insert(arguments_.end(), forQt.begin(), forQt.end());
+    for (std::string& argument : arguments_) {
+        pointers_.push_back(argument.data());
+    }
+    argc_ = static_cast<int>(arguments_.size());
+    pointers_.push_back(nullptr);
+}
+
 bool platformShowsWindows(const QString& name)
 {
     return name != QLatin1String("offscreen") && name != QLatin1String("minimal");

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <vector>
 
 namespace voroquarn {
 
@@ -20,6 +22,25 @@ void useUsableRuntimeFolder();
 // user's own (fontconfig's user files and fonts are found through HOME, XDG_CONFIG_HOME
 // and XDG_DATA_HOME). The system's fonts themselves are used as installed.
 void useFixedRenderingEnvironment();
+
+// The arguments the program hands to Qt's application object: its own name, and what it
+// means Qt to take (`forQt`), never the user's arguments, which Qt would search for its
+// own options (a site file named -reverse would turn the layout around). They live as
+// long as the object, as Qt needs them to.
+class QtArguments {
+public:
+    explicit QtArguments(const char* program, std::vector<std::string> forQt = {});
+    QtArguments(const QtArguments&) = delete;
+    QtArguments& operator=(const QtArguments&) = delete;
+
+    int& argc() { return argc_; }
+    char** argv() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> arguments_;
+    std::vector<char*> pointers_;
+    int argc_ = 0;
+};
 
 // Whether Qt's platform `name` can show a window at all. "offscreen" and "minimal" draw
 // into memory only: a window there would never be seen, nor closed.

@@ -2,6 +2,8 @@
 
 #include <QSize>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "screen/Session.h"
 
@@ -23,6 +25,12 @@ struct ScreenSettings {
     // The explorer (runExplorer) in a window of the program's own, instead of diagrams
     // traced as they are watched; with Target::Window only.
     bool explore = false;
+    // Where a window of the program's own goes, as X geometry writes a place: "+X+Y",
+    // with - for an offset from the screen's right or bottom edge; empty: where the
+    // window system puts it.
+    std::string position;
+    // The X display to open, instead of the one the environment names.
+    std::optional<std::string> display;
     // How the diagrams follow one another, and the run of each; session.cycle is set for
     // every target but Target::Window.
     SessionSettings session;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "diagram/makeSites.h"
+#include "output/Messages.h"
 #include "screen/FrmVoroQuarn.h"
 
 namespace voroquarn {
@@ -35,10 +36,20 @@ Session::Session(FrmVoroQuarn& window, SessionSettings settings)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-        if (restart_ != Restart::None || !drawing_) {
-            begin();
-        } else {
-            advance();
+        // Nothing may be thrown through Qt's event loop: an exception of a drawing
+        // step ends the program with its one line.
+        try {
+            if (restart_ != Restart::None || !drawing_) {
+                begin();
+            } else {
+                advance();
+            }
+        } catch (const std::exception& error) {
+            advancing_ = false;
+            drawing_.reset();
+            stop();
+            say(stoppedBy(error));
+            QCoreApplication::exit(EXIT_ERROR);
         }
     });
     const auto resized = [this] {

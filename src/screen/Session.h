@@ -27,6 +27,8 @@ struct SessionSettings {
     std::optional<std::uint32_t> seed;
     // Draw the diagram anew, with its own seed, whenever the window changes its size.
     bool followResizes = false;
+    // Show the frame rate and the load over the picture, as xscreensaver's hacks do.
+    bool fps = false;
     // The sites and who hears of them, for every diagram.
     RunSettings run;
 };

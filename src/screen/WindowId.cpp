@@ -1,19 +1,24 @@
 #include "screen/WindowId.h"
 
-#include <QRegularExpression>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 
 namespace voroquarn {
 
-std::optional<std::uint32_t> parseWindowId(const QString& text)
+std::optional<std::uint32_t> parseWindowId(std::string_view text)
 {
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("0[xX]([0-9a-fA-F]{1,8})|([0-9]{1,10})")));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) {
+    const bool hexadecimal = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string_view digits = hexadecimal ? text.substr(2) : text;
+    const auto isDigit = [&](char c) {
+        return hexadecimal ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : c >= '0' && c <= '9';
+    };
+    if (digits.empty() || digits.size() > (hexadecimal ? 8U : 10U) ||
+        !std::all_of(digits.begin(), digits.end(), isDigit)) {
         return std::nullopt;
     }
-    const qulonglong value = match.capturedLength(1) > 0 ? match.captured(1).toULongLong(nullptr, 16)
-                                                         : match.captured(2).toULongLong();
+    std::uint64_t value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value, hexadecimal ? 16 : 10);
     if (value == 0 || value > 0xFFFFFFFFULL) {
         return std::nullopt;
     }

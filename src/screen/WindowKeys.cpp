@@ -1,6 +1,7 @@
 #include "screen/WindowKeys.h"
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 
 #include "output/ImageOutput.h"
@@ -60,7 +61,8 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Saves the picture as it is shown to voroquarn-SEED.png in the picture folder, through
-// a temporary file, and says where.
+// a temporary file, and says where. Without a home folder of the user's own there is no
+// picture folder: Qt would take the root of the file system for home.
 void WindowKeys::save() const
 {
     QString missing;
@@ -72,7 +74,7 @@ void WindowKeys::save() const
     const std::optional<std::uint32_t> seed = session_.seed();
     const QString name = seed ? QStringLiteral("voroquarn-%1.png").arg(*seed) : QStringLiteral("voroquarn.png");
     const QString path = QDir(folder).filePath(name);
-    if (const auto problem = writePngFile(window_.image(), path)) {
+    if (const auto problem = writePngFile(window_.image(), QFile::encodeName(path).toStdString())) {
         say(*problem);
         return;
     }

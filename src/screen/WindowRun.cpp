@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/Shown.h"
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
 #include "screen/ExploreRun.h"
@@ -29,9 +30,10 @@ std::variant<std::uint32_t, QString> rootTarget()
 {
     const QByteArray given = qgetenv("XSCREENSAVER_WINDOW");
     if (!given.isEmpty()) {
-        const std::optional<std::uint32_t> id = parseWindowId(QString::fromLocal8Bit(given.trimmed()));
+        const std::optional<std::uint32_t> id = parseWindowId(given.trimmed().toStdString());
         if (!id) {
-            return QStringLiteral("XSCREENSAVER_WINDOW holds no window id: '%1'").arg(QString::fromLocal8Bit(given));
+            return QStringLiteral("XSCREENSAVER_WINDOW holds no window id: '%1'")
+                .arg(QString::fromStdString(shown(given.toStdString())));
         }
         return *id;
     }
@@ -41,12 +43,27 @@ std::variant<std::uint32_t, QString> rootTarget()
     return QStringLiteral("--root needs the X window system");
 }
 
+// What the settings ask of Qt itself: another X display, and a place for the program's
+// own window, which Qt puts there as X geometry says, frame and screen edges included.
+std::vector<std::string> qtOptions(const ScreenSettings& settings)
+{
+    std::vector<std::string> options;
+    if (settings.display) {
+        options.insert(options.end(), {"-platform", "xcb", "-display", *settings.display});
+    }
+    if (!settings.position.empty() && settings.target == Target::Window) {
+        options.insert(options.end(), {"-qwindowgeometry", settings.position});
+    }
+    return options;
+}
+
 // The run itself; `endingSignal` tells of a signal that ended it.
-int drawOnScreen(int argc, char* argv[], ScreenSettings settings, std::optional<TerminationSignals>& signals,
+int drawOnScreen(const char* program, ScreenSettings settings, std::optional<TerminationSignals>& signals,
                  int& endingSignal)
 {
     PlatformGuard guard;
-    const QGuiApplication app(argc, argv);
+    QtArguments arguments(program, qtOptions(settings));
+    const QGuiApplication app(arguments.argc(), arguments.argv());
     guard.connected();
     if (!platformShowsWindows(QGuiApplication::platformName())) {
         return fail(QStringLiteral("cannot open a window: the platform '%1' shows none; "
@@ -115,10 +132,10 @@ int drawOnScreen(int argc, char* argv[], ScreenSettings settings, std::optional<
 
 }  // namespace
 
-int runOnScreen(int argc, char* argv[], ScreenSettings settings)
+int runOnScreen(const char* program, ScreenSettings settings)
 {
     if (settings.explore) {
-        return runExplorer(argc, argv, settings);
+        return runExplorer(program, settings);
     }
     // Diagram after diagram, the program runs until a signal ends it; the signals are
     // taken before any thread starts.
@@ -127,7 +144,7 @@ int runOnScreen(int argc, char* argv[], ScreenSettings settings)
         signals.emplace();
     }
     int endingSignal = 0;
-    const int status = drawOnScreen(argc, argv, std::move(settings), signals, endingSignal);
+    const int status = drawOnScreen(program, std::move(settings), signals, endingSignal);
     // SIGTERM is how a front end says that it is done with the program; the others end
     // it, once it has wound up, as they would have at once.
     if (endingSignal != 0 && endingSignal != SIGTERM) {

@@ -1,9 +1,9 @@
 // libFuzzer entry point: the whole run on a site file, from its text to the finished
-// picture in memory, on Qt's offscreen platform, filled for inputs of odd length, which
-// then also get their exact regions as the vector files draw them. A crash, a hang, a
-// sanitizer report or a region's outline off the numbers counts as a fault. The picture
-// is small and fixed, so every input is quick to draw: the sweeps never go beyond the
-// picture, whatever the sites.
+// picture in memory, on Qt's offscreen platform, filled for inputs of odd length, and
+// the diagram the vector files draw, with its exact regions when filled. A crash, a
+// hang, a sanitizer report, or a marker, label or region's outline off the numbers
+// counts as a fault. The picture is small and fixed, so every input is quick to draw:
+// the sweeps never go beyond the picture, whatever the sites.
 #include <QGuiApplication>
 #include <cmath>
 #include <cstddef>
@@ -53,8 +53,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fputs("the run did not finish its picture\n", stderr);
         std::abort();
     }
+    // Everything a vector file would write is finite, the markers of far sites too.
+    const voroquarn::Diagram diagram = voroquarn::recordDiagram(PICTURE.width(), PICTURE.height(), random, settings);
+    for (const voroquarn::DiagramMarker& marker : diagram.markers) {
+        if (!(std::isfinite(marker.x) && std::isfinite(marker.y))) {
+            std::fputs("a marker is not finite\n", stderr);
+            std::abort();
+        }
+    }
+    for (const voroquarn::DiagramLabel& label : diagram.labels) {
+        if (!(std::isfinite(label.x) && std::isfinite(label.y))) {
+            std::fputs("a label is not finite\n", stderr);
+            std::abort();
+        }
+    }
     if (settings.fill) {
-        const voroquarn::Diagram diagram = voroquarn::recordDiagram(PICTURE.width(), PICTURE.height(), random, settings);
         for (const voroquarn::BisectorSide& side : diagram.sides) {
             for (const auto& loop : side.loops) {
                 for (const voroquarn::BoundaryPiece& piece : loop) {

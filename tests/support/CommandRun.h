@@ -15,6 +15,7 @@ struct CommandResult {
     QString out;
     QString err;
     QByteArray outBytes;  // standard output as it came, for binary output
+    QByteArray errBytes;  // standard error as it came
 };
 
 // Runs the program to completion without a display, so that nothing it does can open a
@@ -51,7 +52,8 @@ inline CommandResult runCommand(const QString& program, const QStringList& argum
         return {};
     }
     const QByteArray out = process.readAllStandardOutput();
-    return {process.exitCode(), QString::fromUtf8(out), QString::fromUtf8(process.readAllStandardError()), out};
+    const QByteArray err = process.readAllStandardError();
+    return {process.exitCode(), QString::fromUtf8(out), QString::fromUtf8(err), out, err};
 }
 
 }  // namespace voroquarn::testing

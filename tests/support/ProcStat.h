@@ -9,10 +9,11 @@
 namespace voroquarn::testing {
 
 // What a /proc stat file (/proc/PID/stat, or /proc/PID/task/TID/stat for one thread)
-// tells: the state letter (R, S, T, Z, ...) and the processor time used so far, user
-// and system, in clock ticks.
+// tells: the state letter (R, S, T, Z, ...), the parent's process id, and the processor
+// time used so far, user and system, in clock ticks.
 struct ProcStat {
     char state = '?';
+    long long parent = 0;
     long long ticks = 0;
 };
 
@@ -22,7 +23,8 @@ inline std::optional<ProcStat> readProcStat(const std::string& path)
     std::ifstream file(path);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     // The command name may hold blanks and parentheses; the fields after it are counted
-    // from its last ')': state first, user time 12th and system time 13th.
+    // from its last ')': state first, the parent second, user time 12th and system time
+    // 13th.
     const auto nameEnd = text.rfind(')');
     if (nameEnd == std::string::npos) {
         return std::nullopt;
@@ -30,8 +32,9 @@ inline std::optional<ProcStat> readProcStat(const std::string& path)
     std::istringstream fields(text.substr(nameEnd + 1));
     std::string state;
     std::string skipped;
-    fields >> state;
-    for (int n = 0; n < 10; ++n) {
+    long long parent = 0;
+    fields >> state >> parent;
+    for (int n = 0; n < 9; ++n) {
         fields >> skipped;
     }
     long long user = 0;
@@ -40,7 +43,7 @@ inline std::optional<ProcStat> readProcStat(const std::string& path)
     if (!fields || state.size() != 1) {
         return std::nullopt;
     }
-    return ProcStat{state[0], user + system};
+    return ProcStat{state[0], parent, user + system};
 }
 
 }  // namespace voroquarn::testing

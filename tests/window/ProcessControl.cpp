@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <sys/ioctl.h>
 #include <sys/ptrace.h>
@@ -45,6 +46,51 @@ Threads threadsOf(qint64 pid)
 }
 
 }  // namespace
+
+std::vector<qint64> descendants()
+{
+    std::vector<std::pair<qint64, qint64>> parents;  // process, parent
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        const qint64 pid = entry.toLongLong(&isNumber);
+        if (const auto stat = isNumber ? readProcStat("/proc/" + entry.toStdString() + "/stat") : std::nullopt) {
+            parents.emplace_back(pid, stat->parent);
+        }
+    }
+    std::vector<qint64> found{::getpid()};
+    for (std::size_t next = 0; next < found.size(); ++next) {
+        for (const auto& [pid, parent] : parents) {
+            if (parent == found[next]) {
+                found.push_back(pid);
+            }
+        }
+    }
+    found.erase(found.begin());
+    return found;
+}
+
+EndsDescendants::EndsDescendants() : before_(descendants()) {}
+
+EndsDescendants::~EndsDescendants()
+{
+    const auto startedSince = [this] {
+        std::vector<qint64> started;
+        for (const qint64 pid : descendants()) {
+            if (std::find(before_.begin(), before_.end(), pid) == before_.end()) {
+                started.push_back(pid);
+            }
+        }
+        return started;
+    };
+    const QDeadlineTimer deadline(5000);
+    for (std::vector<qint64> left = startedSince(); !left.empty() && !deadline.hasExpired(); left = startedSince()) {
+        for (const qint64 pid : left) {
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+            ::waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG);
+        }
+        QThread::msleep(20);
+    }
+}
 
 std::optional<ProcessStat> processStat(qint64 pid)
 {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace voroquarn::testing {
 
@@ -21,6 +22,27 @@ std::optional<ProcessStat> processStat(qint64 pid);
 // The processor time a running process has used so far, in milliseconds; -1 once it
 // has ended.
 qint64 cpuTimeMs(qint64 pid);
+
+// Ends, when it goes, every process below the test's own that was started while it
+// lived and is still there: those the test started, those they started, and those that
+// came to the test as orphans (with PR_SET_CHILD_SUBREAPER), also when they run as
+// another user. Each is killed by its id and, where it is the test's child, collected.
+// For a test whose processes start others, so that a failing assertion leaves nothing
+// running; declared before any QProcess of the test, it goes after them, and takes only
+// what they leave.
+class EndsDescendants {
+public:
+    EndsDescendants();
+    ~EndsDescendants();
+    EndsDescendants(const EndsDescendants&) = delete;
+    EndsDescendants& operator=(const EndsDescendants&) = delete;
+
+private:
+    std::vector<qint64> before_;  // there already, such as the window manager
+};
+
+// The processes below the test's own, nearest first.
+std::vector<qint64> descendants();
 
 // Holds a process still and lets it go again, with SIGSTOP and SIGCONT.
 //

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -156,8 +157,10 @@ qint64 processRunning(const QString& path)
 TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivation)
 {
     // The program outlives xscreensaver's process that starts it: it comes to the test,
-    // which learns how it ended.
+    // which learns how it ended. Whatever happens, the daemon, run as nobody, and the
+    // program end with the test.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const EndsDescendants endsWhatItStarts;
     const OwnXServer server({"-ac"});
     ASSERT_FALSE(server.display().isEmpty()) << "Xvfb did not start";
     const QString display = server.display();
@@ -267,7 +270,10 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     ASSERT_EQ(area.size(), QSize(400, 300));
     const QImage before = screenshot();
 
-    ProgramRun program({"--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1", "--print-sites"},
+    // As xscreensaver-settings runs a hack for its preview: -root and the window id,
+    // which wins.
+    ProgramRun program({"-root", "--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1",
+                        "--print-sites"},
                        RunPlace{{}, true, {"QT_SCALE_FACTOR=2"}});
     PrintedDiagrams printed(program.process());
     std::vector<Diagram> diagrams = printed.waitFor(2);
@@ -333,6 +339,8 @@ TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
     const Case cases[] = {
         {{"--window-id", "0x1ffffff0"}, {}, "there is no window 0x1ffffff0"},
         {{"-root"}, {"XSCREENSAVER_WINDOW=screen"}, "XSCREENSAVER_WINDOW holds no window id: 'screen'"},
+        // What could steer the terminal reaches it only as escapes.
+        {{"-root"}, {"XSCREENSAVER_WINDOW=\x1b]2;x\x07"}, "XSCREENSAVER_WINDOW holds no window id: '\\x1b]2;x\\x07'"},
     };
     for (const Case& c : cases) {
         ProgramRun program(c.arguments, RunPlace{{}, true, c.environment});
@@ -393,6 +401,36 @@ TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
     EXPECT_FALSE(liesWithin(diagrams.back(), QSize(400, 300))) << "the diagram did not grow with the window";
 
     ASSERT_TRUE(XSession::run("xdotool", {"key", "Escape"}));
+    EXPECT_EQ(program.waitForExit(5000), 0);
+}
+
+// Without a home of the user's own there is no picture folder: Ctrl+S says so and saves
+// nothing, where it once made /Pictures at the root of the file system.
+TEST_F(SaverSession, CtrlSWithoutAHomeSavesNothing)
+{
+    // A /Pictures made by a program that does make one goes again, whatever happens.
+    const bool hadPictures = QFileInfo::exists("/Pictures");
+    const auto cleanUp = qScopeGuard([&] {
+        if (!hadPictures) {
+            QDir("/Pictures").removeRecursively();
+        }
+    });
+    ProgramRun program({"--seed", "5"}, RunPlace{{}, true, {"HOME="}});
+    const auto window = XSession::waitForWindowOf(program.pid());
+    ASSERT_TRUE(window) << "no window appeared";
+    ASSERT_TRUE(XSession::run("xdotool", {"windowactivate", "--sync", *window}));
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "ctrl+s"}));
+    QString said;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            program.process().waitForReadyRead(50);
+            return (said += program.errors()).contains('\n');
+        },
+        5000));
+    EXPECT_EQ(said.toStdString(),
+              "voroquarn: cannot save the picture: HOME is not set, so there is no picture folder\n");
+    EXPECT_EQ(QFileInfo::exists("/Pictures"), hadPictures);
+    ASSERT_TRUE(XSession::run("xdotool", {"key", "q"}));
     EXPECT_EQ(program.waitForExit(5000), 0);
 }
 

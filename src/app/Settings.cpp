@@ -1,0 +1,43 @@
+#include "app/Settings.h"
+
+#include <chrono>
+
+namespace voroquarn {
+
+RunSettings runSettingsOf(const Options& options)
+{
+    RunSettings run;
+    run.fill = options.fill && !options.mono;
+    run.count = options.count;
+    run.markers = options.markers;
+    run.labels = options.labels;
+    return run;
+}
+
+ScreenSettings screenSettingsOf(const Options& options, RunSettings run)
+{
+    ScreenSettings screen;
+    screen.target = options.target;
+    screen.windowId = options.windowId;
+    screen.size = options.size;
+    screen.display = options.display;
+    screen.explore = options.explore;
+    // X geometry places the program's own window; a screen saver's window is given.
+    if (options.geometry && options.target == Target::Window) {
+        screen.size = options.geometry->size.value_or(options.size);
+        screen.position = options.geometry->position;
+    }
+    SessionSettings& session = screen.session;
+    session.seed = options.seed;
+    session.run = std::move(run);
+    session.cycle = options.cycle;
+    session.fps = options.fps;
+    if (options.lingerSeconds) {
+        session.linger = std::chrono::seconds(*options.lingerSeconds);
+    }
+    session.delay = std::chrono::microseconds(
+        options.delayMicroseconds.value_or(options.cycle ? DEFAULT_SAVER_DELAY_US : 0));
+    return screen;
+}
+
+}  // namespace voroquarn
