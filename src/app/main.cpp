@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/Settings.h"
 #include "app/SiteInput.h"
 #include "app/StandardStreams.h"
+#include "core/Shown.h"
 #include "core/RandomSource.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/drawDiagram.h"
@@ -68,11 +70,16 @@ int run(int argc, char* argv[], StandardOutput& out)
 
     RunSettings settings = runSettingsOf(options);
     if (options.sitesPath) {
-        auto loaded = loadSites(*options.sitesPath);
-        if (const std::string* problem = std::get_if<std::string>(&loaded)) {
-            return fail(*problem);
+        try {
+            auto loaded = loadSites(*options.sitesPath);
+            if (const std::string* problem = std::get_if<std::string>(&loaded)) {
+                return fail(*problem);
+            }
+            settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
+        } catch (const std::bad_alloc&) {
+            return fail((*options.sitesPath == "-" ? std::string("standard input") : shown(*options.sitesPath)) +
+                        ": not enough memory for its sites");
         }
-        settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
     }
     if (options.printSites) {
         // One diagram's sites after another, with a blank line between two diagrams.
