@@ -298,6 +298,26 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     }
 }
 
+// Sites so far out that their squared distances overflow are farther than every site
+// inside: alone inside the picture, a site owns all of it, and nothing is traced, with
+// few sites or many, filled or not.
+TEST(FarSites, WhoseRatiosOverflowDrawNoBoundary)
+{
+    for (const int far : {4, 20}) {
+        RunSettings settings;
+        settings.fill = far > 4;
+        for (int k = 0; k < far; ++k) {
+            const double out = k % 2 == 0 ? 1e308 : -1e308;
+            settings.givenSites.push_back({k % 3 == 0 ? out : 300.0 + k, k % 3 == 0 ? 200.0 : out, static_cast<float>(5 + k)});
+        }
+        settings.givenSites.push_back({300, 200, 13});
+        testing::RecordingSurface window(624 * 15.0F, 535 * 15.0F);
+        SeededRandom random(1);
+        ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
+        EXPECT_TRUE(window.ofKind(testing::Call::PSet).empty()) << far << " far sites";
+    }
+}
+
 // Among many sites a label is drawn only where it overlaps no other site's marker and no
 // label drawn before it.
 TEST(ManySites, LabelsGoWhereThereIsRoom)

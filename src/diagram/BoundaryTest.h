@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -28,13 +29,14 @@ public:
     bool isBoundaryPoint(double px, double py) const
     {
         const double e = dist(px, py, reference_.x, reference_.y) / reference_.w;
-        const double slack = RATIO_TOLERANCE * e;
+        const double slack = std::isfinite(e) ? RATIO_TOLERANCE * e : 0;
         for (const WeightedSite& k : thirds_) {
             const double ek = dist(px, py, k.x, k.y) / k.w;
-            if (e > ek + slack) {
-                return false;
-            }
-            if (e >= ek - slack && nearer(px, py, k, reference_) == Nearer::First) {
+            if (!(std::abs(e - ek) <= slack)) {
+                if (e > ek) {
+                    return false;  // certain, or as the plain ratios say where they overflow
+                }
+            } else if (nearer(px, py, k, reference_) == Nearer::First) {
                 return false;
             }
         }

@@ -41,10 +41,11 @@ public:
         for (std::size_t n = 0; n < candidates.size(); ++n) {
             const std::size_t k = static_cast<std::size_t>(candidates[n]);
             ratio_[n] = dist(x, y, sites_.x[k], sites_.y[k]) / sites_.w[k];
-            const double slack = RATIO_TOLERANCE * ratio_[nearest];
-            if (ratio_[n] < ratio_[nearest] - slack ||
-                (ratio_[n] <= ratio_[nearest] + slack && n != nearest &&
-                 nearer(x, y, site(candidates[n]), site(candidates[nearest])) == Nearer::First)) {
+            const double best = ratio_[nearest];
+            const double slack = std::isfinite(best) ? RATIO_TOLERANCE * best : 0;
+            const bool certain = !(std::abs(ratio_[n] - best) <= slack);
+            if (certain ? ratio_[n] < best
+                        : n != nearest && nearer(x, y, site(candidates[n]), site(candidates[nearest])) == Nearer::First) {
                 nearest = n;
             }
         }
