@@ -87,6 +87,40 @@ TEST_F(RealWindow, ACloseRequestEndsTheProgramWithStatusZero)
     std::printf("exit after close request: %lld ms\n", static_cast<long long>(sinceRequest.elapsed()));
 }
 
+// Many sites in the window: a close request during the preparations (a million markers
+// placed, the diagram found in a thread of its own) ends the program at once; and a
+// finished picture of many sites is the one --output draws.
+TEST_F(RealWindow, ManySitesKeepTheWindowAnsweringAndDrawWhatTheFileGets)
+{
+    {
+        ProgramRun program({"--count", "1000000", "--seed", "3", "--no-labels"});
+        const auto window = XSession::waitForWindow(CAPTION);
+        ASSERT_TRUE(window);
+        QThread::msleep(500);
+        QElapsedTimer sinceRequest;
+        sinceRequest.start();
+        ASSERT_TRUE(XSession::requestClose(*window));
+        EXPECT_EQ(program.waitForExit(5000), 0);
+        EXPECT_LT(sinceRequest.elapsed(), 2000);
+    }
+    ProgramRun program({"--count", "400", "--seed", "5"});
+    const auto window = XSession::waitForWindow(CAPTION);
+    ASSERT_TRUE(window);
+    const QImage finished = XSession::waitForFinishedPicture(*window);
+    QTemporaryDir dir;
+    ProgramRun image({"--count", "400", "--seed", "5", "--output", dir.filePath("many.png")});
+    ASSERT_EQ(image.waitForExit(20000), 0);
+    const QImage expected = QImage(dir.filePath("many.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(finished.size(), expected.size());
+    int differences = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            differences += (finished.pixel(x, y) & 0xFFFFFFU) != (expected.pixel(x, y) & 0xFFFFFFU) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differences, 0);
+}
+
 }  // namespace
 }  // namespace voroquarn::testing
 
