@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
-    if (settings.fill) {
-        for (const voroquarn::BisectorSide& side : diagram.sides) {
+    for (const voroquarn::RegionPatch& patch : diagram.regions) {
+        for (const voroquarn::BisectorSide& side : patch.sides) {
             for (const auto& loop : side.loops) {
                 for (const voroquarn::BoundaryPiece& piece : loop) {
                     if (!(std::isfinite(piece.start.x) && std::isfinite(piece.start.y) && std::isfinite(piece.end.x) &&

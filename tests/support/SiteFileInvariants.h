@@ -19,8 +19,8 @@ inline bool sameBits(const Site& a, const Site& b)
 }
 
 // What must hold for any text and what parseSiteFile made of it: either an error on one
-// of the text's lines (or line 0) and no sites, or 1 to 11 usable sites that read back
-// the same once written out again. Returns what does not hold, or nothing.
+// of the text's lines (or line 0) and no sites, or usable sites, one for each line that
+// holds one at most, that read back the same once written out again. Returns what does not hold, or nothing.
 inline std::string brokenSiteFileInvariant(std::string_view text, const SiteFileContents& contents)
 {
     if (contents.error) {
@@ -37,7 +37,8 @@ inline std::string brokenSiteFileInvariant(std::string_view text, const SiteFile
         }
         return {};
     }
-    if (contents.sites.empty() || contents.sites.size() > 11) {
+    const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
+    if (contents.sites.empty() || static_cast<std::ptrdiff_t>(contents.sites.size()) > lines) {
         return std::to_string(contents.sites.size()) + " sites";
     }
     std::string written;
