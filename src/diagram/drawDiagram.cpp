@@ -123,7 +123,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
 
     if (few) {
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        hSort(sites.N, sites.w, sites.x, sites.y);  // lighter first
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {

@@ -139,7 +139,7 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vec
     std::vector<std::int32_t> all(static_cast<std::size_t>(sites.N));
     std::iota(all.begin(), all.end(), 0);
     for (int row = 0;; ++row) {
-        co_yield Steps::Step{};
+        co_yield Steps::Step{};  // a row at a time
         const double y = row;
         if (y > window.Height() / TWIPS_PER_PIXEL) {
             break;
