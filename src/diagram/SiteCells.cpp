@@ -130,6 +130,8 @@ SiteCells::SiteCells(const SiteArrays& sites, const ClipArea& area) : area_(area
     }
     nodes_.emplace_back();
     pending_.push_back({area, 0, 0, 0, work_.size(), false});
+    // About as many candidates as cells hold for random sites, so that the list seldom grows.
+    candidates_.reserve(work_.size() * 5 + 64);
 }
 
 bool SiteCells::build(std::size_t budget)
@@ -137,6 +139,11 @@ bool SiteCells::build(std::size_t budget)
     std::size_t work = 0;
     while (!pending_.empty() && work < budget) {
         step(work);
+    }
+    if (pending_.empty()) {
+        // What building needed and the cells do not.
+        std::vector<std::int32_t>().swap(work_);
+        std::vector<Pending>().swap(pending_);
     }
     return pending_.empty();
 }

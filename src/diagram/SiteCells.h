@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <vector>
 
@@ -62,7 +63,7 @@ public:
     bool built() const { return pending_.empty(); }
 
     const ClipArea& area() const { return area_; }
-    const std::vector<Leaf>& leaves() const { return leaves_; }
+    const std::deque<Leaf>& leaves() const { return leaves_; }
     std::span<const std::int32_t> candidates(const Leaf& leaf) const
     {
         return {candidates_.data() + leaf.first, leaf.count};
@@ -134,12 +135,14 @@ private:
 
     std::vector<Packed> packed_;
     ClipArea area_;
-    std::vector<Node> nodes_;
+    // In blocks, not one growing array: a million sites make millions of cells, and an
+    // array that doubles holds its old and new copies at once.
+    std::deque<Node> nodes_;
     std::vector<Pending> pending_;
     // The candidate lists of the pending boxes, the next on top, as places in packed_.
     std::vector<std::int32_t> work_;
     std::vector<bool> beaten_;
-    std::vector<Leaf> leaves_;
+    std::deque<Leaf> leaves_;
     std::vector<std::int32_t> candidates_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "diagram/BoundaryPieces.h"
@@ -59,7 +60,7 @@ public:
     const SiteArrays& sites() const { return sites_; }
     const SiteCells& cells() const { return cells_; }
     // Once built: pair by pair in order, each pair's cells in the order they were found.
-    const std::vector<Meeting>& meetings() const { return meetings_; }
+    const std::deque<Meeting>& meetings() const { return meetings_; }
     // The box of a meeting, in the area's coordinates.
     ClipArea boxOf(const Meeting& meeting) const;
 
@@ -80,8 +81,9 @@ private:
     Keep keep_;
     std::uint32_t done_ = 0;  // cells whose fragments are found
     bool ordered_ = false;     // the meetings sorted
-    std::vector<Meeting> meetings_;
-    std::vector<Fragment> fragments_;
+    // In blocks, not one growing array: see SiteCells.
+    std::deque<Meeting> meetings_;
+    std::deque<Fragment> fragments_;
     // Reused from cell to cell.
     std::vector<std::pair<double, std::int32_t>> order_;
     std::vector<WeightedSite> thirds_;

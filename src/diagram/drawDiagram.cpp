@@ -119,6 +119,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings)
 {
     SiteArrays sites = placeRunSites(window, random, settings);
+    std::vector<Site>().swap(settings.givenSites);  // placed: a million of them are 24 MB
     const bool few = sites.N <= MAX_SITES;
     const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
 
