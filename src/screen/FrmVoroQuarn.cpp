@@ -32,6 +32,9 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
     return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
 }
 
+// How late DoEvents may handle the window system's events.
+constexpr std::chrono::microseconds EVENTS_INTERVAL{250};
+
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
 constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
@@ -140,18 +143,28 @@ void FrmVoroQuarn::toggleFullScreen()
 
 bool FrmVoroQuarn::DoEvents()
 {
+    // One clock reading serves both paces below.
+    const auto now = std::chrono::steady_clock::now();
+    const bool flush = raster().hasChanges() && now - lastFlush_ >= frameInterval_;
+    // The window system's events are handled at most EVENTS_INTERVAL late: one pass of
+    // Qt's event loop costs ten times a step of the drawing, and nobody can tell a
+    // quarter of a millisecond.
+    const bool events = now - lastEvents_ >= EVENTS_INTERVAL;
+    if (!flush && !events) {
+        return !closed_;
+    }
     // Changed pixels go to the screen at most once per display frame: flushing more
     // often shows nobody anything more, and it is most of what a step costs.
-    if (raster().hasChanges()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastFlush_ >= frameInterval_) {
-            putChangesOnScreen();
-            lastFlush_ = now;
-        }
+    if (flush) {
+        putChangesOnScreen();
+        lastFlush_ = now;
     }
-    QCoreApplication::processEvents();
+    if (events) {
+        QCoreApplication::processEvents();
+        lastEvents_ = std::chrono::steady_clock::now();
+    }
     // The drawing's next step runs at full speed only with these cleared after the
-    // event loop's library calls; three times as fast on some machines.
+    // library calls above; three times as fast on some machines.
     clearUpperVectorHalves();
     return !closed_;
 }

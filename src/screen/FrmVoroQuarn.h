@@ -76,6 +76,7 @@ private:
     QBackingStore backingStore_;
     std::chrono::nanoseconds frameInterval_{0};
     std::chrono::steady_clock::time_point lastFlush_;
+    std::chrono::steady_clock::time_point lastEvents_;
     QImage screenTile_;  // the colours of the area being put on screen
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
