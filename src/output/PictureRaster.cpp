@@ -346,15 +346,8 @@ std::vector<QPoint> PictureRaster::makeStamp(QPointF point, const QRectF& bounds
     return pixels;
 }
 
-void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
+void PictureRaster::copyRgb32(const QRect& area, QImage& target, QPoint at) const
 {
-    if (tile.format() != QImage::Format_RGB32 || tile.width() < area.width() ||
-        tile.height() < area.height()) {
-        tile = QImage(area.size().expandedTo(tile.size()), QImage::Format_RGB32);
-        if (tile.isNull()) {
-            return;
-        }
-    }
     const QList<QRgb> colours = image_.colorTable();
     const int width = area.width();
     using Quad = std::array<QRgb, 4>;
@@ -368,7 +361,7 @@ void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
     }
     for (int y = 0; y < area.height(); ++y) {
         const uchar* from = image_.constScanLine(area.top() + y);
-        auto* to = reinterpret_cast<QRgb*>(tile.scanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(target.scanLine(at.y() + y)) + at.x();
         if (image_.format() == QImage::Format_Indexed8) {
             for (int x = 0; x < width; ++x) {
                 to[x] = colours[from[area.left() + x]];

@@ -59,9 +59,10 @@ public:
     // corner at the drawing position.
     void printNumber(double value, Colour colour);
 
-    // Writes the colours of `area`, which lies inside the picture, as 32-bit RGB into
-    // `tile` from its top-left pixel on; the tile is enlarged when it is too small.
-    void copyRgb32(const QRect& area, QImage& tile) const;
+    // Writes the colours of `area`, which lies inside the picture, as opaque 32-bit
+    // colours into `target` (of a 32-bit format: RGB32 or ARGB32, premultiplied or not)
+    // with the area's top-left pixel at `at`; the area must fit there.
+    void copyRgb32(const QRect& area, QImage& target, QPoint at) const;
 
     // Fonts take milliseconds to load the first time, which the first label would wait
     // for: the font database (fontconfig's configuration and the list of fonts), then

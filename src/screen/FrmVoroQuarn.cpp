@@ -40,8 +40,8 @@ constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
-FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
-    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this)
+FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
+    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this), labelFontReady_(!labels)
 {
     static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
     setSurfaceType(QSurface::RasterSurface);
@@ -58,7 +58,9 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
     // The labels' font database loads meanwhile, while Qt's event loop starts up (the
     // accessibility bridge, which may wait milliseconds for a session bus) and the
     // window system maps the window.
-    fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
+    if (labels) {
+        fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
+    }
 }
 
 FrmVoroQuarn::~FrmVoroQuarn() = default;
@@ -249,7 +251,23 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         }
     }
     backingStore_.beginPaint(inWindow);
-    QPainter painter(backingStore_.paintDevice());
+    QPaintDevice* device = backingStore_.paintDevice();
+    if (writesStraight(device, ratio)) {
+        // The backing store is a picture of 32-bit colours pixel for pixel like the
+        // picture: the colours go straight into it, with no tile and no painter.
+        auto* target = static_cast<QImage*>(device);
+        for (const QRect& rect : region) {
+            const QRect inside = rect & image().rect() & target->rect();
+            if (!inside.isEmpty()) {
+                raster().copyRgb32(inside, *target, inside.topLeft());
+            }
+        }
+        backingStore_.endPaint();
+        backingStore_.flush(inWindow);
+        noteFilled(inWindow);
+        return;
+    }
+    QPainter painter(device);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (ratio != 1) {
         // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
@@ -261,9 +279,25 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(inWindow);
+    noteFilled(inWindow);
+}
+
+void FrmVoroQuarn::noteFilled(const QRegion& inWindow)
+{
     if (!backingStoreFilled_) {
         backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
     }
+}
+
+bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
+{
+    const auto* image = dynamic_cast<const QImage*>(device);
+    if (ratio != 1 || image == nullptr || image->devicePixelRatio() != 1) {
+        return false;
+    }
+    const QImage::Format format = image->format();
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+           format == QImage::Format_ARGB32_Premultiplied;
 }
 
 void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
@@ -275,7 +309,13 @@ void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
     const int rows = std::max(1, MAX_TILE_PIXELS / std::max(1, inside.width()));
     for (int top = inside.top(); top <= inside.bottom(); top += rows) {
         const QRect band(inside.left(), top, inside.width(), std::min(rows, inside.bottom() + 1 - top));
-        raster().copyRgb32(band, screenTile_);
+        if (screenTile_.width() < band.width() || screenTile_.height() < band.height()) {
+            screenTile_ = QImage(band.size().expandedTo(screenTile_.size()), QImage::Format_RGB32);
+            if (screenTile_.isNull()) {
+                return;
+            }
+        }
+        raster().copyRgb32(band, screenTile_, QPoint(0, 0));
         painter.drawImage(band.topLeft(), screenTile_, QRect(QPoint(0, 0), band.size()));
     }
 }
