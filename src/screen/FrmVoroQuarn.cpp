@@ -89,7 +89,7 @@ void FrmVoroQuarn::Show()
 void FrmVoroQuarn::Refresh()
 {
     raster().setMarkerScale(pictureRatio());
-    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && image().size() == pictureSize()) {
+    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
         return;  // the window shows the background and nothing else already
     }
     raster().clearTo(pictureSize(), BACK_COLOR);
@@ -257,7 +257,7 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         // picture: the colours go straight into it, with no tile and no painter.
         auto* target = static_cast<QImage*>(device);
         for (const QRect& rect : region) {
-            const QRect inside = rect & image().rect() & target->rect();
+            const QRect inside = rect & raster().rect() & target->rect();
             if (!inside.isEmpty()) {
                 raster().copyRgb32(inside, *target, inside.topLeft());
             }
@@ -305,7 +305,7 @@ void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
     // The picture holds palette indices and the screen takes colours: each area is
     // converted through a tile of bounded size, band by band, so that repainting a large
     // window needs no second picture.
-    const QRect inside = rect & image().rect();
+    const QRect inside = rect & raster().rect();
     const int rows = std::max(1, MAX_TILE_PIXELS / std::max(1, inside.width()));
     for (int top = inside.top(); top <= inside.bottom(); top += rows) {
         const QRect band(inside.left(), top, inside.width(), std::min(rows, inside.bottom() + 1 - top));

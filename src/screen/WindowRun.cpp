@@ -74,7 +74,7 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
     const bool foreign = settings.target == Target::Root || settings.target == Target::WindowId;
     const WindowFit fit = settings.session.cycle ? WindowFit::Target : WindowFit::Design;
     FrmVoroQuarn window(settings.size, fit, settings.session.run.labels);
-    if (window.image().isNull()) {
+    if (window.picture().isNull()) {
         return fail(notEnoughMemoryFor(settings.size));
     }
 
