@@ -639,13 +639,13 @@ void PictureRaster::fillNibblesWhere(uchar* line, int from, int to, unsigned ove
         }
         ++x;
     }
-    const std::uint64_t fromWord = EVERY_BYTE * (over * 0x11U);
-    const std::uint64_t toWord = EVERY_BYTE * (index * 0x11U);
+    const std::uint64_t overWord = EVERY_BYTE * (over * 0x11U);
+    const std::uint64_t indexWord = EVERY_BYTE * (index * 0x11U);
     for (; x + 16 <= to; x += 16) {
         std::uint64_t word = 0;
         std::memcpy(&word, line + x / 2, sizeof word);
-        if (word == fromWord) {
-            std::memcpy(line + x / 2, &toWord, sizeof toWord);
+        if (word == overWord) {
+            std::memcpy(line + x / 2, &indexWord, sizeof indexWord);
         } else {
             for (int k = 0; k < 8; ++k) {
                 pair(line[x / 2 + k]);

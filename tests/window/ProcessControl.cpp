@@ -183,19 +183,9 @@ bool ProcessFreezer::runInSlicesUntil(const std::function<bool()>& reached, int 
     // before the program it is meant to stop: where it may (as root), it runs under
     // real-time scheduling meanwhile, which the processes it starts do not inherit.
     const RealTimeMeanwhile realTime;
-    clockid_t clock{};
-    const bool counted = clock_getcpuclockid(static_cast<pid_t>(pid_), &clock) == 0;
-    const auto used = [&] {
-        timespec t{};
-        return counted && clock_gettime(clock, &t) == 0 ? qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000 : -1;
-    };
     while (!deadline.hasExpired()) {
-        const qint64 before = used();
-        const QDeadlineTimer slice(std::chrono::microseconds(10LL * sliceUs));
         resume();
-        do {
-            QThread::usleep(static_cast<unsigned long>(std::max(1, sliceUs / 10)));
-        } while (before >= 0 && used() >= 0 && used() - before < sliceUs && !slice.hasExpired());
+        QThread::usleep(static_cast<unsigned long>(sliceUs));
         if (!stop()) {
             resume();
             return false;
