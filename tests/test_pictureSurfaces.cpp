@@ -120,6 +120,10 @@ TEST(PictureRaster, HoldsOneFourOrEightBitsAPixelAsItsColoursNeedAndConvertsTheC
     EXPECT_EQ(raster.image().pixel(22, 6), OPAQUE_BLACK);
     EXPECT_EQ(raster.image().pixel(15, 2), qRgb(0xD0, 0xD0, 0xD0));
     EXPECT_EQ(countOf(raster.image(), OPAQUE_BLACK), 23 * 7 - 3 - 21 - 13);
+    // At a byte a pixel the fill goes over the black ones only, the greys kept.
+    raster.fillWhere(2, 0, 23, BLACK, 0x00FF00);
+    EXPECT_EQ(countOf(raster.image(), qRgb(0, 255, 0)), 21 + 23 - 13);
+    EXPECT_EQ(raster.image().pixel(15, 2), qRgb(0xD0, 0xD0, 0xD0));
 }
 
 TEST(PictureRaster, RecordsEveryChangeEvenBeyondItsCapacity)
