@@ -151,14 +151,7 @@ const QImage& PictureRaster::image() const
         return image_;
     }
     if (!convertedFresh_) {
-        converted_ = allocateImage(nibbles_.size, QImage::Format_Indexed8, nibbles_.colours);
-        for (int y = 0; y < converted_.height(); ++y) {
-            const uchar* from = constScanLine(y);
-            uchar* to = converted_.scanLine(y);
-            for (int x = 0; x < converted_.width(); ++x) {
-                to[x] = static_cast<uchar>(nibbleAt(from, x));
-            }
-        }
+        converted_ = bytesFromNibbles();
         convertedFresh_ = true;
     }
     return converted_;
@@ -603,12 +596,9 @@ bool PictureRaster::widenToNibbles()
     return true;
 }
 
-bool PictureRaster::widenToBytes()
+QImage PictureRaster::bytesFromNibbles() const
 {
     QImage wide = allocateImage(nibbles_.size, QImage::Format_Indexed8, nibbles_.colours);
-    if (wide.isNull()) {
-        return false;
-    }
     wide.setDotsPerMeterX(dotsPerMeterX_);
     wide.setDotsPerMeterY(dotsPerMeterY_);
     for (int y = 0; y < wide.height(); ++y) {
@@ -617,6 +607,15 @@ bool PictureRaster::widenToBytes()
         for (int x = 0; x < wide.width(); ++x) {
             to[x] = static_cast<uchar>(nibbleAt(from, x));
         }
+    }
+    return wide;
+}
+
+bool PictureRaster::widenToBytes()
+{
+    QImage wide = bytesFromNibbles();
+    if (wide.isNull()) {
+        return false;
     }
     nibbles_ = {};
     image_ = std::move(wide);

@@ -110,6 +110,8 @@ private:
     bool widen();
     bool widenToNibbles();
     bool widenToBytes();
+    // The four-bit picture at a byte a pixel; null without the memory for it.
+    QImage bytesFromNibbles() const;
     void setIndex(int x, int y, int index);
     // fillWhere on a line of four bits a pixel.
     static void fillNibblesWhere(uchar* line, int from, int to, unsigned over, unsigned index);
