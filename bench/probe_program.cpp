@@ -5,8 +5,9 @@
 //     DAMAGE extension, everything drawn into its window. After each drawing it reads
 //     the window's pixels back (GetImage, one bit of each) until a white pixel shows
 //     among mostly black ones: the first marker, timed from just before the process
-//     was started to the reply that showed it, and the processor time the program's
-//     threads had used by then (which other work on the machine disturbs far less).
+//     was started to the reply that showed it, and the processor time the program had
+//     used, all its threads, when the drawing that showed it was reported (which other
+//     work on the machine disturbs far less).
 //     From then on it only notes when the window is drawn into,
 //     until the window stands still: nothing drawn into it for a while and the program
 //     using no processor time. The last pixel is the time of the last drawing. Then it
@@ -38,7 +39,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -107,23 +108,31 @@ std::optional<double> statusKiB(pid_t pid, const std::string& field)
     return std::nullopt;
 }
 
-// Processor time used so far by all the threads of the process, in milliseconds, to the
-// nanosecond (the first field of each thread's schedstat); nothing once it is gone.
+// Processor time used so far by the process, all its threads counted, those that have
+// ended too (a thread that loaded fonts and is gone still cost its time), in
+// milliseconds to the nanosecond; nothing once it is gone.
 std::optional<double> processorMilliseconds(pid_t pid)
 {
-    std::error_code error;
-    double total = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        long long nanoseconds = 0;
-        if (schedstat >> nanoseconds) {
-            total += static_cast<double>(nanoseconds) / 1e6;
-        }
-    }
-    if (error) {
+    clockid_t clock{};
+    timespec used{};
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0) {
         return std::nullopt;
     }
-    return total;
+    return static_cast<double>(used.tv_sec) * 1e3 + static_cast<double>(used.tv_nsec) / 1e6;
+}
+
+// The same, read with the program held still (SIGSTOP, waited for), so that the figure
+// is the one of the moment the probe was told of a drawing, not of the moment after
+// the window was read back, during which the program goes on working.
+std::optional<double> processorMillisecondsHeld(pid_t pid)
+{
+    int status = 0;
+    if (kill(pid, SIGSTOP) != 0 || waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
+        return std::nullopt;
+    }
+    const auto used = processorMilliseconds(pid);
+    kill(pid, SIGCONT);
+    return used;
 }
 
 // User and system processor time used so far, in clock ticks; -1 once it is gone.
@@ -422,13 +431,14 @@ int probeWindow(int runs, const Expectation& expected, char** argv)
             while (const auto more = x.nextDrawing(Clock::now())) {
                 last = more->window == *window ? more->at : last;
             }
+            const auto used = processorMillisecondsHeld(pid);
             const Clock::time_point asked = Clock::now();
             const auto counts = x.whitePixels(*window);
             const Clock::time_point answered = Clock::now();
             reads.push_back(millisecondsBetween(asked, answered));
             if (showsMarker(counts)) {
                 marker = answered;
-                if (const auto used = processorMilliseconds(pid)) {
+                if (used) {
                     markerProcessor.push_back(*used);
                 }
             }

@@ -1,14 +1,13 @@
 /* The reference for a sweep step in a real window: a plain XCB client that does the
- * program's job and nothing more. It opens a window of the same drawing area and puts
- * on screen, step by step, the very pixels the program's drawing sets, with the window
- * system's events looked for at every step:
+ * program's job and nothing more, written as one would write it. It opens a window of
+ * the same drawing area and puts on screen, step by step, the very pixels the program's
+ * drawing sets: each step that set pixels sends them (PolyPoint), the connection is
+ * flushed at most once per display frame (60 Hz) and at the end, since nobody sees
+ * more often than that, and the window system's events are looked for at every step:
  *
- *   xcb-traced the program's own tracing (linked in, tracingBridge.h) runs, and each
- *              step that set pixels sends them (PolyPoint) and flushes: the same job;
- *   xcb        the pixels of each step, recorded from the tracing beforehand, are
- *              replayed the same way: the X side of the job alone;
- *   xcb-frame  as xcb, but flushed at most once per display frame (60 Hz) and at the
- *              end, as the program paces its flushes.
+ *   xcb-traced the program's own tracing (linked in, tracingBridge.h) runs: the job;
+ *   xcb-frame  the pixels of each step, recorded from the tracing beforehand, are
+ *              replayed the same way: the X side of the job alone.
  *
  *   xcb_steps SITE-FILE WIDTHxHEIGHT [REPETITIONS]
  *
@@ -26,8 +25,8 @@
 
 #include "tracingBridge.h"
 
-enum { TRACED, REPLAYED, REPLAYED_PER_FRAME, WAYS };
-static const char* const WAY_NAMES[WAYS] = {"xcb-traced", "xcb", "xcb-frame"};
+enum { TRACED, REPLAYED, WAYS };
+static const char* const WAY_NAMES[WAYS] = {"xcb-traced", "xcb-frame"};
 static const int64_t FRAME_NS = 1000000000 / 60;
 
 struct Steps {
@@ -164,9 +163,20 @@ struct Timing {
     double processorPerStep;
 };
 
+/* Flushes the connection when a display frame has passed since the last flush. */
+static void flush_per_frame(struct Window* w, int64_t* lastFlush)
+{
+    const int64_t t = now_ns();
+    if (t - *lastFlush >= FRAME_NS) {
+        xcb_flush(w->c);
+        *lastFlush = t;
+    }
+}
+
 /* The traced way: the points of the current step, sent at the next. */
 struct Live {
     struct Window* window;
+    int64_t lastFlush;
     xcb_point_t points[4096];
     uint32_t count;
 };
@@ -176,7 +186,7 @@ static void send_points(struct Live* live)
     if (live->count > 0) {
         xcb_poly_point(live->window->c, XCB_COORD_MODE_ORIGIN, live->window->id, live->window->white, live->count,
                        live->points);
-        xcb_flush(live->window->c);
+        flush_per_frame(live->window, &live->lastFlush);
         live->count = 0;
     }
 }
@@ -211,6 +221,7 @@ static struct Timing draw_once(struct Window* w, struct TracedDiagram* diagram, 
     if (way == TRACED) {
         static struct Live live;
         live.window = w;
+        live.lastFlush = 0;
         live.count = 0;
         traced_diagram_draw(diagram, &live, live_pixel, live_step);
         send_points(&live);
@@ -220,15 +231,7 @@ static struct Timing draw_once(struct Window* w, struct TracedDiagram* diagram, 
         const long n = s->first[k + 1] - s->first[k];
         if (n > 0) {
             xcb_poly_point(w->c, XCB_COORD_MODE_ORIGIN, w->id, w->white, (uint32_t)n, s->points + s->first[k]);
-            if (way == REPLAYED) {
-                xcb_flush(w->c);
-            } else {
-                const int64_t t = now_ns();
-                if (t - lastFlush >= FRAME_NS) {
-                    xcb_flush(w->c);
-                    lastFlush = t;
-                }
-            }
+            flush_per_frame(w, &lastFlush);
         }
         look_for_events(w);
         if (w->closed) {

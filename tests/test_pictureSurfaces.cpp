@@ -83,7 +83,7 @@ TEST(PictureRaster, SetsTheNearestPixelAndClipsEverythingElse)
     }
 }
 
-TEST(PictureRaster, HoldsOneBitAPixelUntilAThirdColourAndConvertsTheColourLayout)
+TEST(PictureRaster, HoldsOneFourOrEightBitsAPixelAsItsColoursNeedAndConvertsTheColourLayout)
 {
     PictureRaster raster(QSize(13, 5));  // lines end inside a byte
     EXPECT_EQ(raster.image().format(), QImage::Format_Mono);
@@ -96,12 +96,34 @@ TEST(PictureRaster, HoldsOneBitAPixelUntilAThirdColourAndConvertsTheColourLayout
 
     raster.setPixel(0, 0, 0x0000FF);  // 0x00BBGGRR: red, a third colour
     raster.setPixel(1, 0, 0xFF0000);  // blue
+    EXPECT_EQ(raster.depth(), 4);
     EXPECT_EQ(raster.image().format(), QImage::Format_Indexed8);
     EXPECT_EQ(raster.image().colorCount(), 4);
     EXPECT_EQ(raster.image().pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(raster.image().pixel(1, 0), qRgb(0, 0, 255));
     EXPECT_EQ(raster.image().pixel(12, 4), OPAQUE_WHITE);
     EXPECT_EQ(countOf(raster.image(), OPAQUE_BLACK), 20 * 6 - 3);
+
+    // Four bits a pixel grow, fill over one colour at odd and even ends, and widen to a
+    // byte at a seventeenth colour, every pixel kept.
+    raster.growTo(QSize(23, 7), BLACK);
+    raster.fillWhere(6, 1, 22, BLACK, 0x00FF00);
+    for (int k = 0; k < 13; ++k) {
+        raster.setPixel(static_cast<float>(3 + k), 2, static_cast<Colour>(0x101010 * (k + 1)));
+    }
+    EXPECT_EQ(raster.depth(), 8);
+    EXPECT_EQ(raster.image().colorCount(), 18);
+    EXPECT_EQ(raster.image().pixel(1, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(raster.image().pixel(12, 4), OPAQUE_WHITE);
+    EXPECT_EQ(countOf(raster.image(), qRgb(0, 255, 0)), 21);
+    EXPECT_EQ(raster.image().pixel(0, 6), OPAQUE_BLACK);
+    EXPECT_EQ(raster.image().pixel(22, 6), OPAQUE_BLACK);
+    EXPECT_EQ(raster.image().pixel(15, 2), qRgb(0xD0, 0xD0, 0xD0));
+    EXPECT_EQ(countOf(raster.image(), OPAQUE_BLACK), 23 * 7 - 3 - 21 - 13);
+    // At a byte a pixel the fill goes over the black ones only, the greys kept.
+    raster.fillWhere(2, 0, 23, BLACK, 0x00FF00);
+    EXPECT_EQ(countOf(raster.image(), qRgb(0, 255, 0)), 21 + 23 - 13);
+    EXPECT_EQ(raster.image().pixel(15, 2), qRgb(0xD0, 0xD0, 0xD0));
 }
 
 TEST(PictureRaster, RecordsEveryChangeEvenBeyondItsCapacity)

@@ -33,10 +33,15 @@ TEST(PngWriter, WritesTheFewestBitsThatHoldThePaletteAndDecodesToThePicture)
         picture.setPixel(12, 6, WHITE);
         ASSERT_EQ(picture.image().colorCount(), c.colours);
 
+        // The same file from the picture as it is held (1, 4 or 8 bits a pixel) and
+        // from the image of one or eight.
         QBuffer file;
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_FALSE(writePng(picture.image(), file)) << c.colours;
+        QBuffer fromImage;
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && fromImage.open(QIODevice::WriteOnly));
+        ASSERT_FALSE(writePng(picture.lines(), file)) << c.colours;
+        ASSERT_FALSE(writePng(picture.image(), fromImage)) << c.colours;
         const QByteArray bytes = file.data();
+        EXPECT_EQ(bytes, fromImage.data()) << c.colours;
         EXPECT_EQ(bytes.at(24), c.bitDepth) << c.colours;  // in the header chunk
         EXPECT_EQ(bytes.at(25), 3) << c.colours;           // colour type: palette
         EXPECT_EQ(QImage::fromData(bytes, "PNG").convertToFormat(QImage::Format_RGB32),

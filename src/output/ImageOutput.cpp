@@ -5,7 +5,11 @@
 
 namespace voroquarn {
 
-std::optional<QString> writePngFile(const QImage& picture, const std::string& path)
+namespace {
+
+// Writes the picture through an OutputFile with writePng.
+template <class Picture>
+std::optional<QString> writeThroughFile(const Picture& picture, QSize size, const std::string& path)
 {
     OutputFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -14,7 +18,7 @@ std::optional<QString> writePngFile(const QImage& picture, const std::string& pa
     if (const auto failure = writePng(picture, file)) {
         switch (failure->kind) {
         case PngFailure::Kind::OutOfMemory:
-            return notEnoughMemoryFor(picture.size());
+            return notEnoughMemoryFor(size);
         case PngFailure::Kind::Encoder:
             return file.cannotBeWritten(failure->message);
         case PngFailure::Kind::Device:
@@ -26,6 +30,18 @@ std::optional<QString> writePngFile(const QImage& picture, const std::string& pa
         return file.cannotBeWritten();
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<QString> writePngFile(const QImage& picture, const std::string& path)
+{
+    return writeThroughFile(picture, picture.size(), path);
+}
+
+std::optional<QString> writePngFile(const IndexedLines& picture, const std::string& path)
+{
+    return writeThroughFile(picture, picture.size, path);
 }
 
 QString notEnoughMemoryFor(QSize size)

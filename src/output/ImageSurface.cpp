@@ -10,12 +10,12 @@ void ImageSurface::Refresh() { raster().fill(BACK_COLOR); }
 
 float ImageSurface::Width() const
 {
-    return outerSizeTwips(image().width(), image().height()).width;
+    return outerSizeTwips(picture().size().width(), picture().size().height()).width;
 }
 
 float ImageSurface::Height() const
 {
-    return outerSizeTwips(image().width(), image().height()).height;
+    return outerSizeTwips(picture().size().width(), picture().size().height()).height;
 }
 
 bool ImageSurface::DoEvents()

@@ -49,26 +49,53 @@ int outlineWidth(qreal scale) { return std::max(1, qRound(scale)); }
 
 void freeBuffer(void* buffer) { std::free(buffer); }
 
+// The bytes of a line of `width` pixels of `bitsPerPixel`: lines start on 32-bit
+// boundaries, as Qt's own images do.
+qsizetype bytesPerLineOf(int width, int bitsPerPixel)
+{
+    return (static_cast<qsizetype>(width) * bitsPerPixel + 31) / 32 * 4;
+}
+
+// Zeroed memory for `size` pixels of `bitsPerPixel`, or null when it cannot be had.
+uchar* allocateLines(QSize size, int bitsPerPixel)
+{
+    const qsizetype bytesPerLine = bytesPerLineOf(size.width(), bitsPerPixel);
+    if (size.isEmpty() || bytesPerLine > std::numeric_limits<qsizetype>::max() / size.height()) {
+        return nullptr;
+    }
+    return static_cast<uchar*>(std::calloc(static_cast<std::size_t>(bytesPerLine * size.height()), 1));
+}
+
 // A zeroed image of the given size and format in memory of its own, or a null image when
 // the memory cannot be had. QImage would say so with a warning of its own; this way the
 // caller says it once, in its own words.
 QImage allocateImage(QSize size, QImage::Format format, const QList<QRgb>& colours)
 {
     const int bitsPerPixel = format == QImage::Format_Mono ? 1 : 8;
-    // Lines start on 32-bit boundaries, as Qt's own images do.
-    const auto bytesPerLine = (static_cast<qsizetype>(size.width()) * bitsPerPixel + 31) / 32 * 4;
-    if (size.isEmpty() || bytesPerLine > std::numeric_limits<qsizetype>::max() / size.height()) {
-        return {};
-    }
-    void* buffer = std::calloc(static_cast<std::size_t>(bytesPerLine * size.height()), 1);
+    uchar* buffer = allocateLines(size, bitsPerPixel);
     if (buffer == nullptr) {
         return {};
     }
-    QImage image(static_cast<uchar*>(buffer), size.width(), size.height(), bytesPerLine, format,
-                 freeBuffer, buffer);
+    QImage image(buffer, size.width(), size.height(), bytesPerLineOf(size.width(), bitsPerPixel), format, freeBuffer,
+                 buffer);
     image.setColorTable(colours);
     return image;
 }
+
+// The index of pixel x of a line of four bits a pixel, and setting it.
+unsigned nibbleAt(const uchar* line, int x)
+{
+    return (static_cast<unsigned>(line[x / 2]) >> ((x & 1) != 0 ? 0U : 4U)) & 0xFU;
+}
+
+void setNibble(uchar* line, int x, unsigned index)
+{
+    const unsigned shift = (x & 1) != 0 ? 0U : 4U;
+    line[x / 2] = static_cast<uchar>((line[x / 2] & ~(0xFU << shift)) | (index << shift));
+}
+
+// Every byte of the word is `byte`.
+constexpr std::uint64_t EVERY_BYTE = 0x0101010101010101ULL;
 
 // The pixels whose area meets `bounds`, clipped to `size`; empty when none. The clipping
 // is done in double precision, so that any finite or infinite bounds are safe.
@@ -87,7 +114,8 @@ QRect pixelsWithin(const QRectF& bounds, QSize size)
 
 }  // namespace
 
-PictureRaster::PictureRaster(QSize size) : image_(freshImage(size))
+PictureRaster::PictureRaster(QSize size)
+    : image_(freshImage(size)), dotsPerMeterX_(image_.dotsPerMeterX()), dotsPerMeterY_(image_.dotsPerMeterY())
 {
     changed_.reserve(MAX_CHANGED_AREAS);
 }
@@ -97,9 +125,49 @@ QImage PictureRaster::freshImage(QSize size)
     return allocateImage(size, QImage::Format_Mono, {toRgb(BLACK), toRgb(WHITE)});
 }
 
+void PictureRaster::FreeBuffer::operator()(uchar* buffer) const { std::free(buffer); }
+
+int PictureRaster::depth() const
+{
+    if (nibbles_.data) {
+        return 4;
+    }
+    return image_.format() == QImage::Format_Mono ? 1 : 8;
+}
+
+uchar* PictureRaster::scanLine(int y)
+{
+    return nibbles_.data ? nibbles_.data.get() + y * nibbles_.bytesPerLine : image_.scanLine(y);
+}
+
+const uchar* PictureRaster::constScanLine(int y) const
+{
+    return nibbles_.data ? nibbles_.data.get() + y * nibbles_.bytesPerLine : image_.constScanLine(y);
+}
+
+const QImage& PictureRaster::image() const
+{
+    if (!nibbles_.data) {
+        return image_;
+    }
+    if (!convertedFresh_) {
+        converted_ = bytesFromNibbles();
+        convertedFresh_ = true;
+    }
+    return converted_;
+}
+
+IndexedLines PictureRaster::lines() const
+{
+    return {size(), depth(), nibbles_.data ? nibbles_.colours : image_.colorTable(),
+            [this](int y) { return constScanLine(y); }};
+}
+
 void PictureRaster::clearTo(QSize size, Colour background)
 {
-    if (size != image_.size() || image_.format() != QImage::Format_Mono) {
+    if (size != this->size() || depth() != 1) {
+        nibbles_ = {};
+        converted_ = {};
         image_ = freshImage(size);
         lastColour_ = BLACK;
         lastIndex_ = 0;
@@ -121,12 +189,35 @@ QRectF PictureRaster::markerBox(float radius, qreal scale)
 
 void PictureRaster::growTo(QSize size, Colour background)
 {
-    const QSize grown = image_.size().expandedTo(size);
-    if (isNull() || grown == image_.size()) {
+    const QSize grown = this->size().expandedTo(size);
+    if (isNull() || grown == this->size()) {
         return;
     }
     const int index = indexOf(background);
     if (index < 0) {
+        return;
+    }
+    if (nibbles_.data) {
+        std::unique_ptr<uchar, FreeBuffer> larger(allocateLines(grown, 4));
+        if (!larger) {
+            return;
+        }
+        const qsizetype bytesPerLine = bytesPerLineOf(grown.width(), 4);
+        std::memset(larger.get(), index * 0x11, static_cast<std::size_t>(bytesPerLine * grown.height()));
+        const int width = nibbles_.size.width();
+        for (int y = 0; y < nibbles_.size.height(); ++y) {
+            uchar* line = larger.get() + y * bytesPerLine;
+            const uchar* old = constScanLine(y);
+            std::memcpy(line, old, static_cast<std::size_t>(width / 2));
+            if (width % 2 != 0) {
+                setNibble(line, width - 1, nibbleAt(old, width - 1));
+            }
+        }
+        nibbles_.size = grown;
+        nibbles_.bytesPerLine = bytesPerLine;
+        nibbles_.data = std::move(larger);
+        uniformIndex_ = -1;
+        markChanged(rect());
         return;
     }
     QImage larger = allocateImage(grown, image_.format(), image_.colorTable());
@@ -162,17 +253,22 @@ void PictureRaster::fill(Colour colour)
         return;
     }
     if (index != uniformIndex_) {
-        image_.fill(static_cast<uint>(index));
+        if (nibbles_.data) {
+            std::memset(nibbles_.data.get(), index * 0x11,
+                        static_cast<std::size_t>(nibbles_.bytesPerLine * nibbles_.size.height()));
+        } else {
+            image_.fill(static_cast<uint>(index));
+        }
         uniformIndex_ = index;
     }
-    markChanged(image_.rect());
+    markChanged(rect());
 }
 
 void PictureRaster::setPixel(float x, float y, Colour colour)
 {
     const double column = nearestPixel(x);
     const double row = nearestPixel(y);
-    if (!(column >= 0 && column < image_.width() && row >= 0 && row < image_.height())) {
+    if (!(column >= 0 && column < size().width() && row >= 0 && row < size().height())) {
         return;  // also every NaN
     }
     const int index = indexOf(colour);
@@ -188,15 +284,15 @@ void PictureRaster::setPixel(float x, float y, Colour colour)
 void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour colour)
 {
     const int from = std::max(left, 0);
-    const int to = std::min(right, image_.width());
-    if (isNull() || y < 0 || y >= image_.height() || from >= to) {
+    const int to = std::min(right, size().width());
+    if (isNull() || y < 0 || y >= size().height() || from >= to) {
         return;
     }
     // Looked up, not added: a colour the picture does not have is on none of its pixels.
     const QRgb overRgb = toRgb(over);
     int overIndex = -1;
-    for (int k = 0; k < image_.colorCount() && overIndex < 0; ++k) {
-        overIndex = image_.color(k) == overRgb ? k : -1;
+    for (int k = 0; k < colourCount() && overIndex < 0; ++k) {
+        overIndex = colourAt(k) == overRgb ? k : -1;
     }
     if (overIndex < 0 || (uniformIndex_ >= 0 && uniformIndex_ != overIndex)) {
         return;
@@ -206,14 +302,15 @@ void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour co
         return;
     }
     uniformIndex_ = -1;
-    uchar* line = image_.scanLine(y);
-    if (image_.format() == QImage::Format_Indexed8) {
+    uchar* line = scanLine(y);
+    if (depth() == 4) {
+        fillNibblesWhere(line, from, to, static_cast<unsigned>(overIndex), static_cast<unsigned>(index));
+    } else if (depth() == 8) {
         // Eight pixels at a time where all eight have the colour filled over, as most
         // have; one by one elsewhere.
         const auto from8 = static_cast<uchar>(overIndex);
         const auto to8 = static_cast<uchar>(index);
         const auto one = [&](int x) { line[x] = line[x] == from8 ? to8 : line[x]; };
-        constexpr std::uint64_t EVERY_BYTE = 0x0101010101010101ULL;
         const std::uint64_t fromWord = EVERY_BYTE * from8;
         const std::uint64_t toWord = EVERY_BYTE * to8;
         int x = from;
@@ -292,7 +389,7 @@ void PictureRaster::printNumber(double value, Colour colour)
 template <class Paint>
 void PictureRaster::stamp(const StampKey& key, QPointF point, const QRectF& bounds, Colour colour, Paint&& paint)
 {
-    const QRect area = pixelsWithin(bounds, image_.size());
+    const QRect area = pixelsWithin(bounds, size());
     if (area.isEmpty()) {
         return;  // wholly outside the picture, or no picture
     }
@@ -329,8 +426,8 @@ std::vector<QPoint> PictureRaster::makeStamp(QPointF point, const QRectF& bounds
     if (tile.isNull()) {
         return pixels;
     }
-    tile.setDotsPerMeterX(image_.dotsPerMeterX());
-    tile.setDotsPerMeterY(image_.dotsPerMeterY());
+    tile.setDotsPerMeterX(dotsPerMeterX_);
+    tile.setDotsPerMeterY(dotsPerMeterY_);
     tile.fill(Qt::black);
     QPainter painter(&tile);
     paint(painter, point - QPointF(area.topLeft()));
@@ -346,20 +443,13 @@ std::vector<QPoint> PictureRaster::makeStamp(QPointF point, const QRectF& bounds
     return pixels;
 }
 
-void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
+void PictureRaster::copyRgb32(const QRect& area, QImage& target, QPoint at) const
 {
-    if (tile.format() != QImage::Format_RGB32 || tile.width() < area.width() ||
-        tile.height() < area.height()) {
-        tile = QImage(area.size().expandedTo(tile.size()), QImage::Format_RGB32);
-        if (tile.isNull()) {
-            return;
-        }
-    }
-    const QList<QRgb> colours = image_.colorTable();
+    const QList<QRgb> colours = nibbles_.data ? nibbles_.colours : image_.colorTable();
     const int width = area.width();
     using Quad = std::array<QRgb, 4>;
     std::array<Quad, 16> quads{};
-    if (image_.format() == QImage::Format_Mono && width >= 8) {
+    if (depth() == 1 && width >= 8) {
         for (unsigned pattern = 0; pattern < 16; ++pattern) {
             for (unsigned k = 0; k < 4; ++k) {
                 quads[pattern][k] = colours[(pattern >> (3U - k)) & 1U];
@@ -367,11 +457,17 @@ void PictureRaster::copyRgb32(const QRect& area, QImage& tile) const
         }
     }
     for (int y = 0; y < area.height(); ++y) {
-        const uchar* from = image_.constScanLine(area.top() + y);
-        auto* to = reinterpret_cast<QRgb*>(tile.scanLine(y));
-        if (image_.format() == QImage::Format_Indexed8) {
+        const uchar* from = constScanLine(area.top() + y);
+        auto* to = reinterpret_cast<QRgb*>(target.scanLine(at.y() + y)) + at.x();
+        if (depth() == 8) {
             for (int x = 0; x < width; ++x) {
                 to[x] = colours[from[area.left() + x]];
+            }
+            continue;
+        }
+        if (depth() == 4) {
+            for (int x = 0; x < width; ++x) {
+                to[x] = colours[static_cast<qsizetype>(nibbleAt(from, area.left() + x))];
             }
             continue;
         }
@@ -406,8 +502,8 @@ int PictureRaster::indexOf(Colour colour)
     }
     const QRgb rgb = toRgb(colour);
     int index = -1;
-    for (int k = 0; k < image_.colorCount(); ++k) {
-        if (image_.color(k) == rgb) {
+    for (int k = 0; k < colourCount(); ++k) {
+        if (colourAt(k) == rgb) {
             index = k;
             break;
         }
@@ -425,7 +521,7 @@ int PictureRaster::indexOf(Colour colour)
 int PictureRaster::addColour(Colour colour)
 {
     const QRgb rgb = toRgb(colour);
-    if (image_.colorCount() == MAX_COLOURS) {
+    if (colourCount() == MAX_COLOURS) {
         // Full: the nearest colour by the sum of squared channel differences.
         const auto distance = [&](QRgb other) {
             const int r = qRed(rgb) - qRed(other);
@@ -435,57 +531,144 @@ int PictureRaster::addColour(Colour colour)
         };
         int nearest = 0;
         for (int k = 1; k < MAX_COLOURS; ++k) {
-            if (distance(image_.color(k)) < distance(image_.color(nearest))) {
+            if (distance(colourAt(k)) < distance(colourAt(nearest))) {
                 nearest = k;
             }
         }
         return nearest;
     }
-    if (image_.colorCount() == 2 && !widen()) {
+    if (1 << depth() == colourCount() && !widen()) {
         return -1;
     }
-    image_.setColorCount(image_.colorCount() + 1);
-    image_.setColor(image_.colorCount() - 1, rgb);
-    return image_.colorCount() - 1;
+    convertedFresh_ = false;
+    if (nibbles_.data) {
+        nibbles_.colours.append(rgb);
+    } else {
+        image_.setColorCount(image_.colorCount() + 1);
+        image_.setColor(image_.colorCount() - 1, rgb);
+    }
+    return colourCount() - 1;
 }
 
 bool PictureRaster::widen()
 {
-    QImage wide = allocateImage(image_.size(), QImage::Format_Indexed8, image_.colorTable());
-    if (wide.isNull()) {
+    const bool widened = depth() == 1 ? widenToNibbles() : widenToBytes();
+    if (!widened) {
         image_ = QImage();
+        nibbles_ = {};
         changed_.clear();
+    }
+    return widened;
+}
+
+bool PictureRaster::widenToNibbles()
+{
+    std::unique_ptr<uchar, FreeBuffer> wide(allocateLines(image_.size(), 4));
+    if (!wide) {
         return false;
     }
-    // Whole bytes go eight pixels at a time, through the indices of every bit pattern.
-    std::array<std::array<uchar, 8>, 256> patterns{};
+    // Each byte of eight pixels becomes four bytes of two, through the bytes of every
+    // bit pattern; black bytes stay as the zeroed memory has them, untouched.
+    std::array<std::array<uchar, 4>, 256> patterns{};
     for (unsigned byte = 0; byte < 256; ++byte) {
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            patterns[byte][bit] = static_cast<uchar>((byte >> (7U - bit)) & 1U);
+        for (unsigned pair = 0; pair < 4; ++pair) {
+            patterns[byte][pair] =
+                static_cast<uchar>(((byte >> (7U - 2 * pair)) & 1U) << 4U | ((byte >> (6U - 2 * pair)) & 1U));
         }
     }
     const int width = image_.width();
     const int wholeBytes = width / 8;
+    const qsizetype bytesPerLine = bytesPerLineOf(width, 4);
     for (int y = 0; y < image_.height(); ++y) {
         const uchar* from = image_.constScanLine(y);
-        uchar* to = wide.scanLine(y);
+        uchar* to = wide.get() + y * bytesPerLine;
         for (int b = 0; b < wholeBytes; ++b) {
-            std::memcpy(to + 8 * b, patterns[from[b]].data(), 8);
+            if (from[b] != 0) {
+                std::memcpy(to + 4 * b, patterns[from[b]].data(), 4);
+            }
         }
         for (int x = wholeBytes * 8; x < width; ++x) {
-            to[x] = static_cast<uchar>((from[x / 8] >> (7 - x % 8)) & 1);
+            setNibble(to, x, (static_cast<unsigned>(from[x / 8]) >> (7U - static_cast<unsigned>(x) % 8U)) & 1U);
         }
     }
+    nibbles_ = {image_.size(), bytesPerLine, std::move(wide), image_.colorTable()};
+    image_ = QImage();
+    return true;
+}
+
+QImage PictureRaster::bytesFromNibbles() const
+{
+    QImage wide = allocateImage(nibbles_.size, QImage::Format_Indexed8, nibbles_.colours);
+    wide.setDotsPerMeterX(dotsPerMeterX_);
+    wide.setDotsPerMeterY(dotsPerMeterY_);
+    for (int y = 0; y < wide.height(); ++y) {
+        const uchar* from = constScanLine(y);
+        uchar* to = wide.scanLine(y);
+        for (int x = 0; x < wide.width(); ++x) {
+            to[x] = static_cast<uchar>(nibbleAt(from, x));
+        }
+    }
+    return wide;
+}
+
+bool PictureRaster::widenToBytes()
+{
+    QImage wide = bytesFromNibbles();
+    if (wide.isNull()) {
+        return false;
+    }
+    nibbles_ = {};
     image_ = std::move(wide);
     return true;
+}
+
+void PictureRaster::fillNibblesWhere(uchar* line, int from, int to, unsigned over, unsigned index)
+{
+    // Sixteen pixels at a time where all sixteen have the colour filled over, as most
+    // have; two at a time elsewhere, and the odd ones at the ends one by one.
+    const auto pair = [&](uchar& byte) {
+        const unsigned high = byte >> 4U;
+        const unsigned low = byte & 0xFU;
+        byte = static_cast<uchar>((high == over ? index : high) << 4U | (low == over ? index : low));
+    };
+    int x = from;
+    if (x % 2 != 0 && x < to) {
+        if (nibbleAt(line, x) == over) {
+            setNibble(line, x, index);
+        }
+        ++x;
+    }
+    const std::uint64_t overWord = EVERY_BYTE * (over * 0x11U);
+    const std::uint64_t indexWord = EVERY_BYTE * (index * 0x11U);
+    for (; x + 16 <= to; x += 16) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line + x / 2, sizeof word);
+        if (word == overWord) {
+            std::memcpy(line + x / 2, &indexWord, sizeof indexWord);
+        } else {
+            for (int k = 0; k < 8; ++k) {
+                pair(line[x / 2 + k]);
+            }
+        }
+    }
+    for (; x + 2 <= to; x += 2) {
+        pair(line[x / 2]);
+    }
+    if (x < to && nibbleAt(line, x) == over) {
+        setNibble(line, x, index);
+    }
 }
 
 void PictureRaster::setIndex(int x, int y, int index)
 {
     uniformIndex_ = -1;
-    uchar* line = image_.scanLine(y);
-    if (image_.format() == QImage::Format_Indexed8) {
+    uchar* line = scanLine(y);
+    if (depth() == 8) {
         line[x] = static_cast<uchar>(index);
+        return;
+    }
+    if (depth() == 4) {
+        setNibble(line, x, static_cast<unsigned>(index));
         return;
     }
     const auto bit = static_cast<uchar>(0x80U >> (static_cast<unsigned>(x) & 7U));
@@ -503,7 +686,8 @@ void PictureRaster::prepareLabelFont()
 
 void PictureRaster::markChanged(const QRect& rect)
 {
-    const QRect inside = rect & image_.rect();
+    convertedFresh_ = false;
+    const QRect inside = rect & this->rect();
     if (inside.isEmpty()) {
         return;
     }

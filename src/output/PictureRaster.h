@@ -5,10 +5,12 @@
 #include <QRect>
 #include <compare>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Colour.h"
+#include "output/IndexedLines.h"
 
 class QPainter;
 
@@ -19,16 +21,26 @@ namespace voroquarn {
 // those pixels on screen.
 //
 // The picture is indexed: each pixel is the index of one of its colours. It holds one
-// bit a pixel while it has at most two colours (Format_Mono) and one byte a pixel once
-// it has more (Format_Indexed8); the image's colour table lists the colours in the order
-// they were first drawn, black and white first. When memory runs out the picture
-// becomes null: drawing then does nothing, and the owner reports it.
+// bit a pixel while it has at most two colours (Format_Mono), four bits while it has at
+// most sixteen (as a filled picture has) and one byte a pixel beyond (Format_Indexed8);
+// the colours are listed in the order they were first drawn, black and white first.
+// When memory runs out the picture becomes null: drawing then does nothing, and the
+// owner reports it.
 class PictureRaster {
 public:
     explicit PictureRaster(QSize size);
 
-    const QImage& image() const { return image_; }
-    bool isNull() const { return image_.isNull(); }
+    // The picture as an image, Format_Mono or Format_Indexed8. At four bits a pixel,
+    // which Qt has no format for, it is converted to one byte a pixel on demand, a copy
+    // as large as the picture: for tests and small pictures; lines() reads it as it is.
+    const QImage& image() const;
+    // The picture as an encoder reads it, at the depth it is held in.
+    IndexedLines lines() const;
+    bool isNull() const { return image_.isNull() && !nibbles_.data; }
+    QSize size() const { return nibbles_.data ? nibbles_.size : image_.size(); }
+    QRect rect() const { return {QPoint(0, 0), size()}; }
+    // Bits a pixel: 1, 4 or 8.
+    int depth() const;
 
     // Enlarges the picture to at least `size`, keeping what is drawn; new pixels are
     // filled with `background`. Without the memory for it the picture keeps its size.
@@ -59,9 +71,10 @@ public:
     // corner at the drawing position.
     void printNumber(double value, Colour colour);
 
-    // Writes the colours of `area`, which lies inside the picture, as 32-bit RGB into
-    // `tile` from its top-left pixel on; the tile is enlarged when it is too small.
-    void copyRgb32(const QRect& area, QImage& tile) const;
+    // Writes the colours of `area`, which lies inside the picture, as opaque 32-bit
+    // colours into `target` (of a 32-bit format: RGB32 or ARGB32, premultiplied or not)
+    // with the area's top-left pixel at `at`; the area must fit there.
+    void copyRgb32(const QRect& area, QImage& target, QPoint at) const;
 
     // Fonts take milliseconds to load the first time, which the first label would wait
     // for: the font database (fontconfig's configuration and the list of fonts), then
@@ -91,9 +104,21 @@ private:
     // A new all-black picture of one bit a pixel, black and white its colours; null
     // without the memory for it.
     static QImage freshImage(QSize size);
-    // From one bit to one byte a pixel, for a third colour.
+    // To the next depth, for one more colour than the picture's depth holds: from one
+    // bit to four bits a pixel, or from four to eight. Without the memory for it the
+    // picture becomes null and false is returned.
     bool widen();
+    bool widenToNibbles();
+    bool widenToBytes();
+    // The four-bit picture at a byte a pixel; null without the memory for it.
+    QImage bytesFromNibbles() const;
     void setIndex(int x, int y, int index);
+    // fillWhere on a line of four bits a pixel.
+    static void fillNibblesWhere(uchar* line, int from, int to, unsigned over, unsigned index);
+    int colourCount() const { return nibbles_.data ? static_cast<int>(nibbles_.colours.size()) : image_.colorCount(); }
+    QRgb colourAt(int k) const { return nibbles_.data ? nibbles_.colours[k] : image_.color(k); }
+    uchar* scanLine(int y);
+    const uchar* constScanLine(int y) const;
 
     // A circle or a label as the pixels it sets, relative to the pixel corner at or
     // before its point, for one fraction of a pixel of that point: drawn once with Qt,
@@ -123,7 +148,27 @@ private:
     // The most stamps kept; beyond, they are made anew.
     static constexpr std::size_t MAX_STAMPS = 32768;
 
+    struct FreeBuffer {
+        void operator()(uchar* buffer) const;
+    };
+    // The picture at four bits a pixel, two pixels a byte, the first in the high half
+    // (as PNG packs them); lines start on 32-bit boundaries. In use while data is set,
+    // with image_ null meanwhile.
+    struct Nibbles {
+        QSize size;
+        qsizetype bytesPerLine = 0;
+        std::unique_ptr<uchar, FreeBuffer> data;
+        QList<QRgb> colours;
+    };
+
     QImage image_;
+    Nibbles nibbles_;
+    // The four-bit picture converted for image(), and whether it is up to date.
+    mutable QImage converted_;
+    mutable bool convertedFresh_ = false;
+    // The resolution of the picture, which the labels' size in pixels follows.
+    int dotsPerMeterX_ = 0;
+    int dotsPerMeterY_ = 0;
     std::map<StampKey, std::vector<QPoint>> stamps_;
     qreal markerScale_ = 1;
     QPointF position_;

@@ -25,7 +25,9 @@ public:
         raster_.fillWhere(y, left, right, BACK_COLOR, colour);
     }
 
+    // The picture as an image; picture() reads it as it is held (see PictureRaster).
     const QImage& image() const { return raster_.image(); }
+    const PictureRaster& picture() const { return raster_; }
 
 protected:
     explicit PictureSurface(QSize drawingArea) : raster_(drawingArea) {}

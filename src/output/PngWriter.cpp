@@ -11,6 +11,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace voroquarn {
@@ -113,18 +114,36 @@ void pack(const uchar* indices, int width, int bitDepth, png_byte* packed)
     }
 }
 
+// Unpacks a line of four bits a pixel into one index a byte.
+void unpackNibbles(const uchar* nibbles, int width, uchar* indices)
+{
+    for (int x = 0; x < width; ++x) {
+        indices[x] = static_cast<uchar>((nibbles[x / 2] >> ((x & 1) != 0 ? 0U : 4U)) & 0xFU);
+    }
+}
+
+// What the encoder writes: the picture's size, its lines as they are held, and the
+// lines as they are written, `bitDepth` bits a pixel.
+struct Lines {
+    int width;
+    int height;
+    int bitDepth;
+    // The line as written, made of the line as held in the scratch lines where the
+    // depths differ.
+    std::function<png_const_bytep(int y)> line;
+};
+
 // The encoding itself. libpng leaves by longjmp on any error, so nothing here may need
-// destroying: only plain pointers and values. `packed` holds a line at bitDepth where
-// the picture has a byte a pixel and bitDepth is smaller. A picture of 32-bit colours
-// (no palette) is written as 8-bit RGB, its unused byte left out.
-bool encode(png_structp png, png_infop info, const QImage& picture, const png_color* palette,
-            int colours, int bitDepth, png_byte* packed)
+// destroying: only plain pointers and values. A picture of 32-bit colours (no palette)
+// is written as 8-bit RGB, its unused byte left out.
+bool encode(png_structp png, png_infop info, const Lines& picture, const png_color* palette, int colours)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
     const bool trueColour = palette == nullptr;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()),
+    const int bitDepth = picture.bitDepth;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
                  bitDepth, trueColour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (trueColour) {
@@ -142,16 +161,14 @@ bool encode(png_structp png, png_infop info, const QImage& picture, const png_co
         png_set_PLTE(png, info, palette, colours);
         png_set_compression_level(png, COMPRESSION_LEVEL);
         png_set_compression_strategy(png, COMPRESSION_STRATEGY);
+        // The indices are the picture's own, each in its palette: libpng need not check
+        // every pixel of every line against it, which costs as much as the encoding of
+        // a filled picture's lines.
+        png_set_check_for_invalid_index(png, 0);
         png_write_info(png, info);
     }
-    for (int y = 0; y < picture.height(); ++y) {
-        if (packed != nullptr) {
-            // Packed here rather than by libpng's packing, which goes bit by bit.
-            pack(picture.constScanLine(y), picture.width(), bitDepth, packed);
-            png_write_row(png, packed);
-        } else {
-            png_write_row(png, picture.constScanLine(y));
-        }
+    for (int y = 0; y < picture.height; ++y) {
+        png_write_row(png, picture.line(y));
     }
     png_write_end(png, info);
     return true;
@@ -159,8 +176,7 @@ bool encode(png_structp png, png_infop info, const QImage& picture, const png_co
 
 // Writes the picture with the palette of `colours` entries, or without one for a picture
 // of 32-bit colours.
-std::optional<PngFailure> writeWith(const QImage& picture, QIODevice& device, const png_color* palette, int colours,
-                                    int bitDepth, png_byte* packed)
+std::optional<PngFailure> writeWith(const Lines& picture, QIODevice& device, const png_color* palette, int colours)
 {
     Session session{&device};
     png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, onError, onWarning,
@@ -170,7 +186,7 @@ std::optional<PngFailure> writeWith(const QImage& picture, QIODevice& device, co
     bool written = false;
     if (started) {
         png_set_write_fn(png, &session, writeBytes, flushBytes);
-        written = encode(png, info, picture, palette, colours, bitDepth, packed);
+        written = encode(png, info, picture, palette, colours);
     }
     png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
     if (written) {
@@ -187,31 +203,60 @@ std::optional<PngFailure> writeWith(const QImage& picture, QIODevice& device, co
 
 }  // namespace
 
-std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
+std::optional<PngFailure> writePng(const IndexedLines& picture, QIODevice& device)
 {
-    const bool trueColour = picture.format() == QImage::Format_RGB32;
-    const bool oneBit = picture.format() == QImage::Format_Mono;
-    if (trueColour && !picture.isNull()) {
-        return writeWith(picture, device, nullptr, 0, 8, nullptr);
-    }
-    if (picture.isNull() || (!oneBit && picture.format() != QImage::Format_Indexed8) ||
-        picture.colorCount() < 1 || picture.colorCount() > PNG_MAX_PALETTE_LENGTH ||
-        (oneBit && picture.colorCount() > 2)) {
+    if (picture.size.isEmpty() || (picture.depth != 1 && picture.depth != 4 && picture.depth != 8) ||
+        picture.colours.size() < 1 || picture.colours.size() > PNG_MAX_PALETTE_LENGTH ||
+        picture.colours.size() > (qsizetype{1} << picture.depth)) {
         return PngFailure{PngFailure::Kind::Encoder, QStringLiteral("not an indexed picture")};
     }
     std::array<png_color, PNG_MAX_PALETTE_LENGTH> palette{};
-    for (int k = 0; k < picture.colorCount(); ++k) {
-        const QRgb rgb = picture.color(k);
+    for (qsizetype k = 0; k < picture.colours.size(); ++k) {
+        const QRgb rgb = picture.colours[k];
         palette[static_cast<std::size_t>(k)] = {static_cast<png_byte>(qRed(rgb)), static_cast<png_byte>(qGreen(rgb)),
                                                 static_cast<png_byte>(qBlue(rgb))};
     }
-    const int bitDepth = oneBit ? 1 : bitDepthFor(picture.colorCount());
+    const int colours = static_cast<int>(picture.colours.size());
+    const int width = picture.size.width();
+    const int bitDepth = bitDepthFor(colours);
+    // Lines held at another depth than they are written go through one index a byte
+    // (where they are held at four bits) and are packed here rather than by libpng's
+    // packing, which goes bit by bit.
+    std::vector<png_byte> indices;
     std::vector<png_byte> packed;
-    if (!oneBit && bitDepth < 8) {
-        packed.resize(static_cast<std::size_t>((picture.width() * bitDepth + 7) / 8));
+    if (picture.depth != bitDepth) {
+        packed.resize(static_cast<std::size_t>((width * bitDepth + 7) / 8));
+        if (picture.depth == 4) {
+            indices.resize(static_cast<std::size_t>(width));
+        }
     }
-    return writeWith(picture, device, palette.data(), picture.colorCount(), bitDepth,
-                     packed.empty() ? nullptr : packed.data());
+    const Lines lines{width, picture.size.height(), bitDepth, [&](int y) -> png_const_bytep {
+                          const uchar* held = picture.line(y);
+                          if (packed.empty()) {
+                              return held;
+                          }
+                          if (!indices.empty()) {
+                              unpackNibbles(held, width, indices.data());
+                              held = indices.data();
+                          }
+                          pack(held, width, bitDepth, packed.data());
+                          return packed.data();
+                      }};
+    return writeWith(lines, device, palette.data(), colours);
+}
+
+std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device)
+{
+    if (picture.format() == QImage::Format_RGB32 && !picture.isNull()) {
+        const Lines lines{picture.width(), picture.height(), 8, [&](int y) { return picture.constScanLine(y); }};
+        return writeWith(lines, device, nullptr, 0);
+    }
+    if (picture.format() != QImage::Format_Mono && picture.format() != QImage::Format_Indexed8) {
+        return PngFailure{PngFailure::Kind::Encoder, QStringLiteral("not an indexed picture")};
+    }
+    return writePng(IndexedLines{picture.size(), picture.format() == QImage::Format_Mono ? 1 : 8,
+                                 picture.colorTable(), [&](int y) { return picture.constScanLine(y); }},
+                    device);
 }
 
 }  // namespace voroquarn

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include "output/IndexedLines.h"
+
 class QIODevice;
 
 namespace voroquarn {
@@ -19,11 +21,13 @@ struct PngFailure {
     QString message;
 };
 
-// Writes an indexed picture (Format_Mono, or Format_Indexed8 with at most as many
-// colours as its colour table holds) into `device` as a palette PNG with the fewest
-// bits a pixel that hold its colour table: 1, 2, 4 or 8; or a picture of 32-bit colours
-// (Format_RGB32) as 8-bit RGB. Its pixels decode to exactly the picture's colours.
-// Prints nothing.
+// Writes an indexed picture into `device` as a palette PNG with the fewest bits a pixel
+// that hold its colours: 1, 2, 4 or 8. Its pixels decode to exactly the picture's
+// colours. Prints nothing.
+std::optional<PngFailure> writePng(const IndexedLines& picture, QIODevice& device);
+// The same for an image: Format_Mono or Format_Indexed8, with at most as many colours
+// as its colour table holds; or a picture of 32-bit colours (Format_RGB32), written as
+// 8-bit RGB.
 std::optional<PngFailure> writePng(const QImage& picture, QIODevice& device);
 
 }  // namespace voroquarn

@@ -16,17 +16,17 @@ std::optional<QString> writeImage(const std::string& path, QSize size, RandomSou
                                   const std::function<bool()>& stillWanted)
 {
     ImageSurface surface(size);
-    if (surface.image().isNull()) {
+    if (surface.picture().isNull()) {
         return notEnoughMemoryFor(size);
     }
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (!stillWanted()) {
         return std::nullopt;
     }
-    if (surface.image().isNull()) {
+    if (surface.picture().isNull()) {
         return notEnoughMemoryFor(size);
     }
-    return writePngFile(surface.image(), path);
+    return writePngFile(surface.picture().lines(), path);
 }
 
 std::optional<QString> writeVector(VectorWriter writer, const std::string& path, QSize size, RandomSource& random,

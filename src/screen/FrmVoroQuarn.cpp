@@ -32,13 +32,16 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
     return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
 }
 
+// How late DoEvents may handle the window system's events.
+constexpr std::chrono::microseconds EVENTS_INTERVAL{250};
+
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
 constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
-FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
-    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this)
+FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
+    : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this), labelFontReady_(!labels)
 {
     static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
     setSurfaceType(QSurface::RasterSurface);
@@ -55,7 +58,9 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit)
     // The labels' font database loads meanwhile, while Qt's event loop starts up (the
     // accessibility bridge, which may wait milliseconds for a session bus) and the
     // window system maps the window.
-    fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
+    if (labels) {
+        fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
+    }
 }
 
 FrmVoroQuarn::~FrmVoroQuarn() = default;
@@ -84,7 +89,7 @@ void FrmVoroQuarn::Show()
 void FrmVoroQuarn::Refresh()
 {
     raster().setMarkerScale(pictureRatio());
-    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && image().size() == pictureSize()) {
+    if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
         return;  // the window shows the background and nothing else already
     }
     raster().clearTo(pictureSize(), BACK_COLOR);
@@ -140,18 +145,28 @@ void FrmVoroQuarn::toggleFullScreen()
 
 bool FrmVoroQuarn::DoEvents()
 {
+    // One clock reading serves both paces below.
+    const auto now = std::chrono::steady_clock::now();
+    const bool flush = raster().hasChanges() && now - lastFlush_ >= frameInterval_;
+    // The window system's events are handled at most EVENTS_INTERVAL late: one pass of
+    // Qt's event loop costs ten times a step of the drawing, and nobody can tell a
+    // quarter of a millisecond.
+    const bool events = now - lastEvents_ >= EVENTS_INTERVAL;
+    if (!flush && !events) {
+        return !closed_;
+    }
     // Changed pixels go to the screen at most once per display frame: flushing more
     // often shows nobody anything more, and it is most of what a step costs.
-    if (raster().hasChanges()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastFlush_ >= frameInterval_) {
-            putChangesOnScreen();
-            lastFlush_ = now;
-        }
+    if (flush) {
+        putChangesOnScreen();
+        lastFlush_ = now;
     }
-    QCoreApplication::processEvents();
+    if (events) {
+        QCoreApplication::processEvents();
+        lastEvents_ = std::chrono::steady_clock::now();
+    }
     // The drawing's next step runs at full speed only with these cleared after the
-    // event loop's library calls; three times as fast on some machines.
+    // library calls above; three times as fast on some machines.
     clearUpperVectorHalves();
     return !closed_;
 }
@@ -236,7 +251,23 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         }
     }
     backingStore_.beginPaint(inWindow);
-    QPainter painter(backingStore_.paintDevice());
+    QPaintDevice* device = backingStore_.paintDevice();
+    if (writesStraight(device, ratio)) {
+        // The backing store is a picture of 32-bit colours pixel for pixel like the
+        // picture: the colours go straight into it, with no tile and no painter.
+        auto* target = static_cast<QImage*>(device);
+        for (const QRect& rect : region) {
+            const QRect inside = rect & raster().rect() & target->rect();
+            if (!inside.isEmpty()) {
+                raster().copyRgb32(inside, *target, inside.topLeft());
+            }
+        }
+        backingStore_.endPaint();
+        backingStore_.flush(inWindow);
+        noteFilled(inWindow);
+        return;
+    }
+    QPainter painter(device);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (ratio != 1) {
         // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
@@ -248,9 +279,25 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(inWindow);
+    noteFilled(inWindow);
+}
+
+void FrmVoroQuarn::noteFilled(const QRegion& inWindow)
+{
     if (!backingStoreFilled_) {
         backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
     }
+}
+
+bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
+{
+    const auto* image = dynamic_cast<const QImage*>(device);
+    if (ratio != 1 || image == nullptr || image->devicePixelRatio() != 1) {
+        return false;
+    }
+    const QImage::Format format = image->format();
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+           format == QImage::Format_ARGB32_Premultiplied;
 }
 
 void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
@@ -258,11 +305,17 @@ void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
     // The picture holds palette indices and the screen takes colours: each area is
     // converted through a tile of bounded size, band by band, so that repainting a large
     // window needs no second picture.
-    const QRect inside = rect & image().rect();
+    const QRect inside = rect & raster().rect();
     const int rows = std::max(1, MAX_TILE_PIXELS / std::max(1, inside.width()));
     for (int top = inside.top(); top <= inside.bottom(); top += rows) {
         const QRect band(inside.left(), top, inside.width(), std::min(rows, inside.bottom() + 1 - top));
-        raster().copyRgb32(band, screenTile_);
+        if (screenTile_.width() < band.width() || screenTile_.height() < band.height()) {
+            screenTile_ = QImage(band.size().expandedTo(screenTile_.size()), QImage::Format_RGB32);
+            if (screenTile_.isNull()) {
+                return;
+            }
+        }
+        raster().copyRgb32(band, screenTile_, QPoint(0, 0));
         painter.drawImage(band.topLeft(), screenTile_, QRect(QPoint(0, 0), band.size()));
     }
 }

@@ -31,8 +31,9 @@ enum class WindowFit {
 // covered or minimised. A new diagram (Refresh) takes the window's size of the moment.
 class FrmVoroQuarn final : public QWindow, public PictureSurface {
 public:
+    // Without labels the window loads no fonts ahead of time.
     explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
-                          WindowFit fit = WindowFit::Design);
+                          WindowFit fit = WindowFit::Design, bool labels = true);
     ~FrmVoroQuarn() override;
 
     WindowFit fit() const { return fit_; }
@@ -70,16 +71,23 @@ private:
     void putOnScreen(const QRegion& region);
     void putChangesOnScreen();
     void drawPicture(QPainter& painter, const QRect& rect);
+    // Whether the picture's colours may be written straight into the paint device: a
+    // picture of 32-bit colours at the picture's own scale.
+    static bool writesStraight(const QPaintDevice* device, qreal ratio);
+    // Notes that the region, in the window's units, is in the backing store.
+    void noteFilled(const QRegion& inWindow);
 
     QSize drawingArea_;
     WindowFit fit_;
     QBackingStore backingStore_;
     std::chrono::nanoseconds frameInterval_{0};
     std::chrono::steady_clock::time_point lastFlush_;
-    QImage screenTile_;  // the colours of the area being put on screen
+    std::chrono::steady_clock::time_point lastEvents_;
+    QImage screenTile_;  // the colours of the area being put on screen, where a painter draws it
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
     std::function<void()> firstDrawn_;
+    // Whether the label font is ready, or not needed.
     bool labelFontReady_ = false;
     // Whether the backing store holds the whole picture (as last put on screen).
     bool backingStoreFilled_ = false;

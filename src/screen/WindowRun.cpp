@@ -73,8 +73,8 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
 
     const bool foreign = settings.target == Target::Root || settings.target == Target::WindowId;
     const WindowFit fit = settings.session.cycle ? WindowFit::Target : WindowFit::Design;
-    FrmVoroQuarn window(settings.size, fit);
-    if (window.image().isNull()) {
+    FrmVoroQuarn window(settings.size, fit, settings.session.run.labels);
+    if (window.picture().isNull()) {
         return fail(notEnoughMemoryFor(settings.size));
     }
 

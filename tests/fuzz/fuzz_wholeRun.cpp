@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     voroquarn::ImageSurface surface(PICTURE);
     voroquarn::SeededRandom random(0);
     if (!voroquarn::driveToEnd(voroquarn::drawDiagram(surface, random, settings), surface) ||
-        surface.image().size() != PICTURE) {
+        surface.picture().size() != PICTURE) {
         std::fputs("the run did not finish its picture\n", stderr);
         std::abort();
     }

@@ -6,6 +6,9 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <pthread.h>
+#include <sched.h>
+#include <ctime>
 #include <sys/ioctl.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>
@@ -36,7 +39,12 @@ Threads threadsOf(qint64 pid)
     for (const QString& thread : threads) {
         const auto stat = readProcStat(tasks.filePath(thread + "/stat").toStdString());
         if (!stat || stat->state == 'Z' || stat->state == 'X') {
-            return Threads::Gone;
+            // A thread that ends (such as one that loaded fonts) is no longer there to
+            // stop; the process is gone only with its main thread.
+            if (thread.toLongLong() == pid) {
+                return Threads::Gone;
+            }
+            continue;
         }
         if (stat->state != 'T' && stat->state != 't') {
             all = Threads::Running;
@@ -139,9 +147,42 @@ void ProcessFreezer::resume()
     stopped_ = false;
 }
 
+namespace {
+
+// The calling thread under real-time scheduling for the object's life, where that is
+// allowed; the threads and processes it starts meanwhile get the ordinary scheduling.
+class RealTimeMeanwhile {
+public:
+    RealTimeMeanwhile()
+    {
+        const sched_param priority{10};
+        changed_ = pthread_getschedparam(pthread_self(), &policy_, &before_) == 0 &&
+                   pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0;
+    }
+    ~RealTimeMeanwhile()
+    {
+        if (changed_) {
+            pthread_setschedparam(pthread_self(), policy_, &before_);
+        }
+    }
+    RealTimeMeanwhile(const RealTimeMeanwhile&) = delete;
+    RealTimeMeanwhile& operator=(const RealTimeMeanwhile&) = delete;
+
+private:
+    int policy_ = SCHED_OTHER;
+    sched_param before_{};
+    bool changed_ = false;
+};
+
+}  // namespace
+
 bool ProcessFreezer::runInSlicesUntil(const std::function<bool()>& reached, int timeoutMs, int sliceUs)
 {
     const QDeadlineTimer deadline(timeoutMs);
+    // The slices end on time only if this thread gets a processor as soon as it wakes,
+    // before the program it is meant to stop: where it may (as root), it runs under
+    // real-time scheduling meanwhile, which the processes it starts do not inherit.
+    const RealTimeMeanwhile realTime;
     while (!deadline.hasExpired()) {
         resume();
         QThread::usleep(static_cast<unsigned long>(sliceUs));
