@@ -72,7 +72,7 @@ selected=$(value "$home/.xscreensaver" selected)
 # Shown now, and on the next activation as well, once the daemon has ended the first.
 starts() { cat "$home/started" 2>/dev/null | wc -l; }
 wait_for_start() {
-    for _ in $(seq 200); do [ "$(starts)" -ge "$1" ] && return 0; sleep 0.1; done
+    for _ in $(seq 600); do [ "$(starts)" -ge "$1" ] && return 0; sleep 0.1; done
     fail "$2: $(cat "$home/daemon.log")"
 }
 DISPLAY=$display bash -euo pipefail -c "$tell" >/dev/null || fail "the recipe's '$tell' failed"
