@@ -52,12 +52,18 @@ Command appendingTo(const QString& log, const QStringList& arguments)
     return {"/bin/sh", QStringList{"-c", command, VOROQUARN_BINARY} + arguments};
 }
 
-// The program under a limit of the size of the files it writes, in KiB.
-Command sizeLimited(int kib, const QStringList& arguments)
+// The program under a limit of the size of the files it writes, in KiB; with `noProc`,
+// in a mount namespace without /proc, as in a bare chroot, where its temporary files
+// have names from the start.
+Command sizeLimited(int kib, const QStringList& arguments, bool noProc = false)
 {
-    return {"/bin/sh",
-            QStringList{"-c", QStringLiteral("ulimit -f %1 && exec \"$0\" \"$@\"").arg(kib), VOROQUARN_BINARY} +
-                arguments};
+    const QString limit = QStringLiteral("ulimit -f %1 && exec \"$0\" \"$@\"").arg(kib);
+    if (noProc) {
+        return {"unshare", QStringList{"--mount", "/bin/sh", "-c", "mount -t tmpfs none /proc && " + limit,
+                                       VOROQUARN_BINARY} +
+                               arguments};
+    }
+    return {"/bin/sh", QStringList{"-c", limit, VOROQUARN_BINARY} + arguments};
 }
 
 CommandResult run(const Command& command)
@@ -289,6 +295,13 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
              return sizeLimited(8, {"--seed", "3", "--fill", "--size", "2000x2000", "--output", path("limited.png")});
          },
          2, path("limited.png") + ": cannot be written: File too large", keeps(path("limited.png"), "precious")},
+        {"a limit of the file size without /proc", canMount,
+         [&] {
+             write("chroot.png", "precious");
+             return sizeLimited(8, {"--seed", "3", "--fill", "--size", "2000x2000", "--output", path("chroot.png")},
+                                true);
+         },
+         2, path("chroot.png") + ": cannot be written: File too large", keeps(path("chroot.png"), "precious")},
         // As other tools that write a named file: refused, not replaced because its
         // folder is writable. Under root, by nobody.
         {"a file the user may not write", true,
