@@ -52,6 +52,28 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
     }
 }
 
+// The steps of the fill and the tracing of few sites, sorted.
+std::int64_t stepsAhead(const SiteArrays& sites, bool fill, const SweepExtents& extents)
+{
+    std::int64_t steps = fill && sites.N >= 1 ? fillSteps(extents) : 0;
+    for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
+        steps += tracingSteps(sites, i, j, extents);
+    }
+    return steps;
+}
+
+// The same for many sites, with their diagram.
+std::int64_t stepsAhead(const WeightedDiagram& diagram, bool fill, const SweepExtents& extents)
+{
+    const SiteCells& cells = diagram.cells();
+    std::int64_t steps = fill ? fillSteps(cells.area(), extents) : 0;
+    for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
+        steps += tracingStepsInCell(diagram.sites(), m.i + 1, m.j + 1, cells.leaves()[m.leaf].box, diagram.boxOf(m),
+                                    cells.area(), extents);
+    }
+    return steps;
+}
+
 }  // namespace
 
 // Markers are drawn at the nearest quarter of a pixel, which no eye tells from their
@@ -124,6 +146,9 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
 
     if (few) {
         hSort(sites.N, sites.w, sites.x, sites.y);
+        if (settings.sayStepsAhead) {
+            co_yield Steps::StepsAhead{stepsAhead(sites, settings.fill, sweepExtents(window))};
+        }
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
@@ -138,8 +163,11 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     // The sort and the diagram in a thread of their own, the markers meanwhile here.
     const ClipArea area = extentOf(window);
     const bool fill = settings.fill;
+    const bool sayAhead = settings.sayStepsAhead;
+    const SweepExtents extents = sweepExtents(window);
     std::optional<WeightedDiagram> diagram;
     std::vector<Colour> colours;
+    std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
         hSort(sites.N, sites.w, sites.x, sites.y);
         diagram.emplace(sites, area, WeightedDiagram::Keep::Meetings);
@@ -151,9 +179,15 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         if (fill) {
             colours = neighbourColours(placed, sites, diagram->neighbours());
         }
+        if (sayAhead) {
+            ahead = stepsAhead(*diagram, fill, extents);
+        }
     });
     co_await markManySites(window, placed, settings);
     co_await waitFor(finding);
+    if (sayAhead) {
+        co_yield Steps::StepsAhead{ahead};
+    }
     if (fill) {
         co_await fillRegions(window, *diagram, colours);
     }

@@ -33,6 +33,9 @@ struct RunSettings {
     bool labels = true;
     // How large markers and labels are drawn, for the room labels need among many sites.
     MarkSizes markSizes;
+    // Say how many Steps the drawing takes (Steps::StepsAhead) once its preparations are
+    // done, for a driver that paces it by its duration.
+    bool sayStepsAhead = false;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
@@ -83,7 +86,8 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // seeds the random numbers, clears the window, places and marks the sites, sorts them
 // by weight, with settings.fill fills their regions (around the markers, which stay),
 // and traces the bisector of every pair, lighter site first. The drawing yields at
-// every row of the fill and every step of the tracing, and nowhere else.
+// every row of the fill and every step of the tracing, and nowhere else; with
+// settings.sayStepsAhead it says how many those are before the first.
 //
 // With more than MAX_SITES sites, it marks them once all are placed and finds their
 // diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each

@@ -82,48 +82,80 @@ private:
     Reach reach_;
 };
 
-// Different weights: the bisector is a circle. The column sweep yields the circle's
-// upper and lower point in every column, the row sweep its right and left point in
-// every row: where the circle is steep the columns leave gaps, and the rows fill them.
-Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
+// The coordinates a pair's two sweeps step through, columns and then rows; a sweep
+// whose range is empty is not made.
+struct SweepRanges {
+    double firstColumn;
+    double lastColumn;
+    double firstRow;
+    double lastRow;
+
+    std::int64_t steps(const SweepExtents& extents) const
+    {
+        return sweepSteps(firstColumn, lastColumn, extents.columns) + sweepSteps(firstRow, lastRow, extents.rows);
+    }
+};
+
+constexpr double NO_SWEEP = -UNBOUNDED;  // as a last coordinate: nothing to step through
+
+// Different weights: the bisector is a circle, swept over the columns and rows it spans.
+SweepRanges circleRanges(const ApolloniusCircle& c, const Reach& reach)
 {
-    const Reach& reach = plotter.reach();
-    co_await sweep(window, SweepAxis::Columns, std::max(Int(c.left()), reach.firstColumn),
-                   std::min(Int(c.right()), reach.lastColumn), [&](double X) {
-                       const ApolloniusCircle::Pair y = c.yInColumn(X);
-                       plotter.plotIfBoundary(X, y.first);
-                       plotter.plotIfBoundary(X, y.second);
-                   });
-    co_await sweep(window, SweepAxis::Rows, std::max(Int(c.top()), reach.firstRow),
-                   std::min(Int(c.bottom()), reach.lastRow), [&](double Y) {
-                       const ApolloniusCircle::Pair x = c.xInRow(Y);
-                       plotter.plotIfBoundary(x.first, Y);
-                       plotter.plotIfBoundary(x.second, Y);
-                   });
+    return {std::max(Int(c.left()), reach.firstColumn), std::min(Int(c.right()), reach.lastColumn),
+            std::max(Int(c.top()), reach.firstRow), std::min(Int(c.bottom()), reach.lastRow)};
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is
 // vertical and once per row unless it is horizontal.
+SweepRanges lineRanges(const StraightBisector& line, const Reach& reach)
+{
+    return {std::max(0.0, reach.firstColumn), line.crossesColumns() ? reach.lastColumn : NO_SWEEP,
+            std::max(0.0, reach.firstRow), line.crossesRows() ? reach.lastRow : NO_SWEEP};
+}
+
+// The column sweep yields the circle's upper and lower point in every column, the row
+// sweep its right and left point in every row: where the circle is steep the columns
+// leave gaps, and the rows fill them.
+Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
+{
+    const SweepRanges ranges = circleRanges(c, plotter.reach());
+    co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn, [&](double X) {
+        const ApolloniusCircle::Pair y = c.yInColumn(X);
+        plotter.plotIfBoundary(X, y.first);
+        plotter.plotIfBoundary(X, y.second);
+    });
+    co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow, [&](double Y) {
+        const ApolloniusCircle::Pair x = c.xInRow(Y);
+        plotter.plotIfBoundary(x.first, Y);
+        plotter.plotIfBoundary(x.second, Y);
+    });
+}
+
 Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector line)
 {
-    const Reach& reach = plotter.reach();
-    if (line.crossesColumns()) {
-        co_await sweep(window, SweepAxis::Columns, std::max(0.0, reach.firstColumn), reach.lastColumn,
-                       [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
-    }
-    if (line.crossesRows()) {
-        co_await sweep(window, SweepAxis::Rows, std::max(0.0, reach.firstRow), reach.lastRow,
-                       [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
-    }
+    const SweepRanges ranges = lineRanges(line, plotter.reach());
+    co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn,
+                   [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
+    co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow,
+                   [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
 }
+
+bool isStraight(const SiteArrays& sites, int i, int j) { return sites.w[i - 1] == sites.w[j - 1]; }
 
 Steps tracePair(DrawingSurface& window, const SiteArrays& sites, int i, int j, BoundaryPlotter plotter)
 {
-    if (sites.w[i - 1] == sites.w[j - 1]) {
+    if (isStraight(sites, i, j)) {
         co_await traceLine(window, plotter, StraightBisector(sites, i, j));
     } else {
         co_await traceCircle(window, plotter, apolloniusCircle(sites, i, j));
     }
+}
+
+std::int64_t pairSteps(const SiteArrays& sites, int i, int j, const Reach& reach, const SweepExtents& extents)
+{
+    const SweepRanges ranges = isStraight(sites, i, j) ? lineRanges(StraightBisector(sites, i, j), reach)
+                                                       : circleRanges(apolloniusCircle(sites, i, j), reach);
+    return ranges.steps(extents);
 }
 
 }  // namespace
@@ -138,6 +170,17 @@ Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i
 {
     return tracePair(window, sites, i, j,
                      BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces, area)));
+}
+
+std::int64_t tracingSteps(const SiteArrays& sites, int i, int j, const SweepExtents& extents)
+{
+    return pairSteps(sites, i, j, Reach{}, extents);
+}
+
+std::int64_t tracingStepsInCell(const SiteArrays& sites, int i, int j, const ClipArea& cell, const ClipArea& pieces,
+                                const ClipArea& area, const SweepExtents& extents)
+{
+    return pairSteps(sites, i, j, cellReach(cell, pieces, area), extents);
 }
 
 }  // namespace voroquarn

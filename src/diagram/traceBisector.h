@@ -6,6 +6,7 @@
 #include "core/Steps.h"
 #include "diagram/BoundaryPieces.h"
 #include "diagram/SiteArrays.h"
+#include "diagram/sweep.h"
 
 namespace voroquarn {
 
@@ -25,5 +26,10 @@ Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
 // drawing.
 Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
                           const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area);
+
+// How many steps each of the two takes while the window keeps these extents.
+std::int64_t tracingSteps(const SiteArrays& sites, int i, int j, const SweepExtents& extents);
+std::int64_t tracingStepsInCell(const SiteArrays& sites, int i, int j, const ClipArea& cell, const ClipArea& pieces,
+                                const ClipArea& area, const SweepExtents& extents);
 
 }  // namespace voroquarn
