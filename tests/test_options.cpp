@@ -162,12 +162,21 @@ TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
         // A screen saver's window is given: its geometry is not the program's to choose.
         {{"-root", "-geometry", "300x200+1+1"},
          [](const Options&, const ScreenSettings& s) { return s.size == QSize(618, 508) && s.position.empty(); }},
-        // Linger and delay in their units, and the delay a saver has by default.
+        // Linger, delay and duration in their units; a saver is paced by a duration of 5 s
+        // by default, a delay instead when given, and one diagram only when asked.
         {{"-window", "-linger", "7"},
          [](const Options&, const ScreenSettings& s) {
-             return s.session.linger == seconds(7) && s.session.delay == std::chrono::microseconds(250);
+             return s.session.linger == seconds(7) && s.session.duration == seconds(5) && s.session.delay.count() == 0;
          }},
-        {{"--delay", "9"}, [](const Options&, const ScreenSettings& s) { return s.session.delay.count() == 9; }},
+        {{"-root", "--delay", "9"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.delay.count() == 9 && s.session.duration.count() == 0;
+         }},
+        {{"--seed", "1"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.delay.count() == 0 && s.session.duration.count() == 0;
+         }},
+        {{"--duration", "12"}, [](const Options&, const ScreenSettings& s) { return s.session.duration == seconds(12); }},
         {{"--count", "1000000", "--no-labels", "--no-markers", "--fill"},
          [](const Options&, const ScreenSettings& s) {
              const RunSettings& run = s.session.run;
@@ -235,6 +244,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--linger", "1.5", "--cycle"}, "--linger"},
         {{"--delay", "-1"}, "--delay"},
         {{"--delay", "1000001"}, "--delay"},
+        {{"--duration", "3601"}, "--duration takes whole seconds from 0 to 3600"},
+        {{"--duration", "2", "-root", "--delay", "5"}, "--duration does not go with --delay: both set the pace"},
         {{"--window-id", "0"}, "--window-id"},
         {{"--window-id", "0x100000000"}, "--window-id"},
         {{"--window-id", "4294967296"}, "--window-id"},

@@ -197,7 +197,8 @@ std::vector<OptionRow> optionTable()
              options.outputFormat = *format;
              return std::nullopt;
          },
-         {{"root", "window-id", "saver", "window", "cycle", "linger", "delay", "fps", "display", "geometry"},
+         {{"root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration", "fps", "display",
+           "geometry"},
           "--output draws one picture into a file; it does not go with {}"},
          {},
          "Draw without a window and write the picture to FILE, as PNG, SVG or PDF by its extension "
@@ -210,7 +211,7 @@ std::vector<OptionRow> optionTable()
         {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
         {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
         {"explore", 0, {}, flag(&O::explore),
-         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay"},
+         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration"},
           "--explore edits a diagram in a window of its own; it does not go with {}"},
          {},
          "Explore the diagram in a resizable window: drag sites, weigh them with the wheel, add and "
@@ -250,10 +251,14 @@ std::vector<OptionRow> optionTable()
          {{"cycle", "saver", "root", "window-id", "window"},
           "--linger needs diagrams that follow one another: --cycle, --saver, --root or --window-id"},
          "Let each finished diagram stand SECONDS (0 to 86400, 0 for good; default 10) before the next."},
+        {"duration", 0, "SECONDS", number(&O::durationSeconds, 0, MAX_DURATION_SECONDS, "whole seconds"),
+         {{"delay"}, "--duration does not go with {}: both set the pace"}, {},
+         "Spread the fill and the tracing of each diagram evenly over SECONDS (0 to 3600, 0 for no "
+         "pace), on a small window as on a large screen (default 5 when diagrams follow one another)."},
         {"delay", 0, "MICROSECONDS", number(&O::delayMicroseconds, 0, MAX_DELAY_MICROSECONDS, "whole microseconds"),
          {}, {},
-         "Wait MICROSECONDS (0 to 1000000) between two steps of the tracing (default 250 when diagrams "
-         "follow one another, else 0)."},
+         "Wait MICROSECONDS (0 to 1000000) between two steps of the fill and the tracing, instead of "
+         "pacing a diagram by --duration."},
         // The options every one of xscreensaver's hacks takes, with the meaning they have
         // there where Qt can give it.
         {"window", 0, {},

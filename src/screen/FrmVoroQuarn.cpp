@@ -162,6 +162,15 @@ void FrmVoroQuarn::present()
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
+void FrmVoroQuarn::fitRun(RunSettings& run) const
+{
+    if (fit_ == WindowFit::Target) {
+        const qreal ratio = pictureRatio();
+        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
+        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
+    }
+}
+
 void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
 {
     if (!isExposed()) {

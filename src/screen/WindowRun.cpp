@@ -104,7 +104,11 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
     }
 
     settings.session.followResizes = fit == WindowFit::Target;
-    Session diagrams(window, std::move(settings.session));
+    TimerClock clock;
+    Session diagrams(window, clock, std::move(settings.session));
+    diagrams.onEnd = [](int status) { QCoreApplication::exit(status); };
+    QObject::connect(&window, &QWindow::widthChanged, &window, [&] { diagrams.resized(); });
+    QObject::connect(&window, &QWindow::heightChanged, &window, [&] { diagrams.resized(); });
     std::optional<WindowKeys> keys;
     if (!foreign) {
         keys.emplace(window, diagrams,
