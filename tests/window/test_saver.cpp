@@ -447,8 +447,9 @@ TEST_F(SaverSession, TheDesignWindowClosesOnItsKeys)
     }
 }
 
-// Full screen: a diagram at once, and the end at SIGTERM from a front end or at a click.
-TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermOrAClick)
+// Full screen: a diagram at once, and the end at SIGTERM from a front end, at a large
+// motion of the pointer or at a click, but not at the release of the key that started it.
+TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermAMotionOrAClick)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -481,9 +482,24 @@ TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermOrAClick)
                 static_cast<long long>(sinceSignal.elapsed()));
     EXPECT_EQ(saver.errors().toStdString(), "");
 
+    // Started by Return, held on past the start and let go: the release and the key's
+    // repeats end nothing, nor does a tremble of the pointer; a large motion does.
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "200", "200"}));
+    ASSERT_TRUE(XSession::run("xdotool", {"keydown", "Return"}));
+    ProgramRun held({"--saver"});
+    ASSERT_TRUE(XSession::waitForWindowOf(held.pid()));
+    QThread::msleep(1200);
+    ASSERT_TRUE(XSession::run("xdotool", {"keyup", "Return"}));
+    QThread::msleep(300);
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "204", "203"}));
+    QThread::msleep(300);
+    EXPECT_TRUE(held.process().state() == QProcess::Running) << "ended by the key that started it";
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "260", "200"}));
+    EXPECT_EQ(held.waitForExit(5000), 0);
+
     ProgramRun clicked({"--saver"});
     ASSERT_TRUE(XSession::waitForWindowOf(clicked.pid()));
-    QThread::msleep(300);
+    QThread::msleep(600);
     ASSERT_TRUE(XSession::run("xdotool", {"click", "1"}));
     EXPECT_EQ(clicked.waitForExit(5000), 0);
 }
