@@ -162,6 +162,13 @@ void FrmVoroQuarn::present()
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
+void FrmVoroQuarn::showOverlay(const QString& text)
+{
+    const QRect before = overlay_.box(pictureSize(), pictureRatio());
+    overlay_.setText(text);
+    putOnScreen(QRegion(before).united(overlay_.box(pictureSize(), pictureRatio())));
+}
+
 void FrmVoroQuarn::fitRun(RunSettings& run) const
 {
     if (fit_ == WindowFit::Target) {
@@ -254,6 +261,7 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     for (const QRect& rect : region) {
         drawPicture(painter, rect);
     }
+    overlay_.paint(painter, region, pictureSize(), pictureRatio());
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(inWindow);

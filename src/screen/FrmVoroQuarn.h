@@ -9,6 +9,7 @@
 #include "core/WindowMetrics.h"
 #include "output/PictureSurface.h"
 #include "screen/SessionWindow.h"
+#include "screen/TextOverlay.h"
 
 class QEventLoop;
 class QPainter;
@@ -66,6 +67,9 @@ public:
 
     bool isClosed() const { return closed_; }
 
+    // Shows the text over the picture at the bottom left (TextOverlay); empty: nothing.
+    void showOverlay(const QString& text);
+
 protected:
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -86,6 +90,7 @@ private:
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
     std::function<void()> firstDrawn_;
+    TextOverlay overlay_;
     bool labelFontReady_ = false;
     // Whether the backing store holds the whole picture (as last put on screen).
     bool backingStoreFilled_ = false;

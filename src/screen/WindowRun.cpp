@@ -16,6 +16,7 @@
 #include "screen/PlatformGuard.h"
 #include "screen/ProgramIcon.h"
 #include "screen/QtEnvironment.h"
+#include "screen/RateDisplay.h"
 #include "screen/Session.h"
 #include "screen/TerminationSignals.h"
 #include "screen/WindowId.h"
@@ -104,11 +105,16 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
     }
 
     settings.session.followResizes = fit == WindowFit::Target;
+    const bool showRate = settings.session.fps;
     TimerClock clock;
     Session diagrams(window, clock, std::move(settings.session));
     diagrams.onEnd = [](int status) { QCoreApplication::exit(status); };
     QObject::connect(&window, &QWindow::widthChanged, &window, [&] { diagrams.resized(); });
     QObject::connect(&window, &QWindow::heightChanged, &window, [&] { diagrams.resized(); });
+    std::optional<RateDisplay> rate;
+    if (showRate) {
+        rate.emplace(window, diagrams);
+    }
     std::optional<WindowKeys> keys;
     if (!foreign) {
         keys.emplace(window, diagrams,
