@@ -242,14 +242,22 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     // The backing store counts in the window's units, the picture in its own pixels.
     const qreal ratio = pictureRatio();
     QRegion inWindow;
-    if (ratio == 1) {
-        inWindow = region;
-    } else {
+    QRegion painted = region;
+    if (ratio != 1) {
+        // A window's unit covers several pixels of the picture, and the backing store may
+        // clear all of what it is asked to paint (Wayland's does): every pixel of those
+        // units is painted, not only the changed ones, or a row changed in one frame is
+        // left cleared, black, when the next frame paints the row beside it.
+        painted = QRegion();
         for (const QRect& rect : region) {
-            const QRectF scaled(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio,
-                                rect.height() / ratio);
-            inWindow += scaled.toAlignedRect();
+            const QRect unit = QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio)
+                                   .toAlignedRect();
+            inWindow += unit;
+            painted += QRectF(unit.x() * ratio, unit.y() * ratio, unit.width() * ratio, unit.height() * ratio)
+                           .toAlignedRect();
         }
+    } else {
+        inWindow = region;
     }
     backingStore_.beginPaint(inWindow);
     QPainter painter(backingStore_.paintDevice());
@@ -258,10 +266,10 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
         painter.scale(1 / ratio, 1 / ratio);
     }
-    for (const QRect& rect : region) {
+    for (const QRect& rect : painted) {
         drawPicture(painter, rect);
     }
-    overlay_.paint(painter, region, pictureSize(), pictureRatio());
+    overlay_.paint(painter, painted, pictureSize(), pictureRatio());
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(inWindow);
