@@ -11,6 +11,9 @@ RunSettings runSettingsOf(const Options& options)
     run.count = options.count;
     run.markers = options.markers;
     run.labels = options.labels;
+    // Diagram after diagram is the screen saver, which has a look of its own; one
+    // diagram keeps the design's.
+    run.look = options.cycle ? Look::Saver : Look::Design;
     return run;
 }
 

@@ -86,7 +86,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.height = height;
     diagram.sites = placeRunSites(recorder, random, settings);
     if (diagram.sites.N > MAX_SITES) {
-        driveToEnd(markManySites(recorder, diagram.sites, settings), recorder);
+        driveToEnd(markPlacedSites(recorder, diagram.sites, settings), recorder);
     }
     diagram.markers = std::move(recorder.markers);
     diagram.labels = std::move(recorder.labels);

@@ -78,7 +78,7 @@ std::int64_t stepsAhead(const WeightedDiagram& diagram, bool fill, const SweepEx
 
 // Markers are drawn at the nearest quarter of a pixel, which no eye tells from their
 // place among so many, so that a surface can draw each kind of marker once and copy it.
-Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings)
+Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings)
 {
     const auto quarter = [](double v) { return static_cast<float>(std::round(v * 4) / 4); };
     if (settings.markers) {
@@ -94,14 +94,24 @@ Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunS
         co_return;
     }
     co_yield Steps::Work{};
-    const std::vector<bool> fits = labelsThatFit(placed, settings.markSizes, settings.markers, extentOf(window));
+    std::vector<LabelSpot> spots;
+    if (settings.look == Look::Saver) {
+        spots = labelsBeside(placed, settings.markSizes, settings.markers, extentOf(window));
+    } else {
+        const std::vector<bool> fits = labelsThatFit(placed, settings.markSizes, settings.markers, extentOf(window));
+        spots.reserve(fits.size());
+        for (const bool fit : fits) {
+            spots.push_back(fit ? LabelSpot::AtSite : LabelSpot::None);
+        }
+    }
     for (std::int32_t k = 0; k < placed.N; ++k) {
         const auto at = static_cast<std::size_t>(k);
         if (k % MARKS_PER_SLICE == 0) {
             co_yield Steps::Work{};
         }
-        if (fits[at]) {
-            window.MoveTo(quarter(placed.x[at]), quarter(placed.y[at]));
+        if (spots[at] != LabelSpot::None) {
+            const PlanePoint corner = labelCorner(spots[at], placed.x[at], placed.y[at], placed.w[at], settings.markSizes);
+            window.MoveTo(quarter(corner.x), quarter(corner.y));
             window.Print(static_cast<double>(Int(placed.w[at])));
         }
     }
@@ -126,7 +136,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
     window.Refresh();
     window.setForeColor(WHITE);
 
-    const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES);
+    const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES && settings.look == Look::Design);
     if (settings.givenSites.empty()) {
         makeSites(window, random, sites, settings.margins, marks);
     } else {
@@ -144,7 +154,12 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     const bool few = sites.N <= MAX_SITES;
     const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
 
+    const std::span<const Colour> palette =
+        settings.look == Look::Saver ? std::span<const Colour>(SAVER_PALETTE) : REGION_PALETTE;
     if (few) {
+        if (settings.look == Look::Saver) {
+            co_await markPlacedSites(window, placed, settings);
+        }
         hSort(sites.N, sites.w, sites.x, sites.y);
         if (settings.sayStepsAhead) {
             co_yield Steps::StepsAhead{stepsAhead(sites, settings.fill, sweepExtents(window))};
@@ -152,7 +167,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
-            co_await fillRegions(window, sites, regionColours(placed, sites));
+            co_await fillRegions(window, sites, regionColours(placed, sites, palette));
         }
         for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
             co_await traceBisector(window, sites, i, j);
@@ -177,13 +192,13 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
             }
         }
         if (fill) {
-            colours = neighbourColours(placed, sites, diagram->neighbours());
+            colours = neighbourColours(placed, sites, diagram->neighbours(), palette);
         }
         if (sayAhead) {
             ahead = stepsAhead(*diagram, fill, extents);
         }
     });
-    co_await markManySites(window, placed, settings);
+    co_await markPlacedSites(window, placed, settings);
     co_await waitFor(finding);
     if (sayAhead) {
         co_yield Steps::StepsAhead{ahead};

@@ -119,6 +119,20 @@ QRectF PictureRaster::markerBox(float radius, qreal scale)
     return box;
 }
 
+MarkSizes PictureRaster::markSizes(float radius, qreal scale)
+{
+    const QFontMetricsF metrics(labelFont(scale));
+    qreal digitWidth = 0;
+    qreal digitsTop = metrics.ascent();
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(digit));
+        digitsTop = std::min(digitsTop, metrics.ascent() + metrics.tightBoundingRect(digit).top());
+    }
+    // Half a pixel more reach: markers may be drawn a quarter of a pixel off their site.
+    return {radius * scale + outlineWidth(scale) + 0.5, digitWidth, metrics.height(),
+            (digitsTop + metrics.ascent()) / 2, 2 * scale};
+}
+
 void PictureRaster::growTo(QSize size, Colour background)
 {
     const QSize grown = image_.size().expandedTo(size);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Colour.h"
+#include "diagram/labelsThatFit.h"
 
 class QPainter;
 
@@ -44,6 +45,9 @@ public:
     // The box, relative to the centre, that a circle of this radius and the widest
     // label of up to three digits cover together at the given marker scale.
     static QRectF markerBox(float radius, qreal scale);
+    // How large a circle of this radius and the labels are at the given marker scale, as
+    // the room labels need among the markers reckons them.
+    static MarkSizes markSizes(float radius, qreal scale);
 
     void fill(Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.

@@ -175,6 +175,7 @@ void FrmVoroQuarn::fitRun(RunSettings& run) const
         const qreal ratio = pictureRatio();
         const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
         run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
+        run.markSizes = PictureRaster::markSizes(MARKER_RADIUS, ratio);
     }
 }
 
