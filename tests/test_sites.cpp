@@ -89,13 +89,14 @@ Steps awaitingOneThatFails(int& stepsTaken, bool& wentOn)
 // program on the spot.
 // Asked to, a drawing says how many steps it takes before the first of them, exactly:
 // few sites and many, filled or not, circles, straight lines across and along the
-// axes, and sites beyond the window.
+// axes, sites beyond the window, and boundaries drawn smoothly.
 TEST(DrawingRun, SaysHowManyStepsItTakes)
 {
     struct Case {
         std::vector<Site> given;
         std::optional<int> count;
         bool fill;
+        bool smooth = false;
     };
     const Case cases[] = {
         {{}, {}, false},
@@ -104,6 +105,8 @@ TEST(DrawingRun, SaysHowManyStepsItTakes)
         {{{100, 100, 500}, {100, 300, 500}, {700, 50, 2}}, {}, false},
         {{}, 300, false},
         {{}, 300, true},
+        {{}, {}, true, true},
+        {{}, 300, false, true},
     };
     for (std::uint32_t seed = 0; seed < 4; ++seed) {
         for (const Case& c : cases) {
@@ -113,6 +116,7 @@ TEST(DrawingRun, SaysHowManyStepsItTakes)
             settings.givenSites = c.given;
             settings.count = c.count;
             settings.fill = c.fill;
+            settings.smooth = c.smooth;
             settings.sayStepsAhead = true;
             Steps drawing = drawDiagram(window, random, settings);
             std::optional<std::int64_t> said;

@@ -208,6 +208,9 @@ std::vector<OptionRow> optionTable()
         {"fill", 0, {}, flag(&O::fill), {}, {},
          "Fill each site's region with a colour of its own before the boundaries are traced; in every "
          "mode and output format."},
+        {"smooth", 0, {}, flag(&O::smooth), {}, {},
+         "Draw the boundaries antialiased, smoothly along their exact pieces, in the screen's device "
+         "pixels (or the PNG's); SVG and PDF draw them exactly anyway."},
         {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
         {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
         {"explore", 0, {}, flag(&O::explore),
@@ -273,7 +276,8 @@ std::vector<OptionRow> optionTable()
         {"fps", 0, {}, flag(&O::fps), {}, {}, "Show the frame rate and the load over the picture."},
         {"no-fps", 0, {}, flag(&O::fps, false), {}, {}, "Do not show the frame rate (the default)."},
         {"mono", 0, {}, flag(&O::mono), {}, {},
-         "Black and white only, as on a monochrome display: leaves out the colours of --fill."},
+         "Black and white only, as on a monochrome display: leaves out the colours of --fill and the "
+         "shades of --smooth."},
         {"display", 0, "DISPLAY",
          [](O& options, std::string_view value) -> std::optional<std::string> {
              if (value.empty()) {

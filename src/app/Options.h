@@ -30,6 +30,7 @@ struct Options {
     OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
     bool fill = false;  // each site's region in a colour of its own
+    bool smooth = false;  // boundaries antialiased along their exact pieces
     bool explore = false;  // the explorer, in a window of the program's own
     bool markers = true;
     bool labels = true;

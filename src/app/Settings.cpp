@@ -8,6 +8,7 @@ RunSettings runSettingsOf(const Options& options)
 {
     RunSettings run;
     run.fill = options.fill && !options.mono;
+    run.smooth = options.smooth && !options.mono;
     run.count = options.count;
     run.markers = options.markers;
     run.labels = options.labels;

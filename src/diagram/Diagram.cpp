@@ -55,6 +55,7 @@ public:
     }
     void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
     void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
+    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
     std::vector<DiagramMarker> markers;

@@ -14,6 +14,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
+#include "diagram/drawPieces.h"
 #include "diagram/fillRegions.h"
 #include "diagram/hSort.h"
 #include "diagram/makeSites.h"
@@ -52,10 +53,10 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
     }
 }
 
-// The steps of the fill and the tracing of few sites, sorted.
-std::int64_t stepsAhead(const SiteArrays& sites, bool fill, const SweepExtents& extents)
+// The steps of the tracing of few sites, sorted.
+std::int64_t tracingAhead(const SiteArrays& sites, const SweepExtents& extents)
 {
-    std::int64_t steps = fill && sites.N >= 1 ? fillSteps(extents) : 0;
+    std::int64_t steps = 0;
     for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
         steps += tracingSteps(sites, i, j, extents);
     }
@@ -63,10 +64,10 @@ std::int64_t stepsAhead(const SiteArrays& sites, bool fill, const SweepExtents& 
 }
 
 // The same for many sites, with their diagram.
-std::int64_t stepsAhead(const WeightedDiagram& diagram, bool fill, const SweepExtents& extents)
+std::int64_t tracingAhead(const WeightedDiagram& diagram, const SweepExtents& extents)
 {
     const SiteCells& cells = diagram.cells();
-    std::int64_t steps = fill ? fillSteps(cells.area(), extents) : 0;
+    std::int64_t steps = 0;
     for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
         steps += tracingStepsInCell(diagram.sites(), m.i + 1, m.j + 1, cells.leaves()[m.leaf].box, diagram.boxOf(m),
                                     cells.area(), extents);
@@ -161,13 +162,23 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
             co_await markPlacedSites(window, placed, settings);
         }
         hSort(sites.N, sites.w, sites.x, sites.y);
+        std::vector<BoundaryPiece> pieces;
+        if (settings.smooth) {
+            pieces = boundaryPieces(sites, extentOf(window));
+        }
         if (settings.sayStepsAhead) {
-            co_yield Steps::StepsAhead{stepsAhead(sites, settings.fill, sweepExtents(window))};
+            const SweepExtents extents = sweepExtents(window);
+            co_yield Steps::StepsAhead{(settings.fill && sites.N >= 1 ? fillSteps(extents) : 0) +
+                                       (settings.smooth ? pieceSteps(pieces) : tracingAhead(sites, extents))};
         }
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
             co_await fillRegions(window, sites, regionColours(placed, sites, palette));
+        }
+        if (settings.smooth) {
+            co_await drawPieces(window, std::move(pieces));
+            co_return;
         }
         for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
             co_await traceBisector(window, sites, i, j);
@@ -179,13 +190,15 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     const ClipArea area = extentOf(window);
     const bool fill = settings.fill;
     const bool sayAhead = settings.sayStepsAhead;
+    const bool smooth = settings.smooth;
+    std::vector<BoundaryPiece> pieces;
     const SweepExtents extents = sweepExtents(window);
     std::optional<WeightedDiagram> diagram;
     std::vector<Colour> colours;
     std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
         hSort(sites.N, sites.w, sites.x, sites.y);
-        diagram.emplace(sites, area, WeightedDiagram::Keep::Meetings);
+        diagram.emplace(sites, area, smooth ? WeightedDiagram::Keep::Pieces : WeightedDiagram::Keep::Meetings);
         while (!diagram->build(BUILD_PER_SLICE)) {
             if (stop.stop_requested()) {
                 return;
@@ -194,8 +207,11 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         if (fill) {
             colours = neighbourColours(placed, sites, diagram->neighbours(), palette);
         }
+        if (smooth) {
+            pieces = diagram->pieces();
+        }
         if (sayAhead) {
-            ahead = stepsAhead(*diagram, fill, extents);
+            ahead = (fill ? fillSteps(area, extents) : 0) + (smooth ? pieceSteps(pieces) : tracingAhead(*diagram, extents));
         }
     });
     co_await markPlacedSites(window, placed, settings);
@@ -206,7 +222,11 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     if (fill) {
         co_await fillRegions(window, *diagram, colours);
     }
-    co_await traceNeighbours(window, *diagram);
+    if (smooth) {
+        co_await drawPieces(window, std::move(pieces));
+    } else {
+        co_await traceNeighbours(window, *diagram);
+    }
 }
 
 }  // namespace voroquarn

@@ -44,6 +44,9 @@ struct RunSettings {
     // How large markers and labels are drawn, for the room labels need among many sites.
     MarkSizes markSizes;
     Look look = Look::Design;
+    // Draw the boundaries smoothly along their exact pieces (drawPieces) instead of
+    // tracing them pixel by pixel.
+    bool smooth = false;
     // Say how many Steps the drawing takes (Steps::StepsAhead) once its preparations are
     // done, for a driver that paces it by its duration.
     bool sayStepsAhead = false;
@@ -98,7 +101,8 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // by weight, with settings.fill fills their regions (around the markers, which stay),
 // and traces the bisector of every pair, lighter site first. The drawing yields at
 // every row of the fill and every step of the tracing, and nowhere else; with
-// settings.sayStepsAhead it says how many those are before the first.
+// settings.sayStepsAhead it says how many those are before the first. With
+// settings.smooth the boundaries are drawn along the diagram's pieces instead.
 //
 // With more than MAX_SITES sites, it marks them once all are placed and finds their
 // diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each

@@ -119,6 +119,13 @@ QRectF PictureRaster::markerBox(float radius, qreal scale)
     return box;
 }
 
+Colour PictureRaster::colourAt(int x, int y) const
+{
+    const QRgb rgb = image_.color(image_.pixelIndex(x, y));
+    return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8U |
+           static_cast<Colour>(qBlue(rgb)) << 16U;
+}
+
 MarkSizes PictureRaster::markSizes(float radius, qreal scale)
 {
     const QFontMetricsF metrics(labelFont(scale));

@@ -63,6 +63,9 @@ public:
     // corner at the drawing position.
     void printNumber(double value, Colour colour);
 
+    // The colour of the pixel at (x, y), which lies inside the picture.
+    Colour colourAt(int x, int y) const;
+
     // Writes the colours of `area`, which lies inside the picture, as 32-bit RGB into
     // `tile` from its top-left pixel on; the tile is enlarged when it is too small.
     void copyRgb32(const QRect& area, QImage& tile) const;

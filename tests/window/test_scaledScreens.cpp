@@ -1,5 +1,6 @@
 // Filled diagrams on screens of more pixels than units: no row of the picture is lost
-// between two frames, on Wayland (a headless weston at scale 2) nor on X.
+// between two frames, on Wayland (a headless weston at scale 2) nor on X, and smooth
+// boundaries come out in the screen's device pixels.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,8 +13,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 
 #include "XSession.h"
+#include "diagram/RegionColours.h"
 
 namespace voroquarn::testing {
 namespace {
@@ -80,14 +83,38 @@ TEST(ScaledScreens, AFilledDiagramLosesNoRowOnWaylandAtScale2)
     weston.waitForFinished(5000);
 }
 
+// On X at fractional scales, and smooth at scale 2, where the boundaries come out in
+// shades of the device pixels.
 TEST(ScaledScreens, AFilledDiagramLosesNoRowOnXAtFractionalScales)
 {
     ASSERT_TRUE(XSession::ensureWindowManager());
-    for (const char* scale : {"1.25", "1.5", "2"}) {
-        ProgramRun saver(FILLED + QStringList{"--seed", "12"}, RunPlace{{}, false, {QStringLiteral("QT_SCALE_FACTOR=") + scale}});
+    struct Case {
+        const char* scale;
+        bool smooth;
+    };
+    for (const Case c : {Case{"1.25", false}, Case{"1.5", false}, Case{"2", true}}) {
+        ProgramRun saver(FILLED + QStringList{"--seed", "12"} + (c.smooth ? QStringList{"--smooth"} : QStringList{}),
+                         RunPlace{{}, false, {QStringLiteral("QT_SCALE_FACTOR=") + c.scale}});
         QThread::msleep(DRAWN_MS);
         const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        EXPECT_EQ(blackRows(picture), std::vector<int>{}) << "scale " << scale;
+        EXPECT_EQ(blackRows(picture), std::vector<int>{}) << "scale " << c.scale;
+        int shades = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const Colour colour = static_cast<Colour>(qRed(picture.pixel(x, y))) |
+                                      static_cast<Colour>(qGreen(picture.pixel(x, y))) << 8U |
+                                      static_cast<Colour>(qBlue(picture.pixel(x, y))) << 16U;
+                shades += colour != BLACK && colour != WHITE &&
+                                  std::find(SAVER_PALETTE.begin(), SAVER_PALETTE.end(), colour) == SAVER_PALETTE.end()
+                              ? 1
+                              : 0;
+            }
+        }
+        if (c.smooth) {
+            EXPECT_GT(shades, 1000) << "no smooth boundaries";
+        } else {
+            EXPECT_EQ(shades, 0) << "scale " << c.scale;
+        }
         saver.process().terminate();
         EXPECT_EQ(saver.waitForExit(5000), 0);
     }
