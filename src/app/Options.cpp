@@ -248,7 +248,8 @@ std::vector<OptionRow> optionTable()
              return std::nullopt;
          },
          {{"root", "window-id", "window"}, TARGETS}, {},
-         "Draw diagram after diagram full screen, until a key or a click."},
+         "Draw diagram after diagram full screen, until a key press, a click or a large motion of the "
+         "pointer."},
         {"cycle", 0, {}, flag(&O::cycle), {}, {}, "Draw diagram after diagram in the window."},
         {"linger", 0, "SECONDS", number(&O::lingerSeconds, 0, MAX_LINGER_SECONDS, "whole seconds"), {},
          {{"cycle", "saver", "root", "window-id", "window"},
@@ -354,7 +355,8 @@ std::string helpText(const std::vector<OptionRow>& table)
         "Draws a multiplicatively weighted Voronoi diagram of random or given sites.\n\n"
         "Keys in the program's own windows: Escape, q, Ctrl+Q and Ctrl+W close it, space starts\n"
         "a new diagram, Ctrl+S saves the picture to the picture folder, F11 toggles full screen.\n"
-        "With --saver any key or click ends the program.\n\n"
+        "With --saver a key press, a click or a large motion of the pointer ends the\n"
+        "program.\n\n"
         "Options:\n";
     for (const OptionRow& row : table) {
         std::string line = "  " + label(row);
