@@ -1,11 +1,14 @@
-// What input ends a full-screen saver, event by event.
+// The screen-saver host: what input ends a full-screen saver, how each target is run,
+// and the size that covers another program's window.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <memory>
 
+#include "screen/ForeignParent.h"
 #include "screen/SaverInput.h"
+#include "screen/ScreenPlan.h"
 
 namespace voroquarn {
 namespace {
@@ -68,6 +71,58 @@ TEST(SaverInput, EndsAtAPressOrALargeMotionButNeverAtAReleaseNorAtFirst)
                 << "case " << n << ", the event at " << input.ms << " ms";
         }
     }
+}
+
+// Each target as it is run: another program's window takes no input and fits the
+// picture to itself, full screen ends at input, the own window of one diagram keeps the
+// design's measure; Qt is told of another display and of a place for an own window only.
+TEST(ScreenPlan, EachTargetRunsAsItShould)
+{
+    using Role = WindowKeys::Role;
+    struct Case {
+        Target target;
+        bool cycle;
+        std::optional<std::string> display;
+        std::string position;
+        std::vector<std::string> qtOptions;
+        WindowFit fit;
+        bool foreign;
+        bool fullScreen;
+        std::optional<Role> keys;
+    };
+    const Case cases[] = {
+        {Target::Window, false, {}, {}, {}, WindowFit::Design, false, false, Role::Viewer},
+        {Target::Window, true, ":3", "+5-7", {"-platform", "xcb", "-display", ":3", "-qwindowgeometry", "+5-7"},
+         WindowFit::Target, false, false, Role::Viewer},
+        {Target::FullScreen, true, {}, "+5+5", {}, WindowFit::Target, false, true, Role::Saver},
+        {Target::Root, true, ":1", "+5+5", {"-platform", "xcb", "-display", ":1"}, WindowFit::Target, true, false, {}},
+        {Target::WindowId, true, {}, {}, {}, WindowFit::Target, true, false, {}},
+    };
+    for (const Case& c : cases) {
+        ScreenSettings settings;
+        settings.target = c.target;
+        settings.session.cycle = c.cycle;
+        settings.display = c.display;
+        settings.position = c.position;
+        const ScreenPlan plan = planOf(settings);
+        const auto target = static_cast<int>(c.target);
+        EXPECT_EQ(plan.qtOptions, c.qtOptions) << target;
+        EXPECT_EQ(plan.fit, c.fit) << target;
+        EXPECT_EQ(plan.followResizes, c.fit == WindowFit::Target) << target;
+        EXPECT_EQ(plan.foreign, c.foreign) << target;
+        EXPECT_EQ(plan.fullScreen, c.fullScreen) << target;
+        EXPECT_EQ(plan.keys, c.keys) << target;
+    }
+}
+
+// The program's window covers another program's window wholly, also where the window's
+// pixels do not divide by the device-pixel ratio.
+TEST(ForeignParent, TheChildCoversEveryPixelOfTheWindow)
+{
+    EXPECT_EQ(unitsCovering(QSize(400, 300), 1), QSize(400, 300));
+    EXPECT_EQ(unitsCovering(QSize(400, 301), 2), QSize(200, 151));
+    EXPECT_EQ(unitsCovering(QSize(301, 300), 1.25), QSize(241, 240));
+    EXPECT_EQ(unitsCovering(QSize(1001, 999), 1.5), QSize(668, 666));
 }
 
 }  // namespace

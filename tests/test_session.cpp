@@ -202,9 +202,13 @@ TEST(Session, StartsTheNextDiagramOrTheSameAgainAndEnds)
     const SiteArrays& grown = run.diagrams[2].sites;
     const double widest = *std::max_element(grown.x.begin(), grown.x.begin() + grown.N);
     EXPECT_GT(widest, 200) << "not drawn at the new size";
-    // The same resize without following it changes nothing.
+    // The same resize without following it changes nothing, and a linger of 0 lets the
+    // first diagram stand for good.
     const std::size_t drawn = run.diagrams.size();
-    SessionRun still(200, 150, SessionSettings{});
+    SessionSettings standing;
+    standing.cycle = true;
+    standing.linger = milliseconds(0);
+    SessionRun still(200, 150, standing);
     still.session.start();
     still.session.resized();
     still.clock.pass(seconds(1));
