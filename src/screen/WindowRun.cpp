@@ -95,8 +95,10 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
     TimerClock clock;
     Session diagrams(window, clock, std::move(settings.session));
     diagrams.onEnd = [](int status) { QCoreApplication::exit(status); };
-    QObject::connect(&window, &QWindow::widthChanged, &window, [&] { diagrams.resized(); });
-    QObject::connect(&window, &QWindow::heightChanged, &window, [&] { diagrams.resized(); });
+    // The session hears of the window's size for as long as it lives, not as the window.
+    const QObject sessionLives;
+    QObject::connect(&window, &QWindow::widthChanged, &sessionLives, [&] { diagrams.resized(); });
+    QObject::connect(&window, &QWindow::heightChanged, &sessionLives, [&] { diagrams.resized(); });
     std::optional<RateDisplay> rate;
     if (showRate) {
         rate.emplace(window, diagrams);
