@@ -107,8 +107,10 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // With more than MAX_SITES sites, it marks them once all are placed and finds their
 // diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each
 // pixel among a few candidates, and the tracing goes pair by pair through the pairs
-// that share a boundary, stepping only through the cells where they share it. The
-// settings are taken by value, since it runs long after the call.
+// that share a boundary, stepping only through the cells where they share it. In the
+// saver's look (Look::Saver) any number of sites is marked once all are placed, with
+// Work slices too (markPlacedSites). The settings are taken by value, since it runs
+// long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
 // Marks the sites as the run marks more than MAX_SITES of them, or any number in the
