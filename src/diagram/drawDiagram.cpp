@@ -84,7 +84,8 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
     const auto quarter = [](double v) { return static_cast<float>(std::round(v * 4) / 4); };
     if (settings.markers) {
         for (std::int32_t k = 0; k < placed.N; ++k) {
-            if (k % MARKS_PER_SLICE == 0) {
+            // Not before the first: the window's first repaint then shows markers.
+            if (k > 0 && k % MARKS_PER_SLICE == 0) {
                 co_yield Steps::Work{};
             }
             const auto at = static_cast<std::size_t>(k);
