@@ -58,7 +58,7 @@ std::int64_t tracingAhead(const SiteArrays& sites, const SweepExtents& extents)
 {
     std::int64_t steps = 0;
     for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
-        steps += tracingSteps(sites, i, j, extents);
+        steps += TracingSteps(sites, i, j).whole(extents);
     }
     return steps;
 }
@@ -68,9 +68,14 @@ std::int64_t tracingAhead(const WeightedDiagram& diagram, const SweepExtents& ex
 {
     const SiteCells& cells = diagram.cells();
     std::int64_t steps = 0;
-    for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
-        steps += tracingStepsInCell(diagram.sites(), m.i + 1, m.j + 1, cells.leaves()[m.leaf].box, diagram.boxOf(m),
-                                    cells.area(), extents);
+    std::optional<TracingSteps> pair;
+    for (std::size_t n = 0; n < diagram.meetings().size(); ++n) {
+        const WeightedDiagram::Meeting& m = diagram.meetings()[n];
+        // The meetings come pair by pair: each pair's bisector is found once.
+        if (n == 0 || m.i != diagram.meetings()[n - 1].i || m.j != diagram.meetings()[n - 1].j) {
+            pair.emplace(diagram.sites(), m.i + 1, m.j + 1);
+        }
+        steps += pair->inCell(cells.leaves()[m.leaf].box, diagram.boxOf(m), cells.area(), extents);
     }
     return steps;
 }

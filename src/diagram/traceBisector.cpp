@@ -82,35 +82,26 @@ private:
     Reach reach_;
 };
 
-// The coordinates a pair's two sweeps step through, columns and then rows; a sweep
-// whose range is empty is not made.
-struct SweepRanges {
-    double firstColumn;
-    double lastColumn;
-    double firstRow;
-    double lastRow;
-
-    std::int64_t steps(const SweepExtents& extents) const
-    {
-        return sweepSteps(firstColumn, lastColumn, extents.columns) + sweepSteps(firstRow, lastRow, extents.rows);
-    }
-};
-
 constexpr double NO_SWEEP = -UNBOUNDED;  // as a last coordinate: nothing to step through
 
 // Different weights: the bisector is a circle, swept over the columns and rows it spans.
-SweepRanges circleRanges(const ApolloniusCircle& c, const Reach& reach)
+SweepRanges circleRanges(const ApolloniusCircle& c)
 {
-    return {std::max(Int(c.left()), reach.firstColumn), std::min(Int(c.right()), reach.lastColumn),
-            std::max(Int(c.top()), reach.firstRow), std::min(Int(c.bottom()), reach.lastRow)};
+    return {Int(c.left()), Int(c.right()), Int(c.top()), Int(c.bottom())};
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is
 // vertical and once per row unless it is horizontal.
-SweepRanges lineRanges(const StraightBisector& line, const Reach& reach)
+SweepRanges lineRanges(const StraightBisector& line)
 {
-    return {std::max(0.0, reach.firstColumn), line.crossesColumns() ? reach.lastColumn : NO_SWEEP,
-            std::max(0.0, reach.firstRow), line.crossesRows() ? reach.lastRow : NO_SWEEP};
+    return {0.0, line.crossesColumns() ? UNBOUNDED : NO_SWEEP, 0.0, line.crossesRows() ? UNBOUNDED : NO_SWEEP};
+}
+
+// The ranges where a tracing draws: those of its bisector within its reach.
+SweepRanges within(const SweepRanges& ranges, const Reach& reach)
+{
+    return {std::max(ranges.firstColumn, reach.firstColumn), std::min(ranges.lastColumn, reach.lastColumn),
+            std::max(ranges.firstRow, reach.firstRow), std::min(ranges.lastRow, reach.lastRow)};
 }
 
 // The column sweep yields the circle's upper and lower point in every column, the row
@@ -118,7 +109,7 @@ SweepRanges lineRanges(const StraightBisector& line, const Reach& reach)
 // leave gaps, and the rows fill them.
 Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
 {
-    const SweepRanges ranges = circleRanges(c, plotter.reach());
+    const SweepRanges ranges = within(circleRanges(c), plotter.reach());
     co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn, [&](double X) {
         const ApolloniusCircle::Pair y = c.yInColumn(X);
         plotter.plotIfBoundary(X, y.first);
@@ -133,7 +124,7 @@ Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const 
 
 Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector line)
 {
-    const SweepRanges ranges = lineRanges(line, plotter.reach());
+    const SweepRanges ranges = within(lineRanges(line), plotter.reach());
     co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn,
                    [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
     co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow,
@@ -151,12 +142,6 @@ Steps tracePair(DrawingSurface& window, const SiteArrays& sites, int i, int j, B
     }
 }
 
-std::int64_t pairSteps(const SiteArrays& sites, int i, int j, const Reach& reach, const SweepExtents& extents)
-{
-    const SweepRanges ranges = isStraight(sites, i, j) ? lineRanges(StraightBisector(sites, i, j), reach)
-                                                       : circleRanges(apolloniusCircle(sites, i, j), reach);
-    return ranges.steps(extents);
-}
 
 }  // namespace
 
@@ -172,15 +157,23 @@ Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i
                      BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces, area)));
 }
 
-std::int64_t tracingSteps(const SiteArrays& sites, int i, int j, const SweepExtents& extents)
+std::int64_t SweepRanges::steps(const SweepExtents& extents) const
 {
-    return pairSteps(sites, i, j, Reach{}, extents);
+    return sweepSteps(firstColumn, lastColumn, extents.columns) + sweepSteps(firstRow, lastRow, extents.rows);
 }
 
-std::int64_t tracingStepsInCell(const SiteArrays& sites, int i, int j, const ClipArea& cell, const ClipArea& pieces,
-                                const ClipArea& area, const SweepExtents& extents)
+TracingSteps::TracingSteps(const SiteArrays& sites, int i, int j)
+    : ranges_(isStraight(sites, i, j) ? lineRanges(StraightBisector(sites, i, j))
+                                      : circleRanges(apolloniusCircle(sites, i, j)))
 {
-    return pairSteps(sites, i, j, cellReach(cell, pieces, area), extents);
+}
+
+std::int64_t TracingSteps::whole(const SweepExtents& extents) const { return ranges_.steps(extents); }
+
+std::int64_t TracingSteps::inCell(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area,
+                                  const SweepExtents& extents) const
+{
+    return within(ranges_, cellReach(cell, pieces, area)).steps(extents);
 }
 
 }  // namespace voroquarn
