@@ -54,6 +54,7 @@ public:
     }
 
     void FillBackground(int, int, int, Colour) override {}
+    void SmoothLine(std::span<const PlanePoint>, Colour) override {}
 
     bool DoEvents() override
     {

@@ -78,6 +78,7 @@ public:
     {
         window_.FillBackground(y, left, right, colour);
     }
+    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override { window_.SmoothLine(points, colour); }
 
     bool DoEvents() override
     {

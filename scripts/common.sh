@@ -9,12 +9,13 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES=(g++ cmake make qt6-base-dev libpng-dev libxcb1-dev fonts-dejavu-core qt6-wayland)
 # What the tests need besides: test and benchmark libraries (the window tests and
 # benchmarks talk to the X server through xcb), a virtual X server with a window
-# manager and its tools, another X client to draw into, the xscreensaver daemon, clang
+# manager and its tools, another X client to draw into, the xscreensaver daemon, a
+# headless Wayland compositor with its screenshot tool, clang
 # for the fuzzers (pkg-config finds Qt for the one that draws), the validators of the
 # desktop entry, the software-centre metadata and the manual page, and an SVG renderer,
 # a PDF rasteriser and an XML checker for the vector output.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
-               x11-apps xscreensaver clang libclang-rt-14-dev pkg-config desktop-file-utils libxcb1-dev
+               x11-apps xscreensaver weston clang libclang-rt-14-dev pkg-config desktop-file-utils libxcb1-dev
                libxcb-damage0-dev appstream mandoc
                librsvg2-bin poppler-utils libxml2-utils)
 # What the benchmarks need besides the build: Google Benchmark, X and xcb for the probes,

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -338,6 +340,103 @@ TEST(ManySites, LabelsGoWhereThereIsRoom)
     // Without markers only labels stand in the way: of two the first.
     EXPECT_EQ(labelsThatFit(sites, sizes, false, extent),
               (std::vector<bool>{true, true, true, true, false, true, false, false}));
+
+    // In the saver's look a label goes beside its marker, apart from it: right, else
+    // left, above, below, wholly inside the picture, or nowhere.
+    const MarkSizes beside{4, 8, 15, 7, 2};
+    SiteArrays saver;
+    saver.add(100, 100, 5);    // alone: right
+    saver.add(795, 100, 5);    // at the right edge: left
+    saver.add(300, 300, 5);    // a marker 12 px to its right: left
+    saver.add(312, 300, 5);    // ... which itself goes right
+    saver.add(400, 300, 5);    // markers close on both sides: above
+    saver.add(391, 300, 5);
+    saver.add(409, 300, 5);    // ... the first of these right, this one right of it
+    saver.add(500, 595, 5);    // at the bottom, no room beside: above
+    saver.add(490, 595, 5);
+    saver.add(510, 595, 5);
+    saver.add(600, 5, 5);      // at the top, no room beside: below
+    saver.add(590, 5, 5);
+    saver.add(610, 5, 5);
+    saver.add(700, 300, 5);    // surrounded by markers: nowhere
+    saver.add(690, 300, 5);    // ... and these go on the free sides
+    saver.add(710, 300, 5);
+    saver.add(700, 285, 5);
+    saver.add(700, 315, 5);
+    using S = LabelSpot;
+    const std::vector<LabelSpot> spots = labelsBeside(saver, beside, true, extent);
+    EXPECT_EQ(spots, (std::vector<LabelSpot>{S::Right, S::Left, S::Left, S::Right, S::Above, S::Left, S::Right,
+                                             S::Above, S::Above, S::Above, S::Below, S::Below, S::Below, S::None,
+                                             S::Left, S::Right, S::Right, S::Right}));
+    for (std::int32_t k = 0; k < saver.N; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        if (spots[at] == LabelSpot::None) {
+            continue;
+        }
+        const PlanePoint corner = labelCorner(spots[at], saver.x[at], saver.y[at], saver.w[at], beside);
+        const double dx = std::max({corner.x - saver.x[at], saver.x[at] - (corner.x + 8), 0.0});
+        const double dy = std::max({corner.y - saver.y[at], saver.y[at] - (corner.y + 15), 0.0});
+        EXPECT_GE(std::max(dx, dy), 4 + 2) << "the label of site " << k << " touches its marker";
+    }
+}
+
+// A colour's light in linear sRGB, from 0x00BBGGRR.
+std::array<double, 3> linear(Colour colour)
+{
+    std::array<double, 3> rgb{};
+    for (std::size_t n = 0; n < 3; ++n) {
+        const double c = static_cast<double>((colour >> (8 * n)) & 0xFFU) / 255;
+        rgb[n] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    }
+    return rgb;
+}
+
+std::array<double, 3> oklab(Colour colour)
+{
+    const auto [r, g, b] = linear(colour);
+    const double l = std::cbrt(0.4122214708 * r + 0.5363325363 * g + 0.0514459929 * b);
+    const double m = std::cbrt(0.2119034982 * r + 0.6806995451 * g + 0.1073969566 * b);
+    const double s = std::cbrt(0.0883024619 * r + 0.2817188376 * g + 0.6299787005 * b);
+    return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s, 1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
+            0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
+}
+
+// White text stays legible on every region colour; the saver's colours are alike in
+// lightness and chroma, apart from one another, and neighbours in a diagram differ.
+TEST(RegionColours, WhiteStaysLegibleAndTheSaversColoursAreHarmoniousAndApart)
+{
+    for (const std::span<const Colour> palette : {std::span<const Colour>(REGION_PALETTE), std::span<const Colour>(SAVER_PALETTE)}) {
+        for (const Colour colour : palette) {
+            const auto [r, g, b] = linear(colour);
+            EXPECT_GE(1.05 / (0.2126 * r + 0.7152 * g + 0.0722 * b + 0.05), 4.5) << std::hex << colour;
+        }
+    }
+    for (std::size_t a = 0; a < SAVER_PALETTE.size(); ++a) {
+        const auto [L, u, v] = oklab(SAVER_PALETTE[a]);
+        EXPECT_GE(L, 0.44);
+        EXPECT_LE(L, 0.57);
+        EXPECT_NEAR(std::hypot(u, v), 0.105, 0.025) << std::hex << SAVER_PALETTE[a];
+        for (std::size_t b = a + 1; b < SAVER_PALETTE.size(); ++b) {
+            const auto p = oklab(SAVER_PALETTE[a]);
+            const auto q = oklab(SAVER_PALETTE[b]);
+            EXPECT_GE(std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]), 0.08) << a << " and " << b;
+        }
+    }
+    std::mt19937 engine(3);
+    std::uniform_real_distribution<double> unit(0, 1);
+    SiteArrays placed;
+    for (int k = 0; k < 500; ++k) {
+        placed.add(800 * unit(engine), 600 * unit(engine), static_cast<float>(999 * unit(engine) + 1));
+    }
+    SiteArrays sorted = placed;
+    hSort(sorted.N, sorted.w, sorted.x, sorted.y);
+    WeightedDiagram diagram(sorted, {-0.5, -0.5, 799.5, 599.5});
+    diagram.buildAll();
+    const auto neighbours = diagram.neighbours();
+    const std::vector<Colour> colours = neighbourColours(placed, sorted, neighbours, SAVER_PALETTE);
+    for (const auto& [i, j] : neighbours) {
+        EXPECT_NE(colours[static_cast<std::size_t>(i)], colours[static_cast<std::size_t>(j)]) << i << " and " << j;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Reading the command line.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QXmlStreamReader>
 #include <chrono>
 #include <functional>
 
@@ -162,12 +164,21 @@ TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
         // A screen saver's window is given: its geometry is not the program's to choose.
         {{"-root", "-geometry", "300x200+1+1"},
          [](const Options&, const ScreenSettings& s) { return s.size == QSize(618, 508) && s.position.empty(); }},
-        // Linger and delay in their units, and the delay a saver has by default.
+        // Linger, delay and duration in their units; a saver is paced by a duration of 5 s
+        // by default, a delay instead when given, and one diagram only when asked.
         {{"-window", "-linger", "7"},
          [](const Options&, const ScreenSettings& s) {
-             return s.session.linger == seconds(7) && s.session.delay == std::chrono::microseconds(250);
+             return s.session.linger == seconds(7) && s.session.duration == seconds(5) && s.session.delay.count() == 0;
          }},
-        {{"--delay", "9"}, [](const Options&, const ScreenSettings& s) { return s.session.delay.count() == 9; }},
+        {{"-root", "--delay", "9"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.delay.count() == 9 && s.session.duration.count() == 0;
+         }},
+        {{"--seed", "1"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.delay.count() == 0 && s.session.duration.count() == 0;
+         }},
+        {{"--duration", "12"}, [](const Options&, const ScreenSettings& s) { return s.session.duration == seconds(12); }},
         {{"--count", "1000000", "--no-labels", "--no-markers", "--fill"},
          [](const Options&, const ScreenSettings& s) {
              const RunSettings& run = s.session.run;
@@ -235,6 +246,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--linger", "1.5", "--cycle"}, "--linger"},
         {{"--delay", "-1"}, "--delay"},
         {{"--delay", "1000001"}, "--delay"},
+        {{"--duration", "3601"}, "--duration takes whole seconds from 0 to 3600"},
+        {{"--duration", "2", "-root", "--delay", "5"}, "--duration does not go with --delay: both set the pace"},
         {{"--window-id", "0"}, "--window-id"},
         {{"--window-id", "0x100000000"}, "--window-id"},
         {{"--window-id", "4294967296"}, "--window-id"},
@@ -265,6 +278,58 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         EXPECT_TRUE(contains(result.text, fragment)) << name << ": " << result.text;
         EXPECT_FALSE(contains(result.text, "\n")) << name;
         EXPECT_LT(result.text.size(), 200) << name;
+    }
+}
+
+// The settings dialog of xscreensaver builds a command line from voroquarn.xml: its
+// command, each slider at its ends and default, and every checkbox, all of them
+// accepted, and with the conventions of the hacks' own files.
+TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
+{
+    QFile file(VOROQUARN_SAVER_SETTINGS);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    Arguments command;
+    std::vector<Arguments> choices;
+    bool showsFps = false;
+    bool updater = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        const QXmlStreamAttributes a = xml.attributes();
+        const auto words = [](const QString& text) {
+            Arguments result;
+            for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+                result.push_back(word.toStdString());
+            }
+            return result;
+        };
+        if (xml.name() == QLatin1String("command")) {
+            command = words(a.value("arg").toString());
+        } else if (xml.name() == QLatin1String("number")) {
+            for (const char* end : {"low", "high", "default"}) {
+                choices.push_back(words(a.value("arg").toString().replace('%', a.value(end).toString())));
+            }
+        } else if (xml.name() == QLatin1String("boolean")) {
+            choices.push_back(words(a.value("arg-set").toString() + a.value("arg-unset").toString()));
+            showsFps = showsFps || (a.value("id") == QLatin1String("showfps") &&
+                                    a.value("_label") == QLatin1String("Show frame rate") &&
+                                    a.value("arg-set") == QLatin1String("--fps"));
+        } else if (xml.name() == QLatin1String("xscreensaver-updater")) {
+            updater = true;
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(command, Arguments{"--root"});
+    EXPECT_TRUE(showsFps);
+    EXPECT_TRUE(updater);
+    ASSERT_GE(choices.size(), 7U);
+    for (const Arguments& choice : choices) {
+        Arguments one = command;
+        one.insert(one.end(), choice.begin(), choice.end());
+        const CommandLine result = parse(one);
+        EXPECT_TRUE(result.options) << joined(one) << ": " << result.text;
     }
 }
 

@@ -397,8 +397,43 @@ TEST(ImageSurface, FillsTheRegionsAroundTheMarkersAndUnderTheBoundariesIntoAFour
     }
 }
 
+// Smooth lines: antialiased across, the line's colour over each pixel's own by the share
+// covered, the larger share kept where lines overlap (so that a line drawn twice, or the
+// stretches of one boundary, change nothing more), and a palette of a few shades.
+TEST(SmoothStroke, BlendsByCoverageKeepsTheLargerShareAndFewColours)
+{
+    ImageSurface surface(QSize(60, 30));
+    surface.Refresh();
+    surface.FillBackground(20, 0, 60, REGION_PALETTE[0]);
+    const std::vector<PlanePoint> across = {{5, 10}, {30, 10}, {50, 10}};
+    const std::vector<PlanePoint> down = {{40, 0}, {40, 29}};
+    surface.SmoothLine(across, WHITE);
+    const QImage once = surface.image();
+    surface.SmoothLine(across, WHITE);
+    EXPECT_EQ(surface.image(), once) << "a line drawn twice came out brighter";
+    // 1.3 pixels wide about row 10: row 10 white, rows 9 and 11 a little, row 8 nothing.
+    EXPECT_EQ(once.pixel(20, 10), OPAQUE_WHITE);
+    const QRgb side = once.pixel(20, 9);
+    EXPECT_EQ(once.pixel(20, 11), side);
+    EXPECT_GT(qRed(side), 0);
+    EXPECT_LT(qRed(side), 128);
+    EXPECT_EQ(once.pixel(20, 8), OPAQUE_BLACK);
+    EXPECT_EQ(once.pixel(3, 10), OPAQUE_BLACK) << "beyond the line's end";
+    // Across the line along row 20 and the black: shades of each towards white.
+    surface.SmoothLine(down, WHITE);
+    const QImage both = surface.image();
+    const QRgb fill = qRgb(0x3D, 0x51, 0x92);
+    EXPECT_EQ(both.pixel(40, 20), OPAQUE_WHITE);
+    const QRgb shaded = both.pixel(41, 20);
+    EXPECT_GT(qRed(shaded), qRed(fill));
+    EXPECT_GT(qBlue(shaded), qBlue(fill));
+    EXPECT_EQ(both.pixel(41, 10), OPAQUE_WHITE) << "where the lines cross, the larger share";
+    EXPECT_LE(both.colorCount(), 2 + 2 * SmoothStroke::STEPS);
+}
+
 }  // namespace
 }  // namespace voroquarn
+
 
 int main(int argc, char** argv)
 {

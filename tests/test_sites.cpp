@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
+#include "core/RandomSource.h"
 #include "core/driveToEnd.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/makeSites.h"
@@ -85,6 +87,54 @@ Steps awaitingOneThatFails(int& stepsTaken, bool& wentOn)
 // An exception in a step, such as memory that runs out, ends the drawing and reaches
 // its driver, from a nested drawing as from the outermost one, rather than ending the
 // program on the spot.
+// Asked to, a drawing says how many steps it takes before the first of them, exactly:
+// few sites and many, filled or not, circles, straight lines across and along the
+// axes, sites beyond the window, and boundaries drawn smoothly.
+TEST(DrawingRun, SaysHowManyStepsItTakes)
+{
+    struct Case {
+        std::vector<Site> given;
+        std::optional<int> count;
+        bool fill;
+        bool smooth = false;
+    };
+    const Case cases[] = {
+        {{}, {}, false},
+        {{}, {}, true},
+        {{{100, 100, 300}, {300, 100, 300}, {200, 400, 300}, {-50, 900, 40}, {200, 250, 300}}, {}, true},
+        {{{100, 100, 500}, {100, 300, 500}, {700, 50, 2}}, {}, false},
+        {{}, 300, false},
+        {{}, 300, true},
+        {{}, {}, true, true},
+        {{}, 300, false, true},
+    };
+    for (std::uint32_t seed = 0; seed < 4; ++seed) {
+        for (const Case& c : cases) {
+            RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+            SeededRandom random(seed);
+            RunSettings settings;
+            settings.givenSites = c.given;
+            settings.count = c.count;
+            settings.fill = c.fill;
+            settings.smooth = c.smooth;
+            settings.sayStepsAhead = true;
+            Steps drawing = drawDiagram(window, random, settings);
+            std::optional<std::int64_t> said;
+            std::int64_t taken = 0;
+            while (drawing.next()) {
+                if (const auto ahead = drawing.takeStepsAhead()) {
+                    EXPECT_FALSE(said) << "said twice";
+                    said = ahead;
+                }
+                taken += said && drawing.paced() ? 1 : 0;
+            }
+            ASSERT_TRUE(said) << "seed " << seed;
+            EXPECT_EQ(*said, taken) << "seed " << seed << ", " << c.given.size() << " sites given";
+            EXPECT_GT(taken, 100);
+        }
+    }
+}
+
 TEST(DrawingRun, AnExceptionInAStepEndsTheDrawingAndReachesItsDriver)
 {
     int stepsTaken = 0;

@@ -205,7 +205,8 @@ std::vector<OptionRow> optionTable()
              options.outputFormat = *format;
              return std::nullopt;
          },
-         {{"root", "window-id", "saver", "window", "cycle", "linger", "delay", "fps", "display", "geometry"},
+         {{"root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration", "fps", "display",
+           "geometry"},
           "--output draws one picture into a file; it does not go with {}"},
          {},
          "Draw without a window and write the picture to FILE, as PNG, SVG or PDF by its extension "
@@ -215,10 +216,13 @@ std::vector<OptionRow> optionTable()
         {"fill", 0, {}, flag(&O::fill), {}, {},
          "Fill each site's region with a colour of its own before the boundaries are traced; in every "
          "mode and output format."},
+        {"smooth", 0, {}, flag(&O::smooth), {}, {},
+         "Draw the boundaries antialiased, smoothly along their exact pieces, in the screen's device "
+         "pixels (or the PNG's); SVG and PDF draw them exactly anyway."},
         {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
         {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
         {"explore", 0, {}, flag(&O::explore),
-         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay"},
+         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration"},
           "--explore edits a diagram in a window of its own; it does not go with {}"},
          {},
          "Explore the diagram in a resizable window: drag sites, weigh them with the wheel, add and "
@@ -252,16 +256,21 @@ std::vector<OptionRow> optionTable()
              return std::nullopt;
          },
          {{"root", "window-id", "window"}, TARGETS}, {},
-         "Draw diagram after diagram full screen, until a key or a click."},
+         "Draw diagram after diagram full screen, until a key press, a click or a large motion of the "
+         "pointer."},
         {"cycle", 0, {}, flag(&O::cycle), {}, {}, "Draw diagram after diagram in the window."},
         {"linger", 0, "SECONDS", number(&O::lingerSeconds, 0, MAX_LINGER_SECONDS, "whole seconds"), {},
          {{"cycle", "saver", "root", "window-id", "window"},
           "--linger needs diagrams that follow one another: --cycle, --saver, --root or --window-id"},
          "Let each finished diagram stand SECONDS (0 to 86400, 0 for good; default 10) before the next."},
+        {"duration", 0, "SECONDS", number(&O::durationSeconds, 0, MAX_DURATION_SECONDS, "whole seconds"),
+         {{"delay"}, "--duration does not go with {}: both set the pace"}, {},
+         "Spread the fill and the tracing of each diagram evenly over SECONDS (0 to 3600, 0 for no "
+         "pace), on a small window as on a large screen (default 5 when diagrams follow one another)."},
         {"delay", 0, "MICROSECONDS", number(&O::delayMicroseconds, 0, MAX_DELAY_MICROSECONDS, "whole microseconds"),
          {}, {},
-         "Wait MICROSECONDS (0 to 1000000) between two steps of the tracing (default 250 when diagrams "
-         "follow one another, else 0)."},
+         "Wait MICROSECONDS (0 to 1000000) between two steps of the fill and the tracing, instead of "
+         "pacing a diagram by --duration."},
         // The options every one of xscreensaver's hacks takes, with the meaning they have
         // there where Qt can give it.
         {"window", 0, {},
@@ -276,7 +285,8 @@ std::vector<OptionRow> optionTable()
         {"fps", 0, {}, flag(&O::fps), {}, {}, "Show the frame rate and the load over the picture."},
         {"no-fps", 0, {}, flag(&O::fps, false), {}, {}, "Do not show the frame rate (the default)."},
         {"mono", 0, {}, flag(&O::mono), {}, {},
-         "Black and white only, as on a monochrome display: leaves out the colours of --fill."},
+         "Black and white only, as on a monochrome display: leaves out the colours of --fill and the "
+         "shades of --smooth."},
         {"display", 0, "DISPLAY",
          [](O& options, std::string_view value) -> std::optional<std::string> {
              if (value.empty()) {
@@ -353,7 +363,8 @@ std::string helpText(const std::vector<OptionRow>& table)
         "Draws a multiplicatively weighted Voronoi diagram of random or given sites.\n\n"
         "Keys in the program's own windows: Escape, q, Ctrl+Q and Ctrl+W close it, space starts\n"
         "a new diagram, Ctrl+S saves the picture to the picture folder, F11 toggles full screen.\n"
-        "With --saver any key or click ends the program.\n\n"
+        "With --saver a key press, a click or a large motion of the pointer ends the\n"
+        "program.\n\n"
         "Options:\n";
     for (const OptionRow& row : table) {
         std::string line = "  " + label(row);

@@ -30,6 +30,7 @@ struct Options {
     OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
     bool fill = false;  // each site's region in a colour of its own
+    bool smooth = false;  // boundaries antialiased along their exact pieces
     bool explore = false;  // the explorer, in a window of the program's own
     bool markers = true;
     bool labels = true;
@@ -40,6 +41,7 @@ struct Options {
     bool cycle = false;
     std::optional<int> lingerSeconds;     // 0: for good
     std::optional<int> delayMicroseconds;  // between two sweep steps
+    std::optional<int> durationSeconds;    // of a diagram's fill and tracing
 
     // The options every xscreensaver hack takes.
     bool fps = false;   // show the frame rate
@@ -67,8 +69,9 @@ inline constexpr int MIN_COUNT = 2;
 inline constexpr int MAX_COUNT = 1000000;
 inline constexpr int MAX_LINGER_SECONDS = 86400;
 inline constexpr int MAX_DELAY_MICROSECONDS = 1000000;
-// The delay between sweep steps when diagrams follow one another: one diagram then takes
-// a few seconds, on a large screen as in the design window.
-inline constexpr int DEFAULT_SAVER_DELAY_US = 250;
+inline constexpr int MAX_DURATION_SECONDS = 3600;
+// How long a diagram's fill and tracing take when diagrams follow one another, without
+// a delay: a few seconds, on a large screen as in a preview.
+inline constexpr int DEFAULT_SAVER_DURATION_SECONDS = 5;
 
 }  // namespace voroquarn

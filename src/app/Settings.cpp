@@ -8,9 +8,13 @@ RunSettings runSettingsOf(const Options& options)
 {
     RunSettings run;
     run.fill = options.fill && !options.mono;
+    run.smooth = options.smooth && !options.mono;
     run.count = options.count;
     run.markers = options.markers;
     run.labels = options.labels;
+    // Diagram after diagram is the screen saver, which has a look of its own; one
+    // diagram keeps the design's.
+    run.look = options.cycle ? Look::Saver : Look::Design;
     return run;
 }
 
@@ -35,8 +39,13 @@ ScreenSettings screenSettingsOf(const Options& options, RunSettings run)
     if (options.lingerSeconds) {
         session.linger = std::chrono::seconds(*options.lingerSeconds);
     }
-    session.delay = std::chrono::microseconds(
-        options.delayMicroseconds.value_or(options.cycle ? DEFAULT_SAVER_DELAY_US : 0));
+    // A delay paces by steps; else diagrams that follow one another are paced by their
+    // duration, and one diagram only when asked to.
+    session.delay = std::chrono::microseconds(options.delayMicroseconds.value_or(0));
+    if (!options.delayMicroseconds) {
+        session.duration = std::chrono::seconds(
+            options.durationSeconds.value_or(options.cycle ? DEFAULT_SAVER_DURATION_SECONDS : 0));
+    }
     return screen;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <span>
+
 #include "core/Colour.h"
+#include "core/PlanePoint.h"
 
 namespace voroquarn {
 
@@ -40,6 +43,12 @@ public:
     // still show the window's background; what was drawn on them stays. Pixels outside
     // the drawing area set nothing.
     virtual void FillBackground(int y, int left, int right, Colour colour) = 0;
+
+    // A line through the points, antialiased, as wide as a boundary of the picture (a
+    // pixel at marker scale 1), in the colour over what is drawn: each pixel takes as
+    // much of the colour as the line covers of it, and keeps what it had where an
+    // earlier line covered more. For boundaries drawn smoothly along their pieces.
+    virtual void SmoothLine(std::span<const PlanePoint> points, Colour colour) = 0;
 
     // Handles pending window events and puts everything drawn so far on screen.
     // Returns false once the window has been closed: from then on nothing more may be

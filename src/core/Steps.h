@@ -1,7 +1,9 @@
 #pragma once
 
 #include <coroutine>
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace voroquarn {
@@ -27,6 +29,12 @@ public:
     // lets through as fast as it can while the window handles its events.
     struct Step {};
     struct Work {};
+    // What a drawing says, once its preparations are done, so that a driver can pace it
+    // by its duration: how many Steps it takes from here on, as long as the window keeps
+    // its size. Saying it hands nothing back to the driver.
+    struct StepsAhead {
+        std::int64_t count;
+    };
 
     struct promise_type;
 
@@ -84,6 +92,11 @@ public:
             outermost->paced = false;
             return {};
         }
+        std::suspend_never yield_value(StepsAhead said) noexcept
+        {
+            outermost->ahead = said.count;
+            return {};
+        }
         void return_void() noexcept {}
         void unhandled_exception() noexcept { exception = std::current_exception(); }
 
@@ -91,6 +104,7 @@ public:
         promise_type* innermost = this;  // on the outermost one: where the next step runs
         promise_type* awaiting = nullptr;  // the drawing that awaits this one, if any
         bool paced = true;                 // on the outermost one: what the last yield was
+        std::optional<std::int64_t> ahead;  // on the outermost one: Steps said, not yet taken
         std::exception_ptr exception;      // what ended the drawing, if anything did
     };
 
@@ -125,6 +139,13 @@ public:
 
     // Whether the step that next() ran up to is a Step (else a Work slice).
     bool paced() const { return handle_ && handle_.promise().paced; }
+
+    // The Steps the drawing said it takes from the step that next() ran up to on, once:
+    // nothing when it has said nothing since the last call.
+    std::optional<std::int64_t> takeStepsAhead()
+    {
+        return handle_ ? std::exchange(handle_.promise().ahead, std::nullopt) : std::nullopt;
+    }
 
     // Awaiting another drawing runs its steps as this one's, then goes on.
     auto operator co_await() && noexcept { return Nested{handle_}; }

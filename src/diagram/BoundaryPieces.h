@@ -2,15 +2,11 @@
 
 #include <vector>
 
+#include "core/PlanePoint.h"
+
 namespace voroquarn {
 
 struct SiteArrays;
-
-// A point in pixel coordinates: origin at the drawing area's top-left, y growing down.
-struct PlanePoint {
-    double x;
-    double y;
-};
 
 // The rectangle the pieces are clipped to, in pixel coordinates, edges included.
 struct ClipArea {

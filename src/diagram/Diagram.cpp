@@ -55,6 +55,7 @@ public:
     }
     void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
     void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
+    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
     std::vector<DiagramMarker> markers;
@@ -86,7 +87,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.height = height;
     diagram.sites = placeRunSites(recorder, random, settings);
     if (diagram.sites.N > MAX_SITES) {
-        driveToEnd(markManySites(recorder, diagram.sites, settings), recorder);
+        driveToEnd(markPlacedSites(recorder, diagram.sites, settings), recorder);
     }
     diagram.markers = std::move(recorder.markers);
     diagram.labels = std::move(recorder.labels);

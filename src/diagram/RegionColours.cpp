@@ -36,19 +36,21 @@ std::vector<std::int32_t> placesOf(const SiteArrays& placed, const SiteArrays& s
     return places;
 }
 
-std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted)
+std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted, std::span<const Colour> palette)
 {
     std::vector<Colour> colours;
     colours.reserve(static_cast<std::size_t>(sorted.N));
     for (const std::int32_t place : placesOf(placed, sorted)) {
-        colours.push_back(REGION_PALETTE[static_cast<std::size_t>(place) % REGION_PALETTE.size()]);
+        colours.push_back(palette[static_cast<std::size_t>(place) % palette.size()]);
     }
     return colours;
 }
 
 std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays& sorted,
-                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours)
+                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours,
+                                     std::span<const Colour> palette)
 {
+    palette = palette.first(std::min(palette.size(), MAX_PALETTE));
     const std::vector<std::int32_t> places = placesOf(placed, sorted);
     const auto count = places.size();
     // Each site's neighbours, as offsets into one list.
@@ -71,20 +73,20 @@ std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays&
         byPlace[static_cast<std::size_t>(places[k])] = static_cast<std::int32_t>(k);
     }
 
-    constexpr std::size_t NONE = REGION_PALETTE.size();
+    const std::size_t NONE = palette.size();
     std::vector<std::size_t> colour(count, NONE);
     for (const std::int32_t site : byPlace) {
         const auto k = static_cast<std::size_t>(site);
-        std::array<bool, REGION_PALETTE.size()> taken{};
+        std::array<bool, MAX_PALETTE> taken{};
         for (std::uint32_t n = start[k]; n < start[k + 1]; ++n) {
             const std::size_t other = colour[static_cast<std::size_t>(around[n])];
             if (other != NONE) {
                 taken[other] = true;
             }
         }
-        const std::size_t own = static_cast<std::size_t>(places[k]) % REGION_PALETTE.size();
+        const std::size_t own = static_cast<std::size_t>(places[k]) % palette.size();
         colour[k] = own;
-        for (std::size_t c = 0; taken[own] && c < REGION_PALETTE.size(); ++c) {
+        for (std::size_t c = 0; taken[own] && c < palette.size(); ++c) {
             if (!taken[c]) {
                 colour[k] = c;
                 break;
@@ -94,7 +96,7 @@ std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays&
     std::vector<Colour> colours;
     colours.reserve(count);
     for (const std::size_t c : colour) {
-        colours.push_back(REGION_PALETTE[c]);
+        colours.push_back(palette[c]);
     }
     return colours;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/Colour.h"
@@ -28,14 +29,34 @@ inline constexpr std::array<Colour, 11> REGION_PALETTE = {
     0x6924D8,  // raspberry
 };
 
+// The colours of the fill in the screen saver's look, harmonious together: nine hues
+// spread around the circle at one chroma and two close lightnesses (about 0.11 and 0.45
+// to 0.56 in OKLab), none olive or brown, any two at least 0.08 apart in OKLab and the
+// first few farthest apart, each with a contrast of at least 4.5 with white.
+inline constexpr std::array<Colour, 9> SAVER_PALETTE = {
+    0x945928,  // blue
+    0x2863A3,  // copper
+    0x3F793B,  // green
+    0x763D73,  // plum
+    0x7D58A4,  // rose
+    0x9A7E01,  // cerulean
+    0xAA626E,  // lavender
+    0x424798,  // brick
+    0x5D6A05,  // teal
+};
+
+// The most colours a palette may have.
+inline constexpr std::size_t MAX_PALETTE = 16;
+
 // For each site of `sorted` (index k for the k-th), its place in `placed`, the same sites
 // in their order of placement. Copies of one site take their places in order, so that
 // the first of them, which wins their ties, has the first place. O(N log N).
 std::vector<std::int32_t> placesOf(const SiteArrays& placed, const SiteArrays& sorted);
 
 // Each sorted site's region colour (index k for the k-th site of `sorted`): the colour
-// of its place in `placed`, the palette over again from the twelfth place on.
-std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted);
+// of its place in `placed`, the palette over again once it is used up.
+std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted,
+                                  std::span<const Colour> palette = REGION_PALETTE);
 
 // The same for many sites, so that regions that share a boundary differ: site after site
 // in their order of placement, each takes the colour of its place unless a neighbour
@@ -43,6 +64,7 @@ std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& so
 // palette that none has. Only where every colour is taken around it does a site share
 // its colour with a neighbour.
 std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays& sorted,
-                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours);
+                                     const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours,
+                                     std::span<const Colour> palette = REGION_PALETTE);
 
 }  // namespace voroquarn

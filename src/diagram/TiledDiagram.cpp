@@ -88,6 +88,7 @@ public:
         const auto row = owners_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
         std::fill(row + std::clamp(left, 0, width_), row + std::clamp(right, 0, width_), id);
     }
+    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
 private:

@@ -14,6 +14,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
+#include "diagram/drawPieces.h"
 #include "diagram/fillRegions.h"
 #include "diagram/hSort.h"
 #include "diagram/makeSites.h"
@@ -52,16 +53,44 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
     }
 }
 
+// The steps of the tracing of few sites, sorted.
+std::int64_t tracingAhead(const SiteArrays& sites, const SweepExtents& extents)
+{
+    std::int64_t steps = 0;
+    for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
+        steps += TracingSteps(sites, i, j).whole(extents);
+    }
+    return steps;
+}
+
+// The same for many sites, with their diagram.
+std::int64_t tracingAhead(const WeightedDiagram& diagram, const SweepExtents& extents)
+{
+    const SiteCells& cells = diagram.cells();
+    std::int64_t steps = 0;
+    std::optional<TracingSteps> pair;
+    for (std::size_t n = 0; n < diagram.meetings().size(); ++n) {
+        const WeightedDiagram::Meeting& m = diagram.meetings()[n];
+        // The meetings come pair by pair: each pair's bisector is found once.
+        if (n == 0 || m.i != diagram.meetings()[n - 1].i || m.j != diagram.meetings()[n - 1].j) {
+            pair.emplace(diagram.sites(), m.i + 1, m.j + 1);
+        }
+        steps += pair->inCell(cells.leaves()[m.leaf].box, diagram.boxOf(m), cells.area(), extents);
+    }
+    return steps;
+}
+
 }  // namespace
 
 // Markers are drawn at the nearest quarter of a pixel, which no eye tells from their
 // place among so many, so that a surface can draw each kind of marker once and copy it.
-Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings)
+Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings)
 {
     const auto quarter = [](double v) { return static_cast<float>(std::round(v * 4) / 4); };
     if (settings.markers) {
         for (std::int32_t k = 0; k < placed.N; ++k) {
-            if (k % MARKS_PER_SLICE == 0) {
+            // Not before the first: the window's first repaint then shows markers.
+            if (k > 0 && k % MARKS_PER_SLICE == 0) {
                 co_yield Steps::Work{};
             }
             const auto at = static_cast<std::size_t>(k);
@@ -72,14 +101,24 @@ Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunS
         co_return;
     }
     co_yield Steps::Work{};
-    const std::vector<bool> fits = labelsThatFit(placed, settings.markSizes, settings.markers, extentOf(window));
+    std::vector<LabelSpot> spots;
+    if (settings.look == Look::Saver) {
+        spots = labelsBeside(placed, settings.markSizes, settings.markers, extentOf(window));
+    } else {
+        const std::vector<bool> fits = labelsThatFit(placed, settings.markSizes, settings.markers, extentOf(window));
+        spots.reserve(fits.size());
+        for (const bool fit : fits) {
+            spots.push_back(fit ? LabelSpot::AtSite : LabelSpot::None);
+        }
+    }
     for (std::int32_t k = 0; k < placed.N; ++k) {
         const auto at = static_cast<std::size_t>(k);
         if (k % MARKS_PER_SLICE == 0) {
             co_yield Steps::Work{};
         }
-        if (fits[at]) {
-            window.MoveTo(quarter(placed.x[at]), quarter(placed.y[at]));
+        if (spots[at] != LabelSpot::None) {
+            const PlanePoint corner = labelCorner(spots[at], placed.x[at], placed.y[at], placed.w[at], settings.markSizes);
+            window.MoveTo(quarter(corner.x), quarter(corner.y));
             window.Print(static_cast<double>(Int(placed.w[at])));
         }
     }
@@ -104,7 +143,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
     window.Refresh();
     window.setForeColor(WHITE);
 
-    const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES);
+    const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES && settings.look == Look::Design);
     if (settings.givenSites.empty()) {
         makeSites(window, random, sites, settings.margins, marks);
     } else {
@@ -123,12 +162,30 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     const bool few = sites.N <= MAX_SITES;
     const SiteArrays placed = few || settings.fill || settings.markers || settings.labels ? sites : SiteArrays{};
 
+    const std::span<const Colour> palette =
+        settings.look == Look::Saver ? std::span<const Colour>(SAVER_PALETTE) : REGION_PALETTE;
     if (few) {
+        if (settings.look == Look::Saver) {
+            co_await markPlacedSites(window, placed, settings);
+        }
         hSort(sites.N, sites.w, sites.x, sites.y);  // lighter first
+        std::vector<BoundaryPiece> pieces;
+        if (settings.smooth) {
+            pieces = boundaryPieces(sites, extentOf(window));
+        }
+        if (settings.sayStepsAhead) {
+            const SweepExtents extents = sweepExtents(window);
+            co_yield Steps::StepsAhead{(settings.fill && sites.N >= 1 ? fillSteps(extents) : 0) +
+                                       (settings.smooth ? pieceSteps(pieces) : tracingAhead(sites, extents))};
+        }
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
-            co_await fillRegions(window, sites, regionColours(placed, sites));
+            co_await fillRegions(window, sites, regionColours(placed, sites, palette));
+        }
+        if (settings.smooth) {
+            co_await drawPieces(window, std::move(pieces));
+            co_return;
         }
         for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
             co_await traceBisector(window, sites, i, j);
@@ -139,26 +196,44 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     // The sort and the diagram in a thread of their own, the markers meanwhile here.
     const ClipArea area = extentOf(window);
     const bool fill = settings.fill;
+    const bool sayAhead = settings.sayStepsAhead;
+    const bool smooth = settings.smooth;
+    std::vector<BoundaryPiece> pieces;
+    const SweepExtents extents = sweepExtents(window);
     std::optional<WeightedDiagram> diagram;
     std::vector<Colour> colours;
+    std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
         hSort(sites.N, sites.w, sites.x, sites.y);
-        diagram.emplace(sites, area, WeightedDiagram::Keep::Meetings);
+        diagram.emplace(sites, area, smooth ? WeightedDiagram::Keep::Pieces : WeightedDiagram::Keep::Meetings);
         while (!diagram->build(BUILD_PER_SLICE)) {
             if (stop.stop_requested()) {
                 return;
             }
         }
         if (fill) {
-            colours = neighbourColours(placed, sites, diagram->neighbours());
+            colours = neighbourColours(placed, sites, diagram->neighbours(), palette);
+        }
+        if (smooth) {
+            pieces = diagram->pieces();
+        }
+        if (sayAhead) {
+            ahead = (fill ? fillSteps(area, extents) : 0) + (smooth ? pieceSteps(pieces) : tracingAhead(*diagram, extents));
         }
     });
-    co_await markManySites(window, placed, settings);
+    co_await markPlacedSites(window, placed, settings);
     co_await waitFor(finding);
+    if (sayAhead) {
+        co_yield Steps::StepsAhead{ahead};
+    }
     if (fill) {
         co_await fillRegions(window, *diagram, colours);
     }
-    co_await traceNeighbours(window, *diagram);
+    if (smooth) {
+        co_await drawPieces(window, std::move(pieces));
+    } else {
+        co_await traceNeighbours(window, *diagram);
+    }
 }
 
 }  // namespace voroquarn

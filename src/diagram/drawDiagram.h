@@ -16,6 +16,16 @@ namespace voroquarn {
 class DrawingSurface;
 class RandomSource;
 
+// How a picture looks.
+enum class Look {
+    // As the design draws it: each site marked as it is placed, its label at the site.
+    Design,
+    // As the screen saver shows it: every site marked once all are placed, each label
+    // beside its marker where it overlaps no other (labelsBeside), and the fill in the
+    // saver's palette (SAVER_PALETTE).
+    Saver,
+};
+
 // Where a run takes its sites from, and who hears of them.
 struct RunSettings {
     // The sites to draw, in order; empty: 4 to 9 random sites.
@@ -33,6 +43,13 @@ struct RunSettings {
     bool labels = true;
     // How large markers and labels are drawn, for the room labels need among many sites.
     MarkSizes markSizes;
+    Look look = Look::Design;
+    // Draw the boundaries smoothly along their exact pieces (drawPieces) instead of
+    // tracing them pixel by pixel.
+    bool smooth = false;
+    // Say how many Steps the drawing takes (Steps::StepsAhead) once its preparations are
+    // done, for a driver that paces it by its duration.
+    bool sayStepsAhead = false;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),
@@ -83,19 +100,24 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // seeds the random numbers, clears the window, places and marks the sites, sorts them
 // by weight, with settings.fill fills their regions (around the markers, which stay),
 // and traces the bisector of every pair, lighter site first. The drawing yields at
-// every row of the fill and every step of the tracing, and nowhere else.
+// every row of the fill and every step of the tracing, and nowhere else; with
+// settings.sayStepsAhead it says how many those are before the first. With
+// settings.smooth the boundaries are drawn along the diagram's pieces instead.
 //
 // With more than MAX_SITES sites, it marks them once all are placed and finds their
 // diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each
 // pixel among a few candidates, and the tracing goes pair by pair through the pairs
-// that share a boundary, stepping only through the cells where they share it. The
-// settings are taken by value, since it runs long after the call.
+// that share a boundary, stepping only through the cells where they share it. In the
+// saver's look (Look::Saver) any number of sites is marked once all are placed, with
+// Work slices too (markPlacedSites). The settings are taken by value, since it runs
+// long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
-// Marks more than MAX_SITES sites as the run marks them once all are placed: every
-// marker, then the labels there is room for (labelsThatFit), in their order of
-// placement, yielding Work slices. `placed` must outlive the drawing.
-Steps markManySites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings);
+// Marks the sites as the run marks more than MAX_SITES of them, or any number in the
+// saver's look, once all are placed: every marker, then the labels there is room for
+// (labelsThatFit, or labelsBeside in the saver's look), in their order of placement,
+// yielding Work slices. `placed` must outlive the drawing.
+Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const RunSettings& settings);
 
 // How many sites a run of these settings places: the given ones, or the count asked
 // for, or 4 to 9 (reported as 9).

@@ -1,6 +1,7 @@
 #include "diagram/fillRegions.h"
 
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <span>
 
@@ -9,10 +10,14 @@
 #include "diagram/Nearer.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/dist.h"
+#include "diagram/sweep.h"
 
 namespace voroquarn {
 
 namespace {
+
+// A fill goes down as far as the window reaches.
+constexpr double UNBOUNDED_ROWS = std::numeric_limits<double>::infinity();
 
 // The site nearest to a pixel, and for how many more pixels of its row it stays so.
 //
@@ -128,6 +133,9 @@ void labelColumns(NearestSite& nearest, RowRuns& runs, int from, int to, double 
     }
 }
 
+// The rows a fill of many sites steps through: the area's, from row 0 on.
+double firstFilledRow(const ClipArea& area) { return std::max(0, static_cast<int>(std::ceil(area.top))); }
+
 }  // namespace
 
 Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vector<Colour> colours)
@@ -138,19 +146,14 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vec
     NearestSite nearest(sites);
     std::vector<std::int32_t> all(static_cast<std::size_t>(sites.N));
     std::iota(all.begin(), all.end(), 0);
-    for (int row = 0;; ++row) {
-        co_yield Steps::Step{};  // a row at a time
-        const double y = row;
-        if (y > window.Height() / TWIPS_PER_PIXEL) {
-            break;
-        }
+    co_await sweep(window, SweepAxis::Rows, 0, UNBOUNDED_ROWS, [&](double y) {
         const double extent = window.Width() / TWIPS_PER_PIXEL;
         // Columns 0 to last; one call for every run of pixels of one site.
         const int last = extent >= 0 ? static_cast<int>(extent) : 0;
-        RowRuns runs(window, colours, row);
+        RowRuns runs(window, colours, static_cast<int>(y));
         labelColumns(nearest, runs, 0, last, y, all);
         runs.end(last + 1);
-    }
+    });
 }
 
 Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const std::vector<Colour> colours)
@@ -158,15 +161,10 @@ Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const 
     const SiteCells& cells = diagram.cells();
     const ClipArea& area = cells.area();
     NearestSite nearest(diagram.sites());
-    for (int row = std::max(0, static_cast<int>(std::ceil(area.top)));; ++row) {
-        co_yield Steps::Step{};
-        const double y = row;
-        if (y > window.Height() / TWIPS_PER_PIXEL || y > area.bottom) {
-            break;
-        }
+    co_await sweep(window, SweepAxis::Rows, firstFilledRow(area), area.bottom, [&](double y) {
         const double extent = std::min(static_cast<double>(window.Width() / TWIPS_PER_PIXEL), area.right);
         const int last = extent >= 0 ? static_cast<int>(extent) : -1;
-        RowRuns runs(window, colours, row);
+        RowRuns runs(window, colours, static_cast<int>(y));
         cells.forEachLeafInRow(y, [&](const SiteCells::Leaf& leaf) {
             // The columns whose centres the cell owns: from its left edge on, up to its
             // right edge, which belongs to the next cell but at the area's end.
@@ -178,7 +176,17 @@ Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const 
             }
         });
         runs.end(last + 1);
-    }
+    });
+}
+
+std::int64_t fillSteps(const SweepExtents& extents)
+{
+    return sweepSteps(0, UNBOUNDED_ROWS, extents.rows);
+}
+
+std::int64_t fillSteps(const ClipArea& area, const SweepExtents& extents)
+{
+    return sweepSteps(firstFilledRow(area), area.bottom, extents.rows);
 }
 
 }  // namespace voroquarn

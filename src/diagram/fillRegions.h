@@ -4,7 +4,9 @@
 
 #include "core/Colour.h"
 #include "core/Steps.h"
+#include "diagram/BoundaryPieces.h"
 #include "diagram/SiteArrays.h"
+#include "diagram/sweep.h"
 
 namespace voroquarn {
 
@@ -24,5 +26,10 @@ Steps fillRegions(DrawingSurface& window, SiteArrays sites, std::vector<Colour> 
 // candidates of the diagram's cell that holds its centre; only the pixels of the
 // diagram's area. The diagram must be built and outlive the drawing.
 Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, std::vector<Colour> colours);
+
+// How many steps each of the two takes while the window keeps these extents; the second
+// fills the area given, its diagram's.
+std::int64_t fillSteps(const SweepExtents& extents);
+std::int64_t fillSteps(const ClipArea& area, const SweepExtents& extents);
 
 }  // namespace voroquarn

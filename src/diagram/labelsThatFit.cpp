@@ -79,17 +79,49 @@ private:
 
 }  // namespace
 
-std::vector<bool> labelsThatFit(const SiteArrays& sites, const MarkSizes& sizes, bool markers, const ClipArea& extent)
+PlanePoint labelCorner(LabelSpot spot, double x, double y, float w, const MarkSizes& sizes)
+{
+    const double width = digitsOf(w) * sizes.digitWidth;
+    const double apart = sizes.markerReach + sizes.gap;
+    switch (spot) {
+    case LabelSpot::None:
+    case LabelSpot::AtSite:
+        return {x, y};
+    case LabelSpot::Right:
+        return {x + apart, y - sizes.digitsMiddle};
+    case LabelSpot::Left:
+        return {x - apart - width, y - sizes.digitsMiddle};
+    case LabelSpot::Above:
+        return {x - width / 2, y - apart - sizes.labelHeight};
+    case LabelSpot::Below:
+        return {x - width / 2, y + apart};
+    }
+    return {x, y};
+}
+
+namespace {
+
+// Puts each site's label in the first of `spots` where it overlaps no other site's
+// marker (with markers drawn) and no label placed before it, the sites taken in their
+// order; a label must lie wholly inside the extent (`whollyInside`), or else only not
+// wholly outside it.
+std::vector<LabelSpot> placeLabels(const SiteArrays& sites, const MarkSizes& sizes, bool markers,
+                                   const ClipArea& extent, std::span<const LabelSpot> spots, bool whollyInside)
 {
     const auto count = static_cast<std::size_t>(sites.N);
-    std::vector<bool> fits(count, false);
+    std::vector<LabelSpot> placed(count, LabelSpot::None);
     const double reach = sizes.markerReach;
     const auto markerBox = [&](std::size_t k) {
         return Box{sites.x[k] - reach, sites.y[k] - reach, sites.x[k] + reach, sites.y[k] + reach};
     };
-    const auto labelBox = [&](std::size_t k) {
-        return Box{sites.x[k], sites.y[k], sites.x[k] + digitsOf(sites.w[k]) * sizes.digitWidth,
-                   sites.y[k] + sizes.labelHeight};
+    const auto labelBox = [&](std::size_t k, LabelSpot spot) {
+        const PlanePoint corner = labelCorner(spot, sites.x[k], sites.y[k], sites.w[k], sizes);
+        return Box{corner.x, corner.y, corner.x + digitsOf(sites.w[k]) * sizes.digitWidth,
+                   corner.y + sizes.labelHeight};
+    };
+    const auto inside = [&](const Box& box) {
+        return box.left >= extent.left && box.top >= extent.top && box.right <= extent.right &&
+               box.bottom <= extent.bottom;
     };
     // Cells about as large as a label, but not so many that they outgrow the sites.
     const double area = (extent.right - extent.left) * (extent.bottom - extent.top);
@@ -115,33 +147,59 @@ std::vector<bool> labelsThatFit(const SiteArrays& sites, const MarkSizes& sizes,
             });
         }
     }
-    // The labels drawn so far, by cell.
+    // The labels placed so far, by cell.
     std::vector<std::vector<std::uint32_t>> labelsIn(static_cast<std::size_t>(grid.cells()));
 
     for (std::size_t k = 0; k < count; ++k) {
-        const Box label = labelBox(k);
-        bool free = true;
-        bool anywhere = false;
-        grid.forEachCell(label, [&](int c) {
-            anywhere = true;
-            const auto cellAt = static_cast<std::size_t>(c);
-            for (std::uint32_t n = markers ? start[cellAt] : 0; markers && n < start[cellAt + 1] && free; ++n) {
-                free = markersIn[n] == k || !markerBox(markersIn[n]).meets(label);
+        for (const LabelSpot spot : spots) {
+            const Box label = labelBox(k, spot);
+            if (whollyInside && !inside(label)) {
+                continue;
             }
-            for (const std::uint32_t other : labelsIn[cellAt]) {
-                free = free && !labelBox(other).meets(label);
-            }
-            return !free;
-        });
-        if (free && anywhere) {
-            fits[k] = true;
+            bool free = true;
+            bool anywhere = false;
             grid.forEachCell(label, [&](int c) {
-                labelsIn[static_cast<std::size_t>(c)].push_back(static_cast<std::uint32_t>(k));
-                return false;
+                anywhere = true;
+                const auto cellAt = static_cast<std::size_t>(c);
+                for (std::uint32_t n = markers ? start[cellAt] : 0; markers && n < start[cellAt + 1] && free; ++n) {
+                    free = markersIn[n] == k || !markerBox(markersIn[n]).meets(label);
+                }
+                for (const std::uint32_t other : labelsIn[cellAt]) {
+                    free = free && !labelBox(other, placed[other]).meets(label);
+                }
+                return !free;
             });
+            if (free && anywhere) {
+                placed[k] = spot;
+                grid.forEachCell(label, [&](int c) {
+                    labelsIn[static_cast<std::size_t>(c)].push_back(static_cast<std::uint32_t>(k));
+                    return false;
+                });
+                break;
+            }
         }
     }
+    return placed;
+}
+
+}  // namespace
+
+std::vector<bool> labelsThatFit(const SiteArrays& sites, const MarkSizes& sizes, bool markers, const ClipArea& extent)
+{
+    constexpr LabelSpot AT_SITE[] = {LabelSpot::AtSite};
+    const std::vector<LabelSpot> placed = placeLabels(sites, sizes, markers, extent, AT_SITE, false);
+    std::vector<bool> fits(placed.size());
+    for (std::size_t k = 0; k < placed.size(); ++k) {
+        fits[k] = placed[k] != LabelSpot::None;
+    }
     return fits;
+}
+
+std::vector<LabelSpot> labelsBeside(const SiteArrays& sites, const MarkSizes& sizes, bool markers,
+                                    const ClipArea& extent)
+{
+    constexpr LabelSpot BESIDE[] = {LabelSpot::Right, LabelSpot::Left, LabelSpot::Above, LabelSpot::Below};
+    return placeLabels(sites, sizes, markers, extent, BESIDE, true);
 }
 
 }  // namespace voroquarn

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "core/DrawingSurface.h"
 #include "core/Steps.h"
 #include "core/WindowMetrics.h"
@@ -7,6 +11,45 @@
 namespace voroquarn {
 
 enum class SweepAxis { Columns, Rows };
+
+// The window's extent along the axis in pixels, where a sweep ends.
+inline double sweepExtent(const DrawingSurface& window, SweepAxis axis)
+{
+    const float extentTwips = axis == SweepAxis::Columns ? window.Width() : window.Height();
+    return extentTwips / TWIPS_PER_PIXEL;
+}
+
+// The window's extent along both axes, as sweeps read it.
+struct SweepExtents {
+    double columns;
+    double rows;
+};
+
+inline SweepExtents sweepExtents(const DrawingSurface& window)
+{
+    return {sweepExtent(window, SweepAxis::Columns), sweepExtent(window, SweepAxis::Rows)};
+}
+
+// The first coordinate a sweep from lo steps through.
+inline double sweepStart(double lo)
+{
+    // lo is integral, so 0 lies on the lattice lo, lo + 1, ... whenever lo < 0. The
+    // negated test also starts a NaN bound at 0.
+    return lo >= 0 ? lo : 0.0;
+}
+
+// How many steps sweep() takes from lo to hi while the window's extent along its axis
+// stays `extent` (sweepExtent): up to hi, and at most up to the first coordinate past
+// the extent, whose step still yields.
+inline std::int64_t sweepSteps(double lo, double hi, double extent)
+{
+    const double first = sweepStart(lo);
+    if (!(first <= hi)) {
+        return 0;  // also a NaN hi
+    }
+    const double pastExtent = extent >= first ? first + std::floor(extent - first) + 1 : first;
+    return static_cast<std::int64_t>(std::floor(std::min(hi, pastExtent) - first)) + 1;
+}
 
 // Steps along one axis through the integral coordinates lo, lo + 1, ... up to hi,
 // calling step(coordinate) for each. Every step first yields to the window system once
@@ -17,12 +60,10 @@ enum class SweepAxis { Columns, Rows };
 template <class Step>
 Steps sweep(DrawingSurface& window, SweepAxis axis, double lo, double hi, Step step)
 {
-    // lo is integral, so 0 lies on the lattice lo, lo + 1, ... whenever lo < 0. The
-    // negated test also starts a NaN bound at 0; a NaN hi ends the sweep at once.
-    for (double at = lo >= 0 ? lo : 0.0; at <= hi; at += 1) {
+    // A NaN hi ends the sweep at once.
+    for (double at = sweepStart(lo); at <= hi; at += 1) {
         co_yield Steps::Step{};
-        const float extentTwips = axis == SweepAxis::Columns ? window.Width() : window.Height();
-        if (at > extentTwips / TWIPS_PER_PIXEL) {
+        if (at > sweepExtent(window, axis)) {
             break;
         }
         step(at);

@@ -82,49 +82,66 @@ private:
     Reach reach_;
 };
 
-// Different weights: the bisector is a circle. The column sweep yields the circle's
-// upper and lower point in every column, the row sweep its right and left point in
-// every row: where the circle is steep the columns leave gaps, and the rows fill them.
-Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
+constexpr double NO_SWEEP = -UNBOUNDED;  // as a last coordinate: nothing to step through
+
+// Different weights: the bisector is a circle, swept over the columns and rows it spans.
+SweepRanges circleRanges(const ApolloniusCircle& c)
 {
-    const Reach& reach = plotter.reach();
-    co_await sweep(window, SweepAxis::Columns, std::max(Int(c.left()), reach.firstColumn),
-                   std::min(Int(c.right()), reach.lastColumn), [&](double X) {
-                       const ApolloniusCircle::Pair y = c.yInColumn(X);
-                       plotter.plotIfBoundary(X, y.first);
-                       plotter.plotIfBoundary(X, y.second);
-                   });
-    co_await sweep(window, SweepAxis::Rows, std::max(Int(c.top()), reach.firstRow),
-                   std::min(Int(c.bottom()), reach.lastRow), [&](double Y) {
-                       const ApolloniusCircle::Pair x = c.xInRow(Y);
-                       plotter.plotIfBoundary(x.first, Y);
-                       plotter.plotIfBoundary(x.second, Y);
-                   });
+    return {Int(c.left()), Int(c.right()), Int(c.top()), Int(c.bottom())};
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is
 // vertical and once per row unless it is horizontal.
+SweepRanges lineRanges(const StraightBisector& line)
+{
+    return {0.0, line.crossesColumns() ? UNBOUNDED : NO_SWEEP, 0.0, line.crossesRows() ? UNBOUNDED : NO_SWEEP};
+}
+
+// The ranges where a tracing draws: those of its bisector within its reach.
+SweepRanges within(const SweepRanges& ranges, const Reach& reach)
+{
+    return {std::max(ranges.firstColumn, reach.firstColumn), std::min(ranges.lastColumn, reach.lastColumn),
+            std::max(ranges.firstRow, reach.firstRow), std::min(ranges.lastRow, reach.lastRow)};
+}
+
+// The column sweep yields the circle's upper and lower point in every column, the row
+// sweep its right and left point in every row: where the circle is steep the columns
+// leave gaps, and the rows fill them.
+Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const ApolloniusCircle c)
+{
+    const SweepRanges ranges = within(circleRanges(c), plotter.reach());
+    co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn, [&](double X) {
+        const ApolloniusCircle::Pair y = c.yInColumn(X);
+        plotter.plotIfBoundary(X, y.first);
+        plotter.plotIfBoundary(X, y.second);
+    });
+    co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow, [&](double Y) {
+        const ApolloniusCircle::Pair x = c.xInRow(Y);
+        plotter.plotIfBoundary(x.first, Y);
+        plotter.plotIfBoundary(x.second, Y);
+    });
+}
+
 Steps traceLine(DrawingSurface& window, const BoundaryPlotter& plotter, const StraightBisector line)
 {
-    const Reach& reach = plotter.reach();
-    if (line.crossesColumns()) {
-        co_await sweep(window, SweepAxis::Columns, std::max(0.0, reach.firstColumn), reach.lastColumn,
-                       [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
-    }
-    if (line.crossesRows()) {
-        co_await sweep(window, SweepAxis::Rows, std::max(0.0, reach.firstRow), reach.lastRow,
-                       [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
-    }
+    const SweepRanges ranges = within(lineRanges(line), plotter.reach());
+    co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn,
+                   [&](double X) { plotter.plotIfBoundary(X, line.yAt(X)); });
+    co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow,
+                   [&](double Y) { plotter.plotIfBoundary(line.xAt(Y), Y); });
 }
+
+bool isStraight(const SiteArrays& sites, int i, int j) { return sites.w[i - 1] == sites.w[j - 1]; }
 
 Steps tracePair(DrawingSurface& window, const SiteArrays& sites, int i, int j, BoundaryPlotter plotter)
 {
-    if (sites.w[i - 1] == sites.w[j - 1]) {
+    if (isStraight(sites, i, j)) {
         co_await traceLine(window, plotter, StraightBisector(sites, i, j));
     } else {
         co_await traceCircle(window, plotter, apolloniusCircle(sites, i, j));
     }
 }
+
 
 }  // namespace
 
@@ -138,6 +155,25 @@ Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i
 {
     return tracePair(window, sites, i, j,
                      BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces, area)));
+}
+
+std::int64_t SweepRanges::steps(const SweepExtents& extents) const
+{
+    return sweepSteps(firstColumn, lastColumn, extents.columns) + sweepSteps(firstRow, lastRow, extents.rows);
+}
+
+TracingSteps::TracingSteps(const SiteArrays& sites, int i, int j)
+    : ranges_(isStraight(sites, i, j) ? lineRanges(StraightBisector(sites, i, j))
+                                      : circleRanges(apolloniusCircle(sites, i, j)))
+{
+}
+
+std::int64_t TracingSteps::whole(const SweepExtents& extents) const { return ranges_.steps(extents); }
+
+std::int64_t TracingSteps::inCell(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area,
+                                  const SweepExtents& extents) const
+{
+    return within(ranges_, cellReach(cell, pieces, area)).steps(extents);
 }
 
 }  // namespace voroquarn

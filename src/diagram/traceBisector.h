@@ -6,6 +6,7 @@
 #include "core/Steps.h"
 #include "diagram/BoundaryPieces.h"
 #include "diagram/SiteArrays.h"
+#include "diagram/sweep.h"
 
 namespace voroquarn {
 
@@ -25,5 +26,31 @@ Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
 // drawing.
 Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
                           const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area);
+
+// The coordinates a pair's two sweeps step through, columns and then rows; a sweep
+// whose range is empty is not made.
+struct SweepRanges {
+    double firstColumn;
+    double lastColumn;
+    double firstRow;
+    double lastRow;
+
+    // How many steps the two sweeps take while the window keeps these extents.
+    std::int64_t steps(const SweepExtents& extents) const;
+};
+
+// How many steps the tracings of the bisector of sites i < j take, traceBisector's or
+// traceBisectorInCell's in cell after cell, while the window keeps the extents given;
+// the bisector is found once.
+class TracingSteps {
+public:
+    TracingSteps(const SiteArrays& sites, int i, int j);
+    std::int64_t whole(const SweepExtents& extents) const;
+    std::int64_t inCell(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area,
+                        const SweepExtents& extents) const;
+
+private:
+    SweepRanges ranges_;
+};
 
 }  // namespace voroquarn

@@ -34,6 +34,8 @@ public:
     void Print(double /*integralValue*/) override {}
     void PSet(float x, float y, Colour colour) override;
     void FillBackground(int y, int left, int right, Colour colour) override;
+    // The icon's boundaries are traced, supersampled; it is never drawn smoothly.
+    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
     bool DoEvents() override { return true; }
 
     // The icon: what was drawn since the last Refresh, at the icon's size, transparent

@@ -187,6 +187,32 @@ QRectF PictureRaster::markerBox(float radius, qreal scale)
     return box;
 }
 
+Colour PictureRaster::colourAt(int x, int y) const
+{
+    const uchar* line = constScanLine(y);
+    const int bits = depth();
+    const unsigned index = bits == 8   ? line[x]
+                           : bits == 4 ? nibbleAt(line, x)
+                                       : (line[x / 8] >> (7U - (static_cast<unsigned>(x) & 7U))) & 1U;
+    const QRgb rgb = paletteColour(static_cast<int>(index));
+    return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8U |
+           static_cast<Colour>(qBlue(rgb)) << 16U;
+}
+
+MarkSizes PictureRaster::markSizes(float radius, qreal scale)
+{
+    const QFontMetricsF metrics(labelFont(scale));
+    qreal digitWidth = 0;
+    qreal digitsTop = metrics.ascent();
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(digit));
+        digitsTop = std::min(digitsTop, metrics.ascent() + metrics.tightBoundingRect(digit).top());
+    }
+    // Half a pixel more reach: markers may be drawn a quarter of a pixel off their site.
+    return {radius * scale + outlineWidth(scale) + 0.5, digitWidth, metrics.height(),
+            (digitsTop + metrics.ascent()) / 2, 2 * scale};
+}
+
 void PictureRaster::growTo(QSize size, Colour background)
 {
     const QSize grown = this->size().expandedTo(size);
@@ -292,7 +318,7 @@ void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour co
     const QRgb overRgb = toRgb(over);
     int overIndex = -1;
     for (int k = 0; k < colourCount() && overIndex < 0; ++k) {
-        overIndex = colourAt(k) == overRgb ? k : -1;
+        overIndex = paletteColour(k) == overRgb ? k : -1;
     }
     if (overIndex < 0 || (uniformIndex_ >= 0 && uniformIndex_ != overIndex)) {
         return;
@@ -503,7 +529,7 @@ int PictureRaster::indexOf(Colour colour)
     const QRgb rgb = toRgb(colour);
     int index = -1;
     for (int k = 0; k < colourCount(); ++k) {
-        if (colourAt(k) == rgb) {
+        if (paletteColour(k) == rgb) {
             index = k;
             break;
         }
@@ -531,7 +557,7 @@ int PictureRaster::addColour(Colour colour)
         };
         int nearest = 0;
         for (int k = 1; k < MAX_COLOURS; ++k) {
-            if (distance(colourAt(k)) < distance(colourAt(nearest))) {
+            if (distance(paletteColour(k)) < distance(paletteColour(nearest))) {
                 nearest = k;
             }
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Colour.h"
+#include "diagram/labelsThatFit.h"
 #include "output/IndexedLines.h"
 
 class QPainter;
@@ -56,6 +57,9 @@ public:
     // The box, relative to the centre, that a circle of this radius and the widest
     // label of up to three digits cover together at the given marker scale.
     static QRectF markerBox(float radius, qreal scale);
+    // How large a circle of this radius and the labels are at the given marker scale, as
+    // the room labels need among the markers reckons them.
+    static MarkSizes markSizes(float radius, qreal scale);
 
     void fill(Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
@@ -70,6 +74,9 @@ public:
     // Digits of an integral value in the default font, without smoothing, top-left
     // corner at the drawing position.
     void printNumber(double value, Colour colour);
+
+    // The colour of the pixel at (x, y), which lies inside the picture.
+    Colour colourAt(int x, int y) const;
 
     // Writes the colours of `area`, which lies inside the picture, as opaque 32-bit
     // colours into `target` (of a 32-bit format: RGB32 or ARGB32, premultiplied or not)
@@ -116,7 +123,7 @@ private:
     // fillWhere on a line of four bits a pixel.
     static void fillNibblesWhere(uchar* line, int from, int to, unsigned over, unsigned index);
     int colourCount() const { return nibbles_.data ? static_cast<int>(nibbles_.colours.size()) : image_.colorCount(); }
-    QRgb colourAt(int k) const { return nibbles_.data ? nibbles_.colours[k] : image_.color(k); }
+    QRgb paletteColour(int k) const { return nibbles_.data ? nibbles_.colours[k] : image_.color(k); }
     uchar* scanLine(int y);
     const uchar* constScanLine(int y) const;
 

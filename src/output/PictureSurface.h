@@ -2,6 +2,7 @@
 
 #include "core/DrawingSurface.h"
 #include "output/PictureRaster.h"
+#include "output/SmoothStroke.h"
 
 namespace voroquarn {
 
@@ -24,6 +25,12 @@ public:
     {
         raster_.fillWhere(y, left, right, BACK_COLOR, colour);
     }
+    // A smooth boundary is 1.3 pixels wide at marker scale 1, as bright to the eye as a
+    // traced one of a pixel, and grows with the scale.
+    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override
+    {
+        smooth_.draw(raster_, points, colour, SMOOTH_WIDTH * raster_.markerScale());
+    }
 
     // The picture as an image; picture() reads it as it is held (see PictureRaster).
     const QImage& image() const { return raster_.image(); }
@@ -36,9 +43,11 @@ protected:
 
     // The window's background, which Refresh shows and a grown picture starts with.
     static constexpr Colour BACK_COLOR = BLACK;
+    static constexpr double SMOOTH_WIDTH = 1.3;
 
 private:
     PictureRaster raster_;
+    SmoothStroke smooth_;
     Colour foreColor_ = BLACK;
 };
 

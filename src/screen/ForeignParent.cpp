@@ -111,10 +111,14 @@ void ForeignParent::adopt(QWindow& child)
     child.setGeometry(childGeometry());
 }
 
+QSize unitsCovering(QSize pixels, qreal ratio)
+{
+    return {qCeil(pixels.width() / ratio), qCeil(pixels.height() / ratio)};
+}
+
 QRect ForeignParent::childGeometry() const
 {
-    const qreal ratio = child_ != nullptr ? child_->devicePixelRatio() : 1.0;
-    return {0, 0, qCeil(size_.width() / ratio), qCeil(size_.height() / ratio)};
+    return {QPoint(0, 0), unitsCovering(size_, child_ != nullptr ? child_->devicePixelRatio() : 1.0)};
 }
 
 bool ForeignParent::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/)

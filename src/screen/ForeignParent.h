@@ -12,6 +12,10 @@
 
 namespace voroquarn {
 
+// The size in a window's units that covers `pixels` of the X server at the window's
+// device-pixel ratio: rounded up, so that no pixel at the right or bottom is left out.
+QSize unitsCovering(QSize pixels, qreal ratio);
+
 // A window of another program, or the root window, that the program draws into: the
 // program's own window becomes its child and covers it wholly, now and whenever its
 // size changes. Qt knows nothing of the size of a window it did not create, so the size

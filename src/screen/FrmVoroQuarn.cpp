@@ -177,6 +177,23 @@ void FrmVoroQuarn::present()
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
+void FrmVoroQuarn::showOverlay(const QString& text)
+{
+    const QRect before = overlay_.box(pictureSize(), pictureRatio());
+    overlay_.setText(text);
+    putOnScreen(QRegion(before).united(overlay_.box(pictureSize(), pictureRatio())));
+}
+
+void FrmVoroQuarn::fitRun(RunSettings& run) const
+{
+    if (fit_ == WindowFit::Target) {
+        const qreal ratio = pictureRatio();
+        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
+        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
+        run.markSizes = PictureRaster::markSizes(MARKER_RADIUS, ratio);
+    }
+}
+
 void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
 {
     if (!isExposed()) {
@@ -241,14 +258,22 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     // The backing store counts in the window's units, the picture in its own pixels.
     const qreal ratio = pictureRatio();
     QRegion inWindow;
-    if (ratio == 1) {
-        inWindow = region;
-    } else {
+    QRegion painted = region;
+    if (ratio != 1) {
+        // A window's unit covers several pixels of the picture, and the backing store may
+        // clear all of what it is asked to paint (Wayland's does): every pixel of those
+        // units is painted, not only the changed ones, or a row changed in one frame is
+        // left cleared, black, when the next frame paints the row beside it.
+        painted = QRegion();
         for (const QRect& rect : region) {
-            const QRectF scaled(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio,
-                                rect.height() / ratio);
-            inWindow += scaled.toAlignedRect();
+            const QRect unit = QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio)
+                                   .toAlignedRect();
+            inWindow += unit;
+            painted += QRectF(unit.x() * ratio, unit.y() * ratio, unit.width() * ratio, unit.height() * ratio)
+                           .toAlignedRect();
         }
+    } else {
+        inWindow = region;
     }
     backingStore_.beginPaint(inWindow);
     QPaintDevice* device = backingStore_.paintDevice();
@@ -262,6 +287,10 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
                 raster().copyRgb32(inside, *target, inside.topLeft());
             }
         }
+        if (region.intersects(overlay_.box(pictureSize(), ratio))) {
+            QPainter painter(target);
+            overlay_.paint(painter, region, pictureSize(), ratio);
+        }
         backingStore_.endPaint();
         backingStore_.flush(inWindow);
         noteFilled(inWindow);
@@ -273,9 +302,10 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
         // Drawn pixel for pixel: the painter's scale by the device-pixel ratio is undone.
         painter.scale(1 / ratio, 1 / ratio);
     }
-    for (const QRect& rect : region) {
+    for (const QRect& rect : painted) {
         drawPicture(painter, rect);
     }
+    overlay_.paint(painter, painted, pictureSize(), pictureRatio());
     painter.end();
     backingStore_.endPaint();
     backingStore_.flush(inWindow);

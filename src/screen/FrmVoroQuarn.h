@@ -8,6 +8,8 @@
 
 #include "core/WindowMetrics.h"
 #include "output/PictureSurface.h"
+#include "screen/SessionWindow.h"
+#include "screen/TextOverlay.h"
 
 class QEventLoop;
 class QPainter;
@@ -29,7 +31,7 @@ enum class WindowFit {
 // yield the pixels changed since the last copy, at most once per display frame, and all
 // of it whenever the window system asks for a repaint, so the picture survives being
 // covered or minimised. A new diagram (Refresh) takes the window's size of the moment.
-class FrmVoroQuarn final : public QWindow, public PictureSurface {
+class FrmVoroQuarn final : public QWindow, public PictureSurface, public SessionWindow {
 public:
     // Without labels the window loads no fonts ahead of time.
     explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
@@ -53,13 +55,21 @@ public:
     bool DoEvents() override;
 
     // Puts every change on screen now; for the end of a drawing, and before any wait.
-    void present();
+    void present() override;
+
+    DrawingSurface& surface() override { return *this; }
+    // A window that fits its picture to its size (WindowFit::Target) gets sites whose
+    // markers lie wholly inside it, and marks as large as its device pixels make them.
+    void fitRun(RunSettings& run) const override;
 
     // Calls `then` once, as soon as the first drawing (the first markers) is on screen:
     // for work that the window needs but that should not keep its picture waiting.
     void whenFirstDrawn(std::function<void()> then) { firstDrawn_ = std::move(then); }
 
     bool isClosed() const { return closed_; }
+
+    // Shows the text over the picture at the bottom left (TextOverlay); empty: nothing.
+    void showOverlay(const QString& text);
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
@@ -87,6 +97,7 @@ private:
     QEventLoop* waitingForExpose_ = nullptr;
     bool closed_ = false;
     std::function<void()> firstDrawn_;
+    TextOverlay overlay_;
     // Whether the label font is ready, or not needed.
     bool labelFontReady_ = false;
     // Whether the backing store holds the whole picture (as last put on screen).

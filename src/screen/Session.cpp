@@ -1,18 +1,12 @@
 #include "screen/Session.h"
 
-#include <QCoreApplication>
-
-#include "diagram/makeSites.h"
 #include "output/Messages.h"
-#include "screen/FrmVoroQuarn.h"
 
 namespace voroquarn {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// With a delay, the session sleeps once it is this far ahead of its schedule: a display
+// With a pace, the session sleeps once it is this far ahead of its schedule: a display
 // frame, so that it wakes about as often as the screen can show anything new.
 constexpr std::chrono::milliseconds PACING_SLEEP{16};
 
@@ -30,44 +24,19 @@ std::uint32_t seedOfDiagram(std::uint32_t seed, std::uint64_t k)
     return static_cast<std::uint32_t>((z ^ (z >> 31U)) >> 16U);
 }
 
-Session::Session(FrmVoroQuarn& window, SessionSettings settings)
-    : window_(window), settings_(std::move(settings))
+Session::Session(SessionWindow& window, SessionClock& clock, SessionSettings settings)
+    : window_(window), clock_(clock), settings_(std::move(settings))
 {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-        // Nothing may be thrown through Qt's event loop: an exception of a drawing
-        // step ends the program with its one line.
-        try {
-            if (restart_ != Restart::None || !drawing_) {
-                begin();
-            } else {
-                advance();
-            }
-        } catch (const std::exception& error) {
-            advancing_ = false;
-            drawing_.reset();
-            stop();
-            say(stoppedBy(error));
-            QCoreApplication::exit(EXIT_ERROR);
-        }
-    });
-    const auto resized = [this] {
-        if (settings_.followResizes) {
-            redraw();
-        }
-    };
-    QObject::connect(&window_, &QWindow::widthChanged, &timer_, resized);
-    QObject::connect(&window_, &QWindow::heightChanged, &timer_, resized);
+    clock_.onWake = [this] { wake(); };
 }
 
-void Session::start() { timer_.start(0); }
+void Session::start() { clock_.wakeAfter({}); }
 
 void Session::newDiagram()
 {
     restart_ = Restart::Next;
     if (!advancing_) {
-        timer_.start(0);
+        clock_.wakeAfter({});
     }
 }
 
@@ -77,14 +46,21 @@ void Session::redraw()
         restart_ = Restart::Redraw;
     }
     if (!advancing_) {
-        timer_.start(0);
+        clock_.wakeAfter({});
+    }
+}
+
+void Session::resized()
+{
+    if (settings_.followResizes) {
+        redraw();
     }
 }
 
 void Session::stop()
 {
     stopped_ = true;
-    timer_.stop();
+    clock_.cancel();
 }
 
 std::optional<std::uint32_t> Session::seed() const
@@ -95,12 +71,37 @@ std::optional<std::uint32_t> Session::seed() const
 RunSettings Session::runSettings() const
 {
     RunSettings run = settings_.run;
-    if (window_.fit() == WindowFit::Target) {
-        const qreal ratio = window_.pictureRatio();
-        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
-        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
-    }
+    window_.fitRun(run);
+    run.sayStepsAhead = settings_.duration.count() > 0;
     return run;
+}
+
+void Session::wake()
+{
+    const SessionClock::Time woken = clock_.now();
+    // Nothing may be thrown through Qt's event loop: an exception of a drawing step ends
+    // the program with its one line.
+    try {
+        if (restart_ != Restart::None || !drawing_) {
+            begin();
+        } else {
+            advance();
+        }
+    } catch (const std::exception& error) {
+        advancing_ = false;
+        drawing_.reset();
+        stop();
+        say(stoppedBy(error));
+        end(EXIT_ERROR);
+    }
+    activity_.busy += clock_.now() - woken;
+}
+
+void Session::end(int status)
+{
+    if (onEnd) {
+        onEnd(status);
+    }
 }
 
 void Session::begin()
@@ -115,41 +116,52 @@ void Session::begin()
     if (same) {
         requestedSeed_ = random_->seed() ? random_->seed() : requestedSeed_;
     } else {
-        requestedSeed_ = settings_.seed ? std::optional(seedOfDiagram(*settings_.seed, next_))
-                                        : std::nullopt;
+        requestedSeed_ = settings_.seed ? std::optional(seedOfDiagram(*settings_.seed, next_)) : std::nullopt;
         ++next_;
     }
     drawing_.reset();  // it draws with the generator about to be replaced
     random_.emplace(requestedSeed_);
-    drawing_.emplace(drawDiagram(window_, *random_, runSettings()));
-    due_ = Clock::now();
+    drawing_.emplace(drawDiagram(window_.surface(), *random_, runSettings()));
+    paceFrom(settings_.delay);
     advance();
+}
+
+void Session::paceFrom(Pace perStep)
+{
+    perStep_ = perStep;
+    pacedFrom_ = clock_.now();
+    paced_ = 0;
 }
 
 void Session::advance()
 {
     advancing_ = true;
     while (drawing_->next()) {
-        const bool open = window_.DoEvents();
+        ++activity_.steps;
+        if (const auto ahead = drawing_->takeStepsAhead(); ahead && settings_.duration.count() > 0) {
+            paceFrom(*ahead > 0 ? Pace(settings_.duration) / static_cast<double>(*ahead) : Pace(0));
+        }
+        const bool open = window_.surface().DoEvents();
         if (!open || stopped_ || restart_ != Restart::None) {
             advancing_ = false;
             if (!open) {
                 stopped_ = true;
-                QCoreApplication::quit();
+                end(0);
             } else if (!stopped_) {
-                timer_.start(0);
+                clock_.wakeAfter({});
             }
             return;
         }
         if (!drawing_->paced()) {
-            due_ = Clock::now();  // preparations take what they take; the pace starts after
-        } else if (settings_.delay.count() > 0) {
-            due_ += settings_.delay;
-            const auto ahead = due_ - Clock::now();
+            paceFrom(perStep_);  // preparations take what they take; the pace starts after
+        } else if (perStep_.count() > 0) {
+            ++paced_;
+            const auto due = pacedFrom_ + std::chrono::round<std::chrono::nanoseconds>(perStep_ * paced_);
+            const auto ahead = due - clock_.now();
             if (ahead >= PACING_SLEEP) {
                 advancing_ = false;
                 window_.present();
-                timer_.start(std::chrono::ceil<std::chrono::milliseconds>(ahead));
+                clock_.wakeAfter(ahead);
                 return;
             }
         }
@@ -158,7 +170,7 @@ void Session::advance()
     drawing_.reset();
     window_.present();
     if (settings_.cycle && settings_.linger.count() > 0) {
-        timer_.start(settings_.linger);
+        clock_.wakeAfter(settings_.linger);
     }
 }
 

@@ -25,6 +25,9 @@ bool isKey(const QKeyEvent& key, int code, Qt::KeyboardModifiers modifiers)
 WindowKeys::WindowKeys(FrmVoroQuarn& window, Session& session, Role role)
     : window_(window), session_(session), role_(role)
 {
+    if (role_ == Role::Saver) {
+        saverInput_.emplace(std::chrono::steady_clock::now());
+    }
     window_.installEventFilter(this);
 }
 
@@ -33,8 +36,8 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
     if (watched != &window_) {
         return false;
     }
-    if (role_ == Role::Saver) {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress) {
+    if (saverInput_) {
+        if (saverInput_->ends(*event, std::chrono::steady_clock::now())) {
             window_.close();
             return true;
         }

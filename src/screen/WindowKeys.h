@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
+
+#include "screen/SaverInput.h"
 
 namespace voroquarn {
 
@@ -10,7 +13,8 @@ class Session;
 // What keys and clicks do in a window of the program's own. In a window to look at:
 // Escape, q, Ctrl+Q and Ctrl+W close it as its close button does, space starts a new
 // diagram, Ctrl+S saves the picture and F11 toggles full screen, with the diagram drawn
-// anew at the new size. As a screen saver, any key or click closes it.
+// anew at the new size. As a screen saver, a key or a click or a large motion of the
+// pointer closes it (SaverInput).
 class WindowKeys final : public QObject {
 public:
     enum class Role { Viewer, Saver };
@@ -26,6 +30,7 @@ private:
     FrmVoroQuarn& window_;
     Session& session_;
     Role role_;
+    std::optional<SaverInput> saverInput_;
 };
 
 }  // namespace voroquarn

@@ -16,6 +16,8 @@
 #include "screen/PlatformGuard.h"
 #include "screen/ProgramIcon.h"
 #include "screen/QtEnvironment.h"
+#include "screen/RateDisplay.h"
+#include "screen/ScreenPlan.h"
 #include "screen/Session.h"
 #include "screen/TerminationSignals.h"
 #include "screen/WindowId.h"
@@ -43,26 +45,13 @@ std::variant<std::uint32_t, QString> rootTarget()
     return QStringLiteral("--root needs the X window system");
 }
 
-// What the settings ask of Qt itself: another X display, and a place for the program's
-// own window, which Qt puts there as X geometry says, frame and screen edges included.
-std::vector<std::string> qtOptions(const ScreenSettings& settings)
-{
-    std::vector<std::string> options;
-    if (settings.display) {
-        options.insert(options.end(), {"-platform", "xcb", "-display", *settings.display});
-    }
-    if (!settings.position.empty() && settings.target == Target::Window) {
-        options.insert(options.end(), {"-qwindowgeometry", settings.position});
-    }
-    return options;
-}
-
 // The run itself; `endingSignal` tells of a signal that ended it.
 int drawOnScreen(const char* program, ScreenSettings settings, std::optional<TerminationSignals>& signals,
                  int& endingSignal)
 {
+    const ScreenPlan plan = planOf(settings);
     PlatformGuard guard;
-    QtArguments arguments(program, qtOptions(settings));
+    QtArguments arguments(program, plan.qtOptions);
     const QGuiApplication app(arguments.argc(), arguments.argv());
     guard.connected();
     if (!platformShowsWindows(QGuiApplication::platformName())) {
@@ -71,15 +60,13 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
                         .arg(QGuiApplication::platformName()));
     }
 
-    const bool foreign = settings.target == Target::Root || settings.target == Target::WindowId;
-    const WindowFit fit = settings.session.cycle ? WindowFit::Target : WindowFit::Design;
-    FrmVoroQuarn window(settings.size, fit, settings.session.run.labels);
+    FrmVoroQuarn window(settings.size, plan.fit, settings.session.run.labels);
     if (window.picture().isNull()) {
         return fail(notEnoughMemoryFor(settings.size));
     }
 
     std::unique_ptr<ForeignParent> parent;
-    if (foreign) {
+    if (plan.foreign) {
         auto id = settings.target == Target::Root ? rootTarget()
                                                   : std::variant<std::uint32_t, QString>(settings.windowId);
         if (const QString* problem = std::get_if<QString>(&id)) {
@@ -91,24 +78,34 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
         }
         parent = std::get<std::unique_ptr<ForeignParent>>(std::move(attached));
         parent->adopt(window);
-    } else if (settings.target == Target::FullScreen) {
+    } else if (plan.fullScreen) {
         window.setGeometry(window.screen()->geometry());
         window.setWindowStates(Qt::WindowFullScreen);
         window.setCursor(Qt::BlankCursor);
     }
 
-    if (!foreign) {
+    if (!plan.foreign) {
         // Making the icon takes a few milliseconds, which the first markers need not wait
         // for; the window manager shows it as soon as it comes.
         window.whenFirstDrawn(setProgramIcon);
     }
 
-    settings.session.followResizes = fit == WindowFit::Target;
-    Session diagrams(window, std::move(settings.session));
+    settings.session.followResizes = plan.followResizes;
+    const bool showRate = settings.session.fps;
+    TimerClock clock;
+    Session diagrams(window, clock, std::move(settings.session));
+    diagrams.onEnd = [](int status) { QCoreApplication::exit(status); };
+    // The session hears of the window's size for as long as it lives, not as the window.
+    const QObject sessionLives;
+    QObject::connect(&window, &QWindow::widthChanged, &sessionLives, [&] { diagrams.resized(); });
+    QObject::connect(&window, &QWindow::heightChanged, &sessionLives, [&] { diagrams.resized(); });
+    std::optional<RateDisplay> rate;
+    if (showRate) {
+        rate.emplace(window, diagrams);
+    }
     std::optional<WindowKeys> keys;
-    if (!foreign) {
-        keys.emplace(window, diagrams,
-                     settings.target == Target::FullScreen ? WindowKeys::Role::Saver : WindowKeys::Role::Viewer);
+    if (plan.keys) {
+        keys.emplace(window, diagrams, *plan.keys);
     }
 
     const auto end = [&](int status) {

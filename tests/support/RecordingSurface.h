@@ -11,7 +11,8 @@ namespace voroquarn::testing {
 // One call made on the surface, with its arguments.
 struct Call {
     enum Kind {
-        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, MoveTo, Print, PSet, FillBackground, DoEvents,
+        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, MoveTo, Print, PSet, FillBackground, SmoothLine,
+        DoEvents,
         Randomize, RandomNext,
     };
     Kind kind;
@@ -62,6 +63,12 @@ public:
     void FillBackground(int y, int left, int right, Colour colour) override
     {
         record({Call::FillBackground, static_cast<float>(left), static_cast<float>(y), 0, static_cast<double>(right), colour});
+    }
+    // Recorded with its first point in x and y and its last in radius and value.
+    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override
+    {
+        record({Call::SmoothLine, static_cast<float>(points.front().x), static_cast<float>(points.front().y),
+                static_cast<float>(points.back().x), points.back().y, colour});
     }
     bool DoEvents() override
     {

@@ -171,7 +171,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     QFile settings(home.filePath(".xscreensaver"));
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     settings.write(QStringLiteral("mode: one\nselected: 0\nsplash: False\nfade: False\nunfade: False\n"
-                                  "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 \\n\\\n\n")
+                                  "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 -fps --duration 2 \\n\\\n\n")
                        .arg(program)
                        .toLocal8Bit());
     settings.close();
@@ -231,18 +231,79 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
         << "no boundary is traced";
     EXPECT_EQ(shown.other, 0);
 
+    // The diagram takes its duration, 2 s, to draw; the frame rate shows at the bottom
+    // left, as the hacks show theirs, and changes on its own meanwhile.
+    const QRect rateBox(0, 1024 - 100, 300, 100);
+    const auto picture = [&](const QImage& screen) { return coloursIn(screen, screen.rect()).white - coloursIn(screen, rateBox).white; };
+    QElapsedTimer sinceChange;
+    sinceChange.start();
+    qint64 lastChange = sinceActivation.elapsed();
+    for (int white = -1; sinceChange.elapsed() < 1200 && sinceActivation.elapsed() < 20000; QThread::msleep(50)) {
+        const int now = picture(x.grab(x.root()));
+        if (now != white) {
+            white = now;
+            lastChange = sinceActivation.elapsed();
+            sinceChange.restart();
+        }
+    }
+    const double drawn = static_cast<double>(lastChange - firstMarkers) / 1000;
+    EXPECT_GT(drawn, 1.5);
+    EXPECT_LT(drawn, 3.0);
+    const QImage standing = x.grab(x.root());
+    EXPECT_GT(coloursIn(standing, rateBox).white, 100) << "no frame rate shown";
+
+
     QElapsedTimer sinceDeactivation;
     sinceDeactivation.start();
     ASSERT_TRUE(tellDaemon("-deactivate"));
     // Deactivating the saver ends the program within a second, as a hack should.
     EXPECT_TRUE(waitUntil([&] { return cpuTimeMs(hack) < 0; }, 1000)) << "the program goes on";
-    std::printf("under xscreensaver: markers %lld ms after activation; the program ended %lld ms after "
-                "deactivation\n",
-                static_cast<long long>(firstMarkers), static_cast<long long>(sinceDeactivation.elapsed()));
+    std::printf("under xscreensaver: markers %lld ms after activation, drawn in %.2f s; the program ended %lld ms "
+                "after deactivation\n",
+                static_cast<long long>(firstMarkers), drawn, static_cast<long long>(sinceDeactivation.elapsed()));
     int status = -1;
     ASSERT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(hack), &status, WNOHANG) == hack; }, 5000))
         << "the program did not come to the test";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    // The preview of xscreensaver-settings: the program in its pane, by the window id it
+    // adds to the command line, until the dialog goes.
+    QProcess dialog;
+    QStringList settingsCommand{"env", "HOME=" + home.path(), "DISPLAY=" + display, "xscreensaver-settings"};
+    if (geteuid() == 0) {
+        settingsCommand = QStringList{"runuser", "-u", "nobody", "--"} + settingsCommand;
+    }
+    dialog.start(settingsCommand.takeFirst(), settingsCommand);
+    qint64 preview = -1;
+    QStringList previewArguments;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+                const QByteArray arguments = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray();
+                if (arguments.startsWith(program.toLocal8Bit()) && arguments.contains("--window-id")) {
+                    preview = entry.toLongLong();
+                    previewArguments = QString::fromLocal8Bit(arguments).split(QChar(0), Qt::SkipEmptyParts);
+                }
+            }
+            return preview > 0;
+        },
+        15000))
+        << "xscreensaver-settings started no preview";
+    const auto pane = previewArguments.indexOf("--window-id");
+    ASSERT_GT(pane, 0);
+    bool ok = false;
+    const quint32 paneWindow = previewArguments.value(pane + 1).toUInt(&ok, 16);
+    ASSERT_TRUE(ok) << previewArguments.join(' ').toStdString();
+    EXPECT_TRUE(previewArguments.contains("-root")) << "the preview's command line has changed";
+    EXPECT_TRUE(waitUntil([&] { return coloursIn(x.grab(paneWindow), QRect(0, 0, 4096, 4096)).white > 4 * 12; }, 10000))
+        << "no diagram in the preview";
+    dialog.terminate();
+    dialog.waitForFinished(5000);
+    int previewStatus = -1;
+    EXPECT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(preview), &previewStatus, WNOHANG) == preview; }, 5000))
+        << "the preview outlived its dialog";
+    EXPECT_TRUE(WIFEXITED(previewStatus) && WEXITSTATUS(previewStatus) == 0) << "status " << previewStatus;
 
     tellDaemon("-exit");
     daemon.waitForFinished(5000);
@@ -447,8 +508,9 @@ TEST_F(SaverSession, TheDesignWindowClosesOnItsKeys)
     }
 }
 
-// Full screen: a diagram at once, and the end at SIGTERM from a front end or at a click.
-TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermOrAClick)
+// Full screen: a diagram at once, and the end at SIGTERM from a front end, at a large
+// motion of the pointer or at a click, but not at the release of the key that started it.
+TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermAMotionOrAClick)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -481,9 +543,24 @@ TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermOrAClick)
                 static_cast<long long>(sinceSignal.elapsed()));
     EXPECT_EQ(saver.errors().toStdString(), "");
 
+    // Started by Return, held on past the start and let go: the release and the key's
+    // repeats end nothing, nor does a tremble of the pointer; a large motion does.
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "200", "200"}));
+    ASSERT_TRUE(XSession::run("xdotool", {"keydown", "Return"}));
+    ProgramRun held({"--saver"});
+    ASSERT_TRUE(XSession::waitForWindowOf(held.pid()));
+    QThread::msleep(1200);
+    ASSERT_TRUE(XSession::run("xdotool", {"keyup", "Return"}));
+    QThread::msleep(300);
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "204", "203"}));
+    QThread::msleep(300);
+    EXPECT_TRUE(held.process().state() == QProcess::Running) << "ended by the key that started it";
+    ASSERT_TRUE(XSession::run("xdotool", {"mousemove", "260", "200"}));
+    EXPECT_EQ(held.waitForExit(5000), 0);
+
     ProgramRun clicked({"--saver"});
     ASSERT_TRUE(XSession::waitForWindowOf(clicked.pid()));
-    QThread::msleep(300);
+    QThread::msleep(600);
     ASSERT_TRUE(XSession::run("xdotool", {"click", "1"}));
     EXPECT_EQ(clicked.waitForExit(5000), 0);
 }
