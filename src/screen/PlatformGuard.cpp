@@ -42,6 +42,11 @@ void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, c
     if (type == QtFatalMsg) {
         std::_Exit(2);
     }
+    // Qt says so before it, or Xlib's own handler after two lines of its own, ends the
+    // program with status 1: ended here, the line above is the only one.
+    if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+        std::exit(1);
+    }
 }
 
 }  // namespace
