@@ -56,7 +56,7 @@ as_user=()
 "${as_user[@]}" env HOME="$home" PATH="$home/bin:$PATH" DISPLAY="$display" xscreensaver -no-splash \
     >"$home/daemon.log" 2>&1 &
 daemon=$!
-for _ in $(seq 100); do DISPLAY=$display xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 600); do DISPLAY=$display xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY=$display xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon does not answer: $(cat "$home/daemon.log")"
 sleep 1  # the daemon knows a changed file by its time stamp, to the second
 
