@@ -10,7 +10,6 @@
 #include "core/DrawingSurface.h"
 #include "core/Int.h"
 #include "core/RandomSource.h"
-#include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
@@ -18,6 +17,7 @@
 #include "diagram/fillRegions.h"
 #include "diagram/hSort.h"
 #include "diagram/makeSites.h"
+#include "diagram/sweep.h"
 #include "diagram/traceBisector.h"
 
 namespace voroquarn {
@@ -37,7 +37,8 @@ SiteMarks marksOf(const RunSettings& settings, bool eachAsPlaced)
 // from 0 on, each pixel the square its centre is nearest to.
 ClipArea extentOf(const DrawingSurface& window)
 {
-    return {-0.5, -0.5, window.Width() / TWIPS_PER_PIXEL - 0.5, window.Height() / TWIPS_PER_PIXEL - 0.5};
+    const SweepExtents extents = sweepExtents(window);
+    return {-0.5, -0.5, extents.columns - 0.5, extents.rows - 0.5};
 }
 
 

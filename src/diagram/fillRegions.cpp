@@ -6,7 +6,6 @@
 #include <span>
 
 #include "core/DrawingSurface.h"
-#include "core/WindowMetrics.h"
 #include "diagram/Nearer.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/dist.h"
@@ -147,7 +146,7 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vec
     std::vector<std::int32_t> all(static_cast<std::size_t>(sites.N));
     std::iota(all.begin(), all.end(), 0);
     co_await sweep(window, SweepAxis::Rows, 0, UNBOUNDED_ROWS, [&](double y) {
-        const double extent = window.Width() / TWIPS_PER_PIXEL;
+        const double extent = sweepExtent(window, SweepAxis::Columns);
         // Columns 0 to last; one call for every run of pixels of one site.
         const int last = extent >= 0 ? static_cast<int>(extent) : 0;
         RowRuns runs(window, colours, static_cast<int>(y));
@@ -162,7 +161,7 @@ Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const 
     const ClipArea& area = cells.area();
     NearestSite nearest(diagram.sites());
     co_await sweep(window, SweepAxis::Rows, firstFilledRow(area), area.bottom, [&](double y) {
-        const double extent = std::min(static_cast<double>(window.Width() / TWIPS_PER_PIXEL), area.right);
+        const double extent = std::min(sweepExtent(window, SweepAxis::Columns), area.right);
         const int last = extent >= 0 ? static_cast<int>(extent) : -1;
         RowRuns runs(window, colours, static_cast<int>(y));
         cells.forEachLeafInRow(y, [&](const SiteCells::Leaf& leaf) {

@@ -142,7 +142,6 @@ Steps tracePair(DrawingSurface& window, const SiteArrays& sites, int i, int j, B
     }
 }
 
-
 }  // namespace
 
 Steps traceBisector(DrawingSurface& window, const SiteArrays sites, int i, int j)
