@@ -186,7 +186,7 @@ Traced trace(const SiteArrays& sites, int i, int j)
         }
     }
     Traced traced;
-    for (const Call& p : window.ofKind(Call::PSet)) {
+    for (const Call& p : window.ofKind(Call::SetPixel)) {
         const PlanePoint q{p.x, p.y};
         const double column = nearestPixel(q.x);  // as surfaces set it
         const double row = nearestPixel(q.y);

@@ -184,7 +184,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     for (const testing::Call& call : window.calls) {
         const int x = static_cast<int>(std::floor(call.x + 0.5));
         const int y = static_cast<int>(std::floor(call.y + 0.5));
-        if (call.kind == testing::Call::PSet && x >= 0 && y >= 0 && x < W && y < H) {
+        if (call.kind == testing::Call::SetPixel && x >= 0 && y >= 0 && x < W && y < H) {
             white[index(x, y)] = true;
         } else if (call.kind == testing::Call::FillBackground && y >= 0 && y < H) {
             for (int column = std::max(0, static_cast<int>(call.x)); column < std::min(W, static_cast<int>(call.value)); ++column) {
@@ -273,7 +273,7 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
     int onRays = 0;
-    for (const testing::Call& call : window.ofKind(testing::Call::PSet)) {
+    for (const testing::Call& call : window.ofKind(testing::Call::SetPixel)) {
         const double x = call.x - 200;
         const double y = call.y - 100;
         // Up from the meeting point, left of it, and down to the right along y = 2x.
@@ -316,7 +316,7 @@ TEST(FarSites, WhoseRatiosOverflowDrawNoBoundary)
         testing::RecordingSurface window(624 * 15.0F, 535 * 15.0F);
         SeededRandom random(1);
         ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
-        EXPECT_TRUE(window.ofKind(testing::Call::PSet).empty()) << far << " far sites";
+        EXPECT_TRUE(window.ofKind(testing::Call::SetPixel).empty()) << far << " far sites";
     }
 }
 

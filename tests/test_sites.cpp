@@ -51,21 +51,21 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     EXPECT_TRUE(driveToEnd(drawDiagram(window, random), window));
 
     const auto firstCircle = std::find_if(window.calls.begin(), window.calls.end(),
-                                          [](const Call& c) { return c.kind == Call::Circle; });
+                                          [](const Call& c) { return c.kind == Call::DrawCircle; });
     ASSERT_NE(firstCircle, window.calls.end());
     const std::vector<Call> beforeMarkers(window.calls.begin(), firstCircle);
     std::vector<Call::Kind> start = kinds(beforeMarkers);
     start.resize(4);
-    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::Show, Call::Randomize, Call::Refresh,
-                                              Call::SetForeColor}));
+    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::ShowWindow, Call::Randomize, Call::Clear,
+                                              Call::SetDrawingColour}));
     EXPECT_EQ(beforeMarkers[3].colour, 0xFFFFFFU);
     EXPECT_EQ(random.drawn(), 13U);
 
     // No yield before the tracing, and every marker before the first boundary pixel.
     const auto firstYield = std::find_if(window.calls.begin(), window.calls.end(),
-                                         [](const Call& c) { return c.kind == Call::DoEvents; });
+                                         [](const Call& c) { return c.kind == Call::KeepResponsive; });
     const auto lastPrint = std::find_if(window.calls.rbegin(), window.calls.rend(),
-                                        [](const Call& c) { return c.kind == Call::Print; });
+                                        [](const Call& c) { return c.kind == Call::DrawNumber; });
     EXPECT_LE(lastPrint.base(), firstYield);
 }
 
@@ -163,7 +163,7 @@ TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
     RunSettings settings;
     settings.givenSites = {{100, 100, 1}, {200, 100, 2}};
     EXPECT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
-    const std::vector<Call> plotted = window.ofKind(Call::PSet);
+    const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
     EXPECT_EQ(plotted.size(), 4U * 134U);
     double farthest = 0;
     for (const Call& p : plotted) {
@@ -175,19 +175,19 @@ TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
 TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 {
     RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
-    window.foreColor = 0xFFFFFF;
+    window.drawingColour = 0xFFFFFF;
     ScriptedRandom random(fourSites(0.5F, 0.5F, 0.5F), window);
     SiteArrays sites;
     makeSites(window, random, sites);
 
     std::vector<Call::Kind> expected{Call::RandomNext};
     for (int k = 0; k < 4; ++k) {
-        expected.insert(expected.end(), {Call::RandomNext, Call::Width, Call::RandomNext, Call::Height,
-                                         Call::RandomNext, Call::GetForeColor, Call::Circle, Call::Print});
+        expected.insert(expected.end(), {Call::RandomNext, Call::OuterWidth, Call::RandomNext, Call::OuterHeight,
+                                         Call::RandomNext, Call::GetDrawingColour, Call::DrawCircle, Call::DrawNumber});
     }
     EXPECT_EQ(kinds(window.calls), expected);
 
-    for (const Call& circle : window.ofKind(Call::Circle)) {
+    for (const Call& circle : window.ofKind(Call::DrawCircle)) {
         EXPECT_EQ(circle.radius, 3.0F);
         EXPECT_EQ(circle.colour, 0xFFFFFFU);
     }
@@ -220,7 +220,7 @@ TEST(MakeSites, PlacesSitesInsideTheMarginsOfTheOuterSize)
         EXPECT_EQ(sites.x[3], c.x);
         EXPECT_EQ(sites.y[3], c.y);
         EXPECT_EQ(sites.w[3], c.w);
-        EXPECT_EQ(window.ofKind(Call::Circle)[3].x, static_cast<float>(c.x));
+        EXPECT_EQ(window.ofKind(Call::DrawCircle)[3].x, static_cast<float>(c.x));
     }
 }
 
@@ -236,7 +236,7 @@ TEST(MakeSites, CountsFourToNineSites)
         makeSites(window, random, sites);
         EXPECT_EQ(sites.N, n) << "r = " << r;
         EXPECT_EQ(random.drawn(), static_cast<std::size_t>(1 + 3 * n));
-        EXPECT_EQ(window.ofKind(Call::Circle).size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(window.ofKind(Call::DrawCircle).size(), static_cast<std::size_t>(n));
     }
 }
 
@@ -251,7 +251,7 @@ TEST(MakeSites, LabelsShowTheIntegerPartOfTheStoredWeight)
         SiteArrays sites;
         makeSites(window, random, sites);
         EXPECT_LT(sites.w[0], 1000.0F);
-        EXPECT_EQ(window.ofKind(Call::Print)[0].value, label);
+        EXPECT_EQ(window.ofKind(Call::DrawNumber)[0].value, label);
     }
 }
 

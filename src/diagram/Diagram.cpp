@@ -20,20 +20,20 @@ class MarkerRecorder final : public DrawingSurface {
 public:
     MarkerRecorder(int width, int height) : outer_(outerSizeTwips(width, height)) {}
 
-    void Show() override {}
-    void Refresh() override
+    void showWindow() override {}
+    void clear() override
     {
         markers.clear();
         labels.clear();
     }
-    Colour ForeColor() const override { return foreColor_; }
-    void setForeColor(Colour colour) override { foreColor_ = colour; }
-    float Width() const override { return outer_.width; }
-    float Height() const override { return outer_.height; }
+    Colour drawingColour() const override { return drawingColour_; }
+    void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
+    float outerWidth() const override { return outer_.width; }
+    float outerHeight() const override { return outer_.height; }
     // A site beyond single precision is marked at infinity, where no picture shows it;
     // its marker and label are left out, so that a file never holds a number that is
     // not finite.
-    void Circle(float x, float y, float radius, Colour /*colour*/, float aspect) override
+    void drawCircle(float x, float y, float radius, Colour /*colour*/, float aspect) override
     {
         const EllipseRadii radii = ellipseRadii(radius, aspect);
         x_ = x;
@@ -42,29 +42,29 @@ public:
             markers.push_back({x, y, radii.rx, radii.ry});
         }
     }
-    void Print(double integralValue) override
+    void drawNumber(double integralValue) override
     {
         if (std::isfinite(x_) && std::isfinite(y_)) {
             labels.push_back({x_, y_, integralValue});
         }
     }
-    void MoveTo(float x, float y) override
+    void moveTo(float x, float y) override
     {
         x_ = x;
         y_ = y;
     }
-    void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
-    void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
-    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
-    bool DoEvents() override { return true; }
+    void setPixel(float /*x*/, float /*y*/, Colour /*colour*/) override {}
+    void fillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
+    void drawSmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
+    bool keepResponsive() override { return true; }
 
     std::vector<DiagramMarker> markers;
     std::vector<DiagramLabel> labels;
 
 private:
     OuterSize outer_;
-    Colour foreColor_ = BLACK;
-    // The drawing position, where Circle leaves it.
+    Colour drawingColour_ = BLACK;
+    // The drawing position, where drawCircle leaves it.
     float x_ = 0;
     float y_ = 0;
 };

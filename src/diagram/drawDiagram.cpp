@@ -95,7 +95,8 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
                 co_yield Steps::Work{};
             }
             const auto at = static_cast<std::size_t>(k);
-            window.Circle(quarter(placed.x[at]), quarter(placed.y[at]), MARKER_RADIUS, window.ForeColor(), 1.0F);
+            window.drawCircle(quarter(placed.x[at]), quarter(placed.y[at]), MARKER_RADIUS, window.drawingColour(),
+                              1.0F);
         }
     }
     if (!settings.labels) {
@@ -119,8 +120,8 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
         }
         if (spots[at] != LabelSpot::None) {
             const PlanePoint corner = labelCorner(spots[at], placed.x[at], placed.y[at], placed.w[at], settings.markSizes);
-            window.MoveTo(quarter(corner.x), quarter(corner.y));
-            window.Print(static_cast<double>(Int(placed.w[at])));
+            window.moveTo(quarter(corner.x), quarter(corner.y));
+            window.drawNumber(static_cast<double>(Int(placed.w[at])));
         }
     }
 }
@@ -137,12 +138,12 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 {
     SiteArrays sites;
 
-    window.Show();
+    window.showWindow();
     // With given sites nothing is drawn at random; the generator is still seeded here,
     // so that the steps keep their order whichever way the sites come.
     random.Randomize();
-    window.Refresh();
-    window.setForeColor(WHITE);
+    window.clear();
+    window.setDrawingColour(WHITE);
 
     const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES && settings.look == Look::Design);
     if (settings.givenSites.empty()) {

@@ -27,13 +27,13 @@ double coordinateWithin(float extentTwips, double near, double far, float r)
 void drawSiteMarker(DrawingSurface& window, double x, double y, float w, const SiteMarks& marks)
 {
     if (marks.markers) {
-        window.Circle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.ForeColor(),
-                      MARKER_ASPECT);
+        window.drawCircle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.drawingColour(),
+                          MARKER_ASPECT);
     } else {
-        window.MoveTo(static_cast<float>(x), static_cast<float>(y));
+        window.moveTo(static_cast<float>(x), static_cast<float>(y));
     }
     if (marks.labels) {
-        window.Print(static_cast<double>(Int(w)));
+        window.drawNumber(static_cast<double>(Int(w)));
     }
 }
 
@@ -57,9 +57,9 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
         // Each draw comes before its size read. Written as one call, the order would be
         // the compiler's choice: C++ leaves the order of a call's arguments open.
         const float rx = random.RandomNext();
-        sites.x[at] = coordinateWithin(window.Width(), margins.left, margins.right, rx);
+        sites.x[at] = coordinateWithin(window.outerWidth(), margins.left, margins.right, rx);
         const float ry = random.RandomNext();
-        sites.y[at] = coordinateWithin(window.Height(), margins.top, margins.bottom, ry);
+        sites.y[at] = coordinateWithin(window.outerHeight(), margins.top, margins.bottom, ry);
         sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
         if (marks.eachAsPlaced) {
             drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at], marks);

@@ -15,7 +15,7 @@ enum class SweepAxis { Columns, Rows };
 // The window's extent along the axis in pixels, where a sweep ends.
 inline double sweepExtent(const DrawingSurface& window, SweepAxis axis)
 {
-    const float extentTwips = axis == SweepAxis::Columns ? window.Width() : window.Height();
+    const float extentTwips = axis == SweepAxis::Columns ? window.outerWidth() : window.outerHeight();
     return extentTwips / TWIPS_PER_PIXEL;
 }
 

@@ -18,7 +18,7 @@ namespace voroquarn {
 
 namespace {
 
-// How long Show waits for the window system to put the window on screen.
+// How long showWindow waits for the window system to put the window on screen.
 constexpr int SHOW_TIMEOUT_MS = 5000;
 
 // The largest size Qt gives a window: no limit.
@@ -32,7 +32,7 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
     return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
 }
 
-// How late DoEvents may handle the window system's events.
+// How late keepResponsive may handle the window system's events.
 constexpr std::chrono::microseconds EVENTS_INTERVAL{250};
 
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
@@ -65,7 +65,7 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
 
 FrmVoroQuarn::~FrmVoroQuarn() = default;
 
-void FrmVoroQuarn::Show()
+void FrmVoroQuarn::showWindow()
 {
     // Not show(): it would also take the window out of full screen.
     setVisible(true);
@@ -86,7 +86,7 @@ void FrmVoroQuarn::Show()
     waitingForExpose_ = nullptr;
 }
 
-void FrmVoroQuarn::Refresh()
+void FrmVoroQuarn::clear()
 {
     raster().setMarkerScale(pictureRatio());
     if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
@@ -98,7 +98,7 @@ void FrmVoroQuarn::Refresh()
     blank_ = true;
 }
 
-float FrmVoroQuarn::Width() const
+float FrmVoroQuarn::outerWidth() const
 {
     if (fit_ == WindowFit::Target) {
         return static_cast<float>(pictureSize().width()) * TWIPS_PER_PIXEL;
@@ -106,7 +106,7 @@ float FrmVoroQuarn::Width() const
     return outerSizeTwips(width(), height()).width;
 }
 
-float FrmVoroQuarn::Height() const
+float FrmVoroQuarn::outerHeight() const
 {
     if (fit_ == WindowFit::Target) {
         return static_cast<float>(pictureSize().height()) * TWIPS_PER_PIXEL;
@@ -143,7 +143,7 @@ void FrmVoroQuarn::toggleFullScreen()
     }
 }
 
-bool FrmVoroQuarn::DoEvents()
+bool FrmVoroQuarn::keepResponsive()
 {
     // One clock reading serves both paces below.
     const auto now = std::chrono::steady_clock::now();
