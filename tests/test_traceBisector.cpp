@@ -1,6 +1,7 @@
 // Tracing one pair's boundary: candidates, the dominance test, and one yield per step.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "core/driveToEnd.h"

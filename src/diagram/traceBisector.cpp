@@ -70,7 +70,7 @@ public:
             return;  // also every NaN
         }
         if (reach_.owns(px, py) && test_.isBoundaryPoint(px, py)) {
-            window_.setPixel(static_cast<float>(px), static_cast<float>(py), QBColor(15));
+            window_.setPixel(static_cast<float>(px), static_cast<float>(py), WHITE);
         }
     }
 
