@@ -22,7 +22,7 @@ public:
     CountingSurface(int areaWidth, int areaHeight)
         : width_(areaWidth),
           height_(areaHeight),
-          outer_(outerSizeTwips(areaWidth, areaHeight)),
+          outer_(outerSize(areaWidth, areaHeight)),
           pixels_(static_cast<std::size_t>(areaWidth) * static_cast<std::size_t>(areaHeight), BLACK)
     {
     }

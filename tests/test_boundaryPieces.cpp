@@ -172,7 +172,7 @@ struct Traced {
 
 Traced trace(const SiteArrays& sites, int i, int j)
 {
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    RecordingSurface window(OUTER_W, OUTER_H);
     driveToEnd(traceBisector(window, sites, i, j), window);
     constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
     PlanePoint nubs[2] = {{NONE, NONE}, {NONE, NONE}};

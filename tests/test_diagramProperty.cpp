@@ -100,7 +100,7 @@ std::vector<Call> runCalls(const SiteArrays& sites, bool fill)
         settings.givenSites.push_back({sites.x[k], sites.y[k], sites.w[k]});
     }
     settings.fill = fill;
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    RecordingSurface window(OUTER_W, OUTER_H);
     SeededRandom random;
     driveToEnd(drawDiagram(window, random, std::move(settings)), window);
     return window.calls;

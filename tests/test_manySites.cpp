@@ -162,7 +162,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
         const float w = k % 5 == 0 ? 300.0F : static_cast<float>(999 * unit(engine) + 1);
         settings.givenSites.push_back({W * unit(engine), H * unit(engine), w});
     }
-    testing::RecordingSurface window((W + 6) * 15.0F, (H + 27) * 15.0F);
+    testing::RecordingSurface window(W + 6, H + 27);
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
 
@@ -269,7 +269,7 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     settings.markers = false;
     settings.labels = false;
     settings.givenSites = {{200, 100, 20}, {std::nextafter(200.0, 300.0), 100, 20}, {200, std::nextafter(100.0, 300.0), 20}};
-    testing::RecordingSurface window(406 * 15.0F, 227 * 15.0F);
+    testing::RecordingSurface window(406, 227);
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
     int onRays = 0;
@@ -313,7 +313,7 @@ TEST(FarSites, WhoseRatiosOverflowDrawNoBoundary)
             settings.givenSites.push_back({k % 3 == 0 ? out : 300.0 + k, k % 3 == 0 ? 200.0 : out, static_cast<float>(5 + k)});
         }
         settings.givenSites.push_back({300, 200, 13});
-        testing::RecordingSurface window(624 * 15.0F, 535 * 15.0F);
+        testing::RecordingSurface window(624, 535);
         SeededRandom random(1);
         ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
         EXPECT_TRUE(window.ofKind(testing::Call::SetPixel).empty()) << far << " far sites";

@@ -246,8 +246,8 @@ public:
     }
     void showWindow() override {}
     void clear() override {}
-    float outerWidth() const override { return static_cast<float>(visible_.width()) * 15; }
-    float outerHeight() const override { return static_cast<float>(visible_.height()) * 15; }
+    float outerWidth() const override { return static_cast<float>(visible_.width()); }
+    float outerHeight() const override { return static_cast<float>(visible_.height()); }
     bool keepResponsive() override { return true; }
 
 private:
@@ -284,8 +284,8 @@ TEST(SiteMargins, HoldEveryMarkerInsideTheVisibleArea)
 TEST(ImageSurface, ReportsTheOuterSizeOfAFramedWindow)
 {
     ImageSurface surface(QSize(618, 508));
-    EXPECT_EQ(surface.outerWidth(), 9360.0F);
-    EXPECT_EQ(surface.outerHeight(), 8025.0F);
+    EXPECT_EQ(surface.outerWidth(), 624.0F);
+    EXPECT_EQ(surface.outerHeight(), 535.0F);
     EXPECT_TRUE(surface.keepResponsive());
 }
 

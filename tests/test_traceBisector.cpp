@@ -16,8 +16,6 @@ namespace {
 using testing::Call;
 using testing::RecordingSurface;
 
-constexpr float twips(int pixels) { return static_cast<float>(pixels) * 15.0F; }
-
 // Traces one pair, handing the window its turn at every step as the program does.
 bool trace(RecordingSurface& window, const SiteArrays& sites, int i, int j)
 {
@@ -53,12 +51,12 @@ TEST(TraceBisector, AThirdSiteSuppressesOrKeepsTheFirstCandidate)
     // candidate (0, 100) has ratio 100. A third site of weight 500 at (400,300) has
     // ratio 0.894 there and suppresses every candidate; of weight 1 its ratio is 447.2.
     {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 500}}), 1, 2);
         EXPECT_TRUE(window.ofKind(Call::SetPixel).empty());
     }
     {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 1}}), 1, 2);
         const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
         ASSERT_GE(plotted.size(), 2U);
@@ -72,7 +70,7 @@ TEST(TraceBisector, AThirdSiteSuppressesOrKeepsTheFirstCandidate)
 
 TEST(TraceBisector, WithoutRivalsDrawsTheWholeCircle)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     const SiteArrays sites = makeArrays({{100, 100, 1}, {200, 100, 2}});
     trace(window, sites, 1, 2);
     const double cx = 200.0 / 3;
@@ -89,7 +87,7 @@ TEST(TraceBisector, WithoutRivalsDrawsTheWholeCircle)
 TEST(TraceBisector, YieldsOncePerStepAndReadsTheSizeAfterIt)
 {
     // Columns 0..133 and rows 33..166 of the worked example's circle.
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(window, Call::OuterWidth), 134U);
     EXPECT_EQ(yieldsFollowedBy(window, Call::OuterHeight), 134U);
@@ -100,7 +98,7 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
 {
     // A window 100 px wide (outer): columns 0..100 are drawn, and the yield of column
     // 101 ends the sweep.
-    RecordingSurface narrow(twips(100), twips(535));
+    RecordingSurface narrow(100, 535);
     trace(narrow, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(narrow, Call::OuterWidth), 102U);
     for (const Call& call : narrow.calls) {
@@ -112,10 +110,10 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
 
     // Shrinking during the 11th yield ends the column sweep at that step, before it
     // plots anything there.
-    RecordingSurface shrinking(twips(624), twips(535));
+    RecordingSurface shrinking(624, 535);
     shrinking.onYield = [&](long yields) {
         if (yields == 11) {
-            shrinking.width = twips(5);
+            shrinking.width = 5;
         }
     };
     trace(shrinking, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
@@ -124,7 +122,7 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
 
 TEST(TraceBisector, StopsAtTheYieldThatFindsTheWindowClosed)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     window.openYields = 5;
     EXPECT_FALSE(trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2));
     EXPECT_EQ(window.yields, 5);
@@ -148,7 +146,7 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
         {"far outside", makeArrays({{-1e7, 100, 3}, {-1.1e7, 100, 7}})},
     };
     for (const Case& c : cases) {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         EXPECT_TRUE(trace(window, c.sites, 1, 2));
         EXPECT_LE(window.yields, 625 + 536 + 2) << c.name;
         for (const Call& p : window.ofKind(Call::SetPixel)) {
@@ -159,7 +157,7 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
 
 TEST(TraceBisector, EqualWeightsDrawThePerpendicularBisector)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     trace(window, makeArrays({{100, 100, 7}, {300, 200, 7}}), 1, 2);
     const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
     ASSERT_FALSE(plotted.empty());
@@ -167,7 +165,7 @@ TEST(TraceBisector, EqualWeightsDrawThePerpendicularBisector)
         EXPECT_NEAR(std::hypot(p.x - 100, p.y - 100), std::hypot(p.x - 300, p.y - 200), 0.01);
     }
     // The vertical line x = 200 is met by the row sweep only: one point per row 0..535.
-    RecordingSurface vertical(twips(624), twips(535));
+    RecordingSurface vertical(624, 535);
     trace(vertical, makeArrays({{100, 100, 7}, {300, 100, 7}}), 1, 2);
     EXPECT_EQ(yieldsFollowedBy(vertical, Call::OuterWidth), 0U);
     EXPECT_EQ(vertical.ofKind(Call::SetPixel).size(), 536U);

@@ -10,10 +10,10 @@ namespace voroquarn {
 // The operations the drawing run uses on its window. The Qt window implements them on
 // screen, ImageSurface in memory, and the tests record them.
 //
-// Coordinates are pixels with the origin at the drawing area's top-left pixel; Width and
-// Height are the window's extent in twips: the outer size of a window of the design
-// frame around its drawing area, or the picture's own size for a window that fits its
-// picture to itself.
+// Coordinates are pixels with the origin at the drawing area's top-left pixel;
+// outerWidth and outerHeight are the window's outer extent in pixels: the outer size of a
+// window of the design frame around its drawing area, or the picture's own size for a
+// window that fits its picture to itself.
 class DrawingSurface {
 public:
     virtual ~DrawingSurface() = default;

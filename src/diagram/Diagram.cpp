@@ -18,7 +18,7 @@ namespace {
 // values, and nothing else.
 class MarkerRecorder final : public DrawingSurface {
 public:
-    MarkerRecorder(int width, int height) : outer_(outerSizeTwips(width, height)) {}
+    MarkerRecorder(int width, int height) : outer_(outerSize(width, height)) {}
 
     void showWindow() override {}
     void clear() override

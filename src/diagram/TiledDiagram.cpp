@@ -7,7 +7,6 @@
 #include <numeric>
 
 #include "core/DrawingSurface.h"
-#include "core/WindowMetrics.h"
 #include "core/driveToEnd.h"
 #include "diagram/RegionBound.h"
 #include "diagram/WeightedDiagram.h"
@@ -74,8 +73,8 @@ public:
     void clear() override {}
     Colour drawingColour() const override { return WHITE; }
     void setDrawingColour(Colour /*colour*/) override {}
-    float outerWidth() const override { return static_cast<float>(width_) * TWIPS_PER_PIXEL; }
-    float outerHeight() const override { return static_cast<float>(height_) * TWIPS_PER_PIXEL; }
+    float outerWidth() const override { return static_cast<float>(width_); }
+    float outerHeight() const override { return static_cast<float>(height_); }
     void drawCircle(float /*x*/, float /*y*/, float /*radius*/, Colour /*colour*/, float /*aspect*/) override {}
     void moveTo(float /*x*/, float /*y*/) override {}
     void drawNumber(double /*integralValue*/) override {}

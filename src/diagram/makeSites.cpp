@@ -5,7 +5,6 @@
 #include "core/DrawingSurface.h"
 #include "core/Int.h"
 #include "core/RandomSource.h"
-#include "core/WindowMetrics.h"
 
 namespace voroquarn {
 
@@ -13,13 +12,12 @@ namespace {
 
 constexpr float MARKER_ASPECT = 1.0F;
 
-// A coordinate in [near, extent - far) for an extent given in twips. The span is formed
+// A coordinate in [near, extent - far) for an outer extent in pixels. The span is formed
 // in double precision; for windows narrower than the two margins it is negative and the
 // same formula applies.
-double coordinateWithin(float extentTwips, double near, double far, float r)
+double coordinateWithin(float extent, double near, double far, float r)
 {
-    const double extentPixels = static_cast<double>(extentTwips) / TWIPS_PER_PIXEL;
-    return (extentPixels - (near + far)) * static_cast<double>(r) + near;
+    return (static_cast<double>(extent) - (near + far)) * static_cast<double>(r) + near;
 }
 
 }  // namespace

@@ -30,13 +30,13 @@ void IconSurface::clear()
 float IconSurface::outerWidth() const
 {
     const int side = iconSize_ * SUPERSAMPLING;
-    return outerSizeTwips(side, side).width;
+    return outerSize(side, side).width;
 }
 
 float IconSurface::outerHeight() const
 {
     const int side = iconSize_ * SUPERSAMPLING;
-    return outerSizeTwips(side, side).height;
+    return outerSize(side, side).height;
 }
 
 void IconSurface::drawCircle(float x, float y, float /*radius*/, Colour colour, float /*aspect*/)

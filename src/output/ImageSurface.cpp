@@ -10,12 +10,12 @@ void ImageSurface::clear() { raster().fill(BACK_COLOR); }
 
 float ImageSurface::outerWidth() const
 {
-    return outerSizeTwips(picture().size().width(), picture().size().height()).width;
+    return outerSize(picture().size().width(), picture().size().height()).width;
 }
 
 float ImageSurface::outerHeight() const
 {
-    return outerSizeTwips(picture().size().width(), picture().size().height()).height;
+    return outerSize(picture().size().width(), picture().size().height()).height;
 }
 
 bool ImageSurface::keepResponsive()

@@ -101,17 +101,17 @@ void FrmVoroQuarn::clear()
 float FrmVoroQuarn::outerWidth() const
 {
     if (fit_ == WindowFit::Target) {
-        return static_cast<float>(pictureSize().width()) * TWIPS_PER_PIXEL;
+        return static_cast<float>(pictureSize().width());
     }
-    return outerSizeTwips(width(), height()).width;
+    return outerSize(width(), height()).width;
 }
 
 float FrmVoroQuarn::outerHeight() const
 {
     if (fit_ == WindowFit::Target) {
-        return static_cast<float>(pictureSize().height()) * TWIPS_PER_PIXEL;
+        return static_cast<float>(pictureSize().height());
     }
-    return outerSizeTwips(width(), height()).height;
+    return outerSize(width(), height()).height;
 }
 
 qreal FrmVoroQuarn::pictureRatio() const

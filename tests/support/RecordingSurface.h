@@ -29,7 +29,7 @@ struct Call {
 // numbered openYields, and every one after it, finds the window closed.
 class RecordingSurface final : public DrawingSurface {
 public:
-    RecordingSurface(float widthTwips, float heightTwips) : width(widthTwips), height(heightTwips) {}
+    RecordingSurface(float outerWidth, float outerHeight) : width(outerWidth), height(outerHeight) {}
 
     void showWindow() override { record({Call::ShowWindow}); }
     void clear() override { record({Call::Clear}); }
