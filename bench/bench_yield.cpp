@@ -1,4 +1,4 @@
-// What one sweep step costs in a real window: the drawing run on FrmVoroQuarn with its
+// What one sweep step costs in a real window: the drawing run on DiagramWindow with its
 // keepResponsive as the program has it (changed pixels put on screen, then the window
 // system's events handled), against the same run with the flush left out (events
 // only) and with nothing done at a yield but what readies the drawing's next step (the
@@ -33,7 +33,7 @@
 #include "core/WindowMetrics.h"
 #include "core/driveToEnd.h"
 #include "diagram/drawDiagram.h"
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 namespace voroquarn::bench {
 namespace {
@@ -59,7 +59,7 @@ const char* name(Yield way)
 // depends on the way being measured.
 class YieldingSurface final : public DrawingSurface {
 public:
-    YieldingSurface(FrmVoroQuarn& window, Yield way) : window_(window), way_(way) {}
+    YieldingSurface(DiagramWindow& window, Yield way) : window_(window), way_(way) {}
 
     void showWindow() override { window_.showWindow(); }
     void clear() override { window_.clear(); }
@@ -103,7 +103,7 @@ public:
     std::int64_t yields() const { return yields_; }
 
 private:
-    FrmVoroQuarn& window_;
+    DiagramWindow& window_;
     Yield way_;
     std::int64_t yields_ = 0;
 };
@@ -125,7 +125,7 @@ double processorNanoseconds()
 // One whole drawing run; the clock runs from the moment the sites are placed and marked
 // to the end of the last pair (and, in the window's own way, the last changes put on
 // screen), so it covers the sweeps and nothing before them.
-Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
+Timing drawOnce(DiagramWindow& window, Yield way, const std::vector<Site>& sites)
 {
     YieldingSurface surface(window, way);
     SeededRandom random(1);  // unused: the sites are given
@@ -180,7 +180,7 @@ int main(int argc, char* argv[])
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     const QSize area = *size;
 
-    FrmVoroQuarn window(area);
+    DiagramWindow window(area);
     // One run of each way first, untimed: fonts, caches and the window's mapping.
     for (const Yield way : WAYS) {
         drawOnce(window, way, sites);

@@ -17,7 +17,7 @@
 #include "output/ImageSurface.h"
 #include "output/PictureRaster.h"
 #include "output/PngWriter.h"
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 namespace voroquarn {
 namespace {
@@ -315,9 +315,9 @@ TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
 
 // Clearing a window that has put a drawing on screen leaves only the background, even
 // though the drawing's changes were taken on the way to the screen.
-TEST(FrmVoroQuarn, ClearWipesADrawingAlreadyOnScreen)
+TEST(DiagramWindow, ClearWipesADrawingAlreadyOnScreen)
 {
-    FrmVoroQuarn window(QSize(120, 80));
+    DiagramWindow window(QSize(120, 80));
     window.showWindow();
     ASSERT_TRUE(window.isExposed());
     window.clear();

@@ -1,4 +1,4 @@
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -40,7 +40,7 @@ constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
-FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
+DiagramWindow::DiagramWindow(QSize drawingArea, WindowFit fit, bool labels)
     : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this), labelFontReady_(!labels)
 {
     static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
@@ -63,9 +63,9 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
     }
 }
 
-FrmVoroQuarn::~FrmVoroQuarn() = default;
+DiagramWindow::~DiagramWindow() = default;
 
-void FrmVoroQuarn::showWindow()
+void DiagramWindow::showWindow()
 {
     // Not show(): it would also take the window out of full screen.
     setVisible(true);
@@ -86,7 +86,7 @@ void FrmVoroQuarn::showWindow()
     waitingForExpose_ = nullptr;
 }
 
-void FrmVoroQuarn::clear()
+void DiagramWindow::clear()
 {
     raster().setMarkerScale(pictureRatio());
     if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
@@ -98,7 +98,7 @@ void FrmVoroQuarn::clear()
     blank_ = true;
 }
 
-float FrmVoroQuarn::outerWidth() const
+float DiagramWindow::outerWidth() const
 {
     if (fit_ == WindowFit::Target) {
         return static_cast<float>(pictureSize().width());
@@ -106,7 +106,7 @@ float FrmVoroQuarn::outerWidth() const
     return outerSize(width(), height()).width;
 }
 
-float FrmVoroQuarn::outerHeight() const
+float DiagramWindow::outerHeight() const
 {
     if (fit_ == WindowFit::Target) {
         return static_cast<float>(pictureSize().height());
@@ -114,18 +114,18 @@ float FrmVoroQuarn::outerHeight() const
     return outerSize(width(), height()).height;
 }
 
-qreal FrmVoroQuarn::pictureRatio() const
+qreal DiagramWindow::pictureRatio() const
 {
     return fit_ == WindowFit::Target ? devicePixelRatio() : 1.0;
 }
 
-QSize FrmVoroQuarn::pictureSize() const
+QSize DiagramWindow::pictureSize() const
 {
     const qreal ratio = pictureRatio();
     return ratio == 1 ? size() : QSize(qRound(width() * ratio), qRound(height() * ratio));
 }
 
-void FrmVoroQuarn::toggleFullScreen()
+void DiagramWindow::toggleFullScreen()
 {
     const bool design = fit_ == WindowFit::Design;
     if ((windowStates() & Qt::WindowFullScreen) != 0) {
@@ -143,7 +143,7 @@ void FrmVoroQuarn::toggleFullScreen()
     }
 }
 
-bool FrmVoroQuarn::keepResponsive()
+bool DiagramWindow::keepResponsive()
 {
     // One clock reading serves both paces below.
     const auto now = std::chrono::steady_clock::now();
@@ -171,20 +171,20 @@ bool FrmVoroQuarn::keepResponsive()
     return !closed_;
 }
 
-void FrmVoroQuarn::present()
+void DiagramWindow::present()
 {
     putChangesOnScreen();
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
-void FrmVoroQuarn::showOverlay(const QString& text)
+void DiagramWindow::showOverlay(const QString& text)
 {
     const QRect before = overlay_.box(pictureSize(), pictureRatio());
     overlay_.setText(text);
     putOnScreen(QRegion(before).united(overlay_.box(pictureSize(), pictureRatio())));
 }
 
-void FrmVoroQuarn::fitRun(RunSettings& run) const
+void DiagramWindow::fitRun(RunSettings& run) const
 {
     if (fit_ == WindowFit::Target) {
         const qreal ratio = pictureRatio();
@@ -194,7 +194,7 @@ void FrmVoroQuarn::fitRun(RunSettings& run) const
     }
 }
 
-void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
+void DiagramWindow::exposeEvent(QExposeEvent* /*event*/)
 {
     if (!isExposed()) {
         return;
@@ -211,7 +211,7 @@ void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
     }
 }
 
-void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
+void DiagramWindow::resizeEvent(QResizeEvent* event)
 {
     // A window made larger (by a window manager that maximizes it anyway) keeps its
     // picture and gains background around it.
@@ -220,7 +220,7 @@ void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
     backingStoreFilled_ = false;
 }
 
-void FrmVoroQuarn::closeEvent(QCloseEvent* event)
+void DiagramWindow::closeEvent(QCloseEvent* event)
 {
     closed_ = true;
     if (waitingForExpose_ != nullptr) {
@@ -229,7 +229,7 @@ void FrmVoroQuarn::closeEvent(QCloseEvent* event)
     QWindow::closeEvent(event);
 }
 
-void FrmVoroQuarn::putChangesOnScreen()
+void DiagramWindow::putChangesOnScreen()
 {
     if (!raster().hasChanges()) {
         return;
@@ -243,7 +243,7 @@ void FrmVoroQuarn::putChangesOnScreen()
     }
 }
 
-void FrmVoroQuarn::putOnScreen(const QRegion& region)
+void DiagramWindow::putOnScreen(const QRegion& region)
 {
     if (closed_ || !isExposed()) {
         // The backing store misses these changes now; an expose event repaints
@@ -312,14 +312,14 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     noteFilled(inWindow);
 }
 
-void FrmVoroQuarn::noteFilled(const QRegion& inWindow)
+void DiagramWindow::noteFilled(const QRegion& inWindow)
 {
     if (!backingStoreFilled_) {
         backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
     }
 }
 
-bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
+bool DiagramWindow::writesStraight(const QPaintDevice* device, qreal ratio)
 {
     const auto* image = dynamic_cast<const QImage*>(device);
     if (ratio != 1 || image == nullptr || image->devicePixelRatio() != 1) {
@@ -330,7 +330,7 @@ bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
            format == QImage::Format_ARGB32_Premultiplied;
 }
 
-void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
+void DiagramWindow::drawPicture(QPainter& painter, const QRect& rect)
 {
     // The picture holds palette indices and the screen takes colours: each area is
     // converted through a tile of bounded size, band by band, so that repainting a large

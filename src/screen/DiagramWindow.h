@@ -31,12 +31,12 @@ enum class WindowFit {
 // yield the pixels changed since the last copy, at most once per display frame, and all
 // of it whenever the window system asks for a repaint, so the picture survives being
 // covered or minimised. A new diagram (clear) takes the window's size of the moment.
-class FrmVoroQuarn final : public QWindow, public PictureSurface, public SessionWindow {
+class DiagramWindow final : public QWindow, public PictureSurface, public SessionWindow {
 public:
     // Without labels the window loads no fonts ahead of time.
-    explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
+    explicit DiagramWindow(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
                           WindowFit fit = WindowFit::Design, bool labels = true);
-    ~FrmVoroQuarn() override;
+    ~DiagramWindow() override;
 
     WindowFit fit() const { return fit_; }
     // The picture's pixels per unit of the window's size, which markers grow with: 1
