@@ -17,7 +17,7 @@
 #include "diagram/SiteArrays.h"
 #include "diagram/SiteFile.h"
 #include "diagram/dist.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "diagram/traceBisector.h"
 #include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
@@ -278,7 +278,7 @@ TEST(BoundaryPieces, LieOnTheBoundaryAndMatchTheTracing)
     std::mt19937 engine(20261214);
     for (int round = 0; round < 1000; ++round) {
         SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);
         SCOPED_TRACE(::testing::Message() << "round " << round << ": " << describe(sites));
         const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, AREA);
         for (int i = 1; i < sites.N; ++i) {
@@ -296,7 +296,7 @@ SiteArrays sorted(std::initializer_list<Site> list)
     for (const Site& site : list) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     return sites;
 }
 

@@ -17,8 +17,8 @@
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/RegionColours.h"
-#include "diagram/hSort.h"
 #include "diagram/labelsThatFit.h"
+#include "diagram/sortByWeight.h"
 #include "support/RecordingSurface.h"
 #include "support/SiteGrid.h"
 
@@ -66,7 +66,7 @@ std::vector<Case> cases()
     }
     std::vector<Case> all{std::move(random), std::move(clustered), std::move(grid), std::move(close)};
     for (Case& c : all) {
-        hSort(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
+        sortByWeight(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
     }
     return all;
 }
@@ -170,7 +170,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     for (const Site& site : settings.givenSites) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const SiteGrid truth(sites, 0, 0, W, H, 64);
     const auto index = [&](int x, int y) { return static_cast<std::size_t>(y * W + x); };
     std::vector<std::int32_t> label(W * H);
@@ -288,7 +288,7 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     for (const Site& site : settings.givenSites) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, {-0.5, -0.5, 399.5, 199.5});
     ASSERT_EQ(pieces.size(), 3U);
     for (const BoundaryPiece& p : pieces) {
@@ -429,7 +429,7 @@ TEST(RegionColours, WhiteStaysLegibleAndTheSaversColoursAreHarmoniousAndApart)
         placed.add(800 * unit(engine), 600 * unit(engine), static_cast<float>(999 * unit(engine) + 1));
     }
     SiteArrays sorted = placed;
-    hSort(sorted.N, sorted.w, sorted.x, sorted.y);
+    sortByWeight(sorted.N, sorted.w, sorted.x, sorted.y);
     WeightedDiagram diagram(sorted, {-0.5, -0.5, 799.5, 599.5});
     diagram.buildAll();
     const auto neighbours = diagram.neighbours();

@@ -7,7 +7,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/WeightedDiagram.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "core/driveToEnd.h"
 
 namespace voroquarn {
@@ -93,7 +93,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.labels = std::move(recorder.labels);
     SiteArrays& sites = diagram.sites;
     const SiteArrays placed = sites;
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const ClipArea area = drawingArea(width, height);
     WeightedDiagram found(sites, area);
     found.buildAll();

@@ -11,7 +11,7 @@
 #include "diagram/RegionBound.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/fillRegions.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 
 namespace voroquarn {
 
@@ -159,7 +159,7 @@ void TiledDiagram::sortSites(const SiteArrays& placed, std::span<const std::uint
     for (std::size_t k = 0; k < yAndId.size(); ++k) {
         yAndId[k] = {placed.y[k], ids[k]};
     }
-    hSort(placed.N, w, x, yAndId);
+    sortByWeight(placed.N, w, x, yAndId);
     sortedIds_.resize(yAndId.size());
     for (std::size_t k = 0; k < yAndId.size(); ++k) {
         sorted_.add(x[k], yAndId[k].first, w[k]);

@@ -15,8 +15,8 @@
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawPieces.h"
 #include "diagram/fillRegions.h"
-#include "diagram/hSort.h"
 #include "diagram/makeSites.h"
+#include "diagram/sortByWeight.h"
 #include "diagram/sweep.h"
 #include "diagram/traceBisector.h"
 
@@ -170,7 +170,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         if (settings.look == Look::Saver) {
             co_await markPlacedSites(window, placed, settings);
         }
-        hSort(sites.N, sites.w, sites.x, sites.y);  // lighter first
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);  // lighter first
         std::vector<BoundaryPiece> pieces;
         if (settings.smooth) {
             pieces = boundaryPieces(sites, extentOf(window));
@@ -206,7 +206,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     std::vector<Colour> colours;
     std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);
         diagram.emplace(sites, area, smooth ? WeightedDiagram::Keep::Pieces : WeightedDiagram::Keep::Meetings);
         while (!diagram->build(BUILD_PER_SLICE)) {
             if (stop.stop_requested()) {
