@@ -9,7 +9,6 @@
 #include <random>
 #include <vector>
 
-#include "core/Int.h"
 #include "core/driveToEnd.h"
 #include "core/nearestPixel.h"
 #include "diagram/ApolloniusCircle.h"
@@ -178,11 +177,11 @@ Traced trace(const SiteArrays& sites, int i, int j)
     PlanePoint nubs[2] = {{NONE, NONE}, {NONE, NONE}};
     if (sites.w[i - 1] != sites.w[j - 1]) {
         const ApolloniusCircle c = apolloniusCircle(sites, i, j);
-        if (Int(c.left()) < c.left()) {
-            nubs[0] = {Int(c.left()), c.yInColumn(Int(c.left())).first};
+        if (std::floor(c.left()) < c.left()) {
+            nubs[0] = {std::floor(c.left()), c.yInColumn(std::floor(c.left())).first};
         }
-        if (Int(c.top()) < c.top()) {
-            nubs[1] = {c.xInRow(Int(c.top())).first, Int(c.top())};
+        if (std::floor(c.top()) < c.top()) {
+            nubs[1] = {c.xInRow(std::floor(c.top())).first, std::floor(c.top())};
         }
     }
     Traced traced;
@@ -230,7 +229,7 @@ void checkPair(const SiteArrays& sites, const std::vector<BoundaryPiece>& all, i
         ASSERT_FALSE(c.fromNearSide);
         ASSERT_TRUE(c.left() == c.cx - c.R && c.right() == c.cx + c.R && c.top() == c.cy - c.R &&
                     c.bottom() == c.cy + c.R);
-        for (double X = std::max(0.0, Int(c.left())); X <= std::min<double>(OUTER_W, c.right()); ++X) {
+        for (double X = std::max(0.0, std::floor(c.left())); X <= std::min<double>(OUTER_W, c.right()); ++X) {
             const double h = c.halfChordAt(X - c.cx);
             ASSERT_TRUE(c.yInColumn(X).first == c.cy + h && c.yInColumn(X).second == c.cy - h) << X;
         }

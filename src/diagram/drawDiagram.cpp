@@ -8,7 +8,6 @@
 
 #include "core/BackgroundWork.h"
 #include "core/DrawingSurface.h"
-#include "core/Int.h"
 #include "core/RandomSource.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
@@ -121,7 +120,7 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
         if (spots[at] != LabelSpot::None) {
             const PlanePoint corner = labelCorner(spots[at], placed.x[at], placed.y[at], placed.w[at], settings.markSizes);
             window.moveTo(quarter(corner.x), quarter(corner.y));
-            window.drawNumber(static_cast<double>(Int(placed.w[at])));
+            window.drawNumber(static_cast<double>(std::floor(placed.w[at])));
         }
     }
 }

@@ -1,9 +1,9 @@
 #include "diagram/makeSites.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/DrawingSurface.h"
-#include "core/Int.h"
 #include "core/RandomSource.h"
 
 namespace voroquarn {
@@ -31,7 +31,7 @@ void drawSiteMarker(DrawingSurface& window, double x, double y, float w, const S
         window.moveTo(static_cast<float>(x), static_cast<float>(y));
     }
     if (marks.labels) {
-        window.drawNumber(static_cast<double>(Int(w)));
+        window.drawNumber(static_cast<double>(std::floor(w)));
     }
 }
 
@@ -48,7 +48,7 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
     // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites. A
     // given count still takes the draw, so that its sites start as the plain run's do.
     const double r = random.RandomNext();
-    sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(Int(r * 6) + 4));
+    sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(std::floor(r * 6) + 4));
 
     for (std::int32_t k = 1; k <= sites.N; ++k) {
         const int at = k - 1;
