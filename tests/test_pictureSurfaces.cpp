@@ -268,7 +268,7 @@ TEST(SiteMargins, HoldEveryMarkerInsideTheVisibleArea)
                 VisibleArea surface(visible, scale);
                 surface.setDrawingColour(WHITE);
                 SeededRandom random(seed);
-                random.Randomize();
+                random.reseed();
                 SiteArrays sites;
                 makeSites(surface, random, sites, margins);
                 const int inside = countOf(surface.image(), OPAQUE_WHITE, QRect(QPoint(0, 0), visible));

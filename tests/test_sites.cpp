@@ -56,7 +56,7 @@ TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
     const std::vector<Call> beforeMarkers(window.calls.begin(), firstCircle);
     std::vector<Call::Kind> start = kinds(beforeMarkers);
     start.resize(4);
-    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::ShowWindow, Call::Randomize, Call::Clear,
+    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::ShowWindow, Call::Reseed, Call::Clear,
                                               Call::SetDrawingColour}));
     EXPECT_EQ(beforeMarkers[3].colour, 0xFFFFFFU);
     EXPECT_EQ(random.drawn(), 13U);
@@ -180,10 +180,10 @@ TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
     SiteArrays sites;
     makeSites(window, random, sites);
 
-    std::vector<Call::Kind> expected{Call::RandomNext};
+    std::vector<Call::Kind> expected{Call::NextUniform};
     for (int k = 0; k < 4; ++k) {
-        expected.insert(expected.end(), {Call::RandomNext, Call::OuterWidth, Call::RandomNext, Call::OuterHeight,
-                                         Call::RandomNext, Call::GetDrawingColour, Call::DrawCircle, Call::DrawNumber});
+        expected.insert(expected.end(), {Call::NextUniform, Call::OuterWidth, Call::NextUniform, Call::OuterHeight,
+                                         Call::NextUniform, Call::GetDrawingColour, Call::DrawCircle, Call::DrawNumber});
     }
     EXPECT_EQ(kinds(window.calls), expected);
 

@@ -140,7 +140,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
     window.showWindow();
     // With given sites nothing is drawn at random; the generator is still seeded here,
     // so that the steps keep their order whichever way the sites come.
-    random.Randomize();
+    random.reseed();
     window.clear();
     window.setDrawingColour(WHITE);
 

@@ -47,18 +47,18 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
 {
     // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites. A
     // given count still takes the draw, so that its sites start as the plain run's do.
-    const double r = random.RandomNext();
+    const double r = random.nextUniform();
     sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(std::floor(r * 6) + 4));
 
     for (std::int32_t k = 1; k <= sites.N; ++k) {
         const int at = k - 1;
         // Each draw comes before its size read. Written as one call, the order would be
         // the compiler's choice: C++ leaves the order of a call's arguments open.
-        const float rx = random.RandomNext();
+        const float rx = random.nextUniform();
         sites.x[at] = coordinateWithin(window.outerWidth(), margins.left, margins.right, rx);
-        const float ry = random.RandomNext();
+        const float ry = random.nextUniform();
         sites.y[at] = coordinateWithin(window.outerHeight(), margins.top, margins.bottom, ry);
-        sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
+        sites.w[at] = static_cast<float>(static_cast<double>(random.nextUniform()) * 999 + 1);
         if (marks.eachAsPlaced) {
             drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at], marks);
         }

@@ -14,7 +14,7 @@ struct Call {
         ShowWindow, Clear, GetDrawingColour, SetDrawingColour, OuterWidth, OuterHeight, DrawCircle, MoveTo, DrawNumber,
         SetPixel, FillBackground, DrawSmoothLine,
         KeepResponsive,
-        Randomize, RandomNext,
+        Reseed, NextUniform,
     };
     Kind kind;
     float x = 0;
@@ -113,10 +113,10 @@ public:
     {
     }
 
-    void Randomize() override { log_.calls.push_back({Call::Randomize}); }
-    float RandomNext() override
+    void reseed() override { log_.calls.push_back({Call::Reseed}); }
+    float nextUniform() override
     {
-        log_.calls.push_back({Call::RandomNext});
+        log_.calls.push_back({Call::NextUniform});
         return values_.at(next_++);
     }
 
