@@ -183,7 +183,8 @@ TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
     std::vector<Call::Kind> expected{Call::NextUniform};
     for (int k = 0; k < 4; ++k) {
         expected.insert(expected.end(), {Call::NextUniform, Call::OuterWidth, Call::NextUniform, Call::OuterHeight,
-                                         Call::NextUniform, Call::GetDrawingColour, Call::DrawCircle, Call::DrawNumber});
+                                         Call::NextUniform, Call::GetDrawingColour, Call::DrawCircle,
+                                         Call::DrawNumber});
     }
     EXPECT_EQ(kinds(window.calls), expected);
 
