@@ -175,7 +175,7 @@ TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
 TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 {
     RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
-    window.drawingColour = 0xFFFFFF;
+    window.currentColour = 0xFFFFFF;
     ScriptedRandom random(fourSites(0.5F, 0.5F, 0.5F), window);
     SiteArrays sites;
     makeSites(window, random, sites);

@@ -35,12 +35,12 @@ public:
     void clear() override { record({Call::Clear}); }
     Colour drawingColour() const override
     {
-        calls.push_back({Call::GetDrawingColour, 0, 0, 0, 0, drawingColour});
-        return drawingColour;
+        calls.push_back({Call::GetDrawingColour, 0, 0, 0, 0, currentColour});
+        return currentColour;
     }
     void setDrawingColour(Colour colour) override
     {
-        drawingColour = colour;
+        currentColour = colour;
         record({Call::SetDrawingColour, 0, 0, 0, 0, colour});
     }
     float outerWidth() const override
@@ -94,7 +94,7 @@ public:
 
     float width;
     float height;
-    Colour drawingColour = 0;
+    Colour currentColour = 0;
     long yields = 0;
     long openYields = 1L << 62;
     std::function<void(long)> onYield;
