@@ -52,7 +52,7 @@ TEST(SortByWeight, BreaksTiesByItsTwoRules)
     }
 }
 
-TEST(SortByWeight, SortsOnlyTheFirstNNEntries)
+TEST(SortByWeight, SortsOnlyTheFirstCountEntries)
 {
     const Arrays two = sorted({{5, 3, 0}, {1, 2, 9}, {3, 4, 9}}, 2);
     EXPECT_EQ(two.key, (std::vector<float>{3, 5, 0}));
