@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +120,41 @@ TEST_F(Cli, SitesFromAPipeAreReadToTheirEnd)
                     VOROQUARN_BINARY, path("piped.png")});
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_EQ(result.out.toStdString(), "100 100 300\n400 300 310\n250 420 900\n");
+}
+
+// What is no site file, or too large a one, is refused as soon as that shows: a regular
+// file by its size, a line once it is too long, the sites once there are too many. So
+// it takes far less memory than the 1 GiB a site file may have (not with the
+// sanitizers, which reserve more than any limit).
+TEST_F(Cli, SitesAreRefusedBeforeTheyCost)
+{
+    const auto sparse = [&](const QString& name, qint64 size) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+        return path(name);
+    };
+    const QByteArray tooMany = QByteArray("0 0 1\n").repeated(1000001);
+    const struct {
+        QString sites;
+        QByteArray input;
+        QString message;
+    } cases[] = {
+        {sparse("large.txt", qint64{2} << 30), {}, path("large.txt") + ": larger than 1024 MiB, not a site file"},
+        {sparse("nul.txt", 900 << 20), {}, path("nul.txt") + ":1: line is longer than 4096 characters"},
+        {"/dev/zero", {}, "/dev/zero:1: line is longer than 4096 characters"},
+        {"-", tooMany, "standard input:1000001: more than 1000000 sites, the most a file may hold"},
+    };
+    for (const auto& c : cases) {
+        const Result result = voroquarn::testing::runCommand(
+            VOROQUARN_BINARY, {"--sites", c.sites, "--output", path("out.png")}, c.input, {}, [] {
+#ifndef VOROQUARN_SANITIZED
+                const rlimit half{512 << 20, 512 << 20};
+                setrlimit(RLIMIT_AS, &half);
+#endif
+            });
+        EXPECT_EQ(result.status, 2) << c.sites.toStdString();
+        EXPECT_EQ(result.err, "voroquarn: " + c.message + "\n");
+    }
 }
 
 // Names are bytes: a site file and a picture whose names are not UTF-8 are read and
