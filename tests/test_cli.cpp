@@ -72,6 +72,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", good, "--output", dir_.path()}, "folder"},
         {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf", {}, true},
         {{"--sites", good}, "no window system"},
+        {{"--sites", good, "--display", ":59999"}, "the X display that --display names could not be reached"},
         // Platforms that show no window would draw for nobody and never end.
         {{"--sites", good}, "--output", {{"QT_QPA_PLATFORM", "offscreen"}}},
         {{"--seed", "3"}, "--output", {{"QT_QPA_PLATFORM", "minimal"}}},
