@@ -212,6 +212,22 @@ TEST_F(Cli, TheSameSeedGivesTheSamePictureAndAnotherSeedAnother)
     EXPECT_EQ(a, QImage(path("b.png")));
     EXPECT_NE(a, QImage(path("c.png")));
     EXPECT_EQ(files(), QStringList({"a.png", "b.png", "c.png"}));  // no temporary left
+
+    // The PDF too, to the byte, whenever and in whatever time zone: it was made at
+    // SOURCE_DATE_EPOCH, or else at a fixed date.
+    const auto pdf = [&](const QString& zone, const QString& epoch) {
+        const QString name = path("seven.pdf");
+        EXPECT_EQ(voroquarn::testing::runCommand(VOROQUARN_BINARY, {"--seed", "7", "--output", name}, {},
+                                                 {{"TZ", zone}, {"SOURCE_DATE_EPOCH", epoch}})
+                      .status,
+                  0);
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray fixed = pdf("UTC0", "");
+    EXPECT_TRUE(fixed.contains("/CreationDate (D:19700101000000Z)"));
+    EXPECT_EQ(pdf("IST-5:30", ""), fixed);
+    EXPECT_EQ(pdf("IST-5:30", "1672628645"), QByteArray(fixed).replace("D:19700101000000Z", "D:20230102030405Z"));
 }
 
 TEST_F(Cli, PrintedSitesReplayTheIdenticalPicture)
