@@ -245,6 +245,25 @@ TEST_F(Cli, PrintedSitesReplayTheIdenticalPicture)
     EXPECT_EQ(QImage(path("random.png")), QImage(path("replay.png")));
 }
 
+// --count's sites lie anywhere in the picture, up to its edges and nowhere beyond.
+TEST_F(Cli, CountedSitesCoverThePicture)
+{
+    const Result printed = runProgram({"--count", "3000", "--seed", "1", "--size", "100x60", "--no-labels",
+                                       "--print-sites", "--output", path("many.png")});
+    ASSERT_EQ(printed.status, 0) << printed.err.toStdString();
+    double left = 100, top = 60, right = 0, bottom = 0;
+    for (const QString& line : printed.out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList xyw = line.split(' ');
+        left = std::min(left, xyw[0].toDouble());
+        right = std::max(right, xyw[0].toDouble());
+        top = std::min(top, xyw[1].toDouble());
+        bottom = std::max(bottom, xyw[1].toDouble());
+    }
+    EXPECT_EQ(printed.out.count('\n'), 3000);
+    EXPECT_TRUE(left >= 0 && left < 1 && top >= 0 && top < 1) << left << " " << top;
+    EXPECT_TRUE(right > 99 && right < 100 && bottom > 59 && bottom < 60) << right << " " << bottom;
+}
+
 TEST_F(Cli, AFailedWriteToStandardOutputIsAnError)
 {
     const QString out = path("out.png");
