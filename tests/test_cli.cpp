@@ -69,7 +69,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", garbage, "--output", out}, garbage + ":1:"},
         {{"--sites", good, "--output", path("no/such/folder/out.png")}, "does not exist"},
         {{"--sites", good, "--output", dir_.path()}, "folder"},
-        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf", {}, true},
+        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg, .pdf, .csv or .geojson", {}, true},
         {{"--sites", good}, "no window system"},
         // Platforms that show no window would draw for nobody and never end.
         {{"--sites", good}, "--output", {{"QT_QPA_PLATFORM", "offscreen"}}},
