@@ -62,7 +62,7 @@ void measureRegion(std::span<const RegionPart> parts, RegionMeasure& measure)
         measure.area += signedAreaOf(part, origin);
         const double length = lengthOf(part.piece);
         measure.perimeter += length;
-        if (part.other >= 0 && length > 0) {
+        if (part.other >= 0 && length > SHORTEST_BOUNDARY) {
             measure.neighbours.push_back(part.other);
         }
     }

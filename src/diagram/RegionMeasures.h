@@ -11,13 +11,17 @@ namespace voroquarn {
 
 struct RegionPart;
 
+// A boundary shorter than this, px, counts as a point: its ends are no further apart than
+// the rounding of where pieces meet can put them, at its worst where circles touch.
+inline constexpr double SHORTEST_BOUNDARY = 1e-6;
+
 // What a site's region inside the area measures, exactly: arcs count as arcs, not as
 // the polygons that approximate them.
 struct RegionMeasure {
     double area = 0;       // px²
     double perimeter = 0;  // px, the area's edges included
-    // The sites (from 0, as given) that share a boundary of positive length with it,
-    // ascending.
+    // The sites (from 0, as given) that share a boundary with it longer than
+    // SHORTEST_BOUNDARY, ascending.
     std::vector<std::int32_t> neighbours;
 };
 

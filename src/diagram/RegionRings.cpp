@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <numeric>
 
@@ -12,23 +13,24 @@ namespace voroquarn {
 
 namespace {
 
-// Ends of parts closer than this meet: far above the rounding of where two pieces, or a
-// piece and the area's edge, are found to meet, and far below anything a picture shows.
-constexpr double MEETING = 1e-6;
-
 double distance(PlanePoint a, PlanePoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-// The direction a part leaves its first point in (at = false) or arrives at its last.
+// The direction a part leaves its first point in, or arrives at its last one from: the
+// chord to a point a little way along it, so that where two arcs touch, as circles
+// through one point do, their bend tells them apart.
 PlanePoint heading(const RegionPart& part, bool atEnd)
 {
     const BoundaryPiece& piece = part.piece;
-    PlanePoint d{piece.end.x - piece.start.x, piece.end.y - piece.start.y};
+    PlanePoint a = piece.start;
+    PlanePoint b = piece.end;
     if (piece.shape == BoundaryPiece::Shape::Arc) {
-        // Through growing angles: the radius turned by +90 degrees.
-        const PlanePoint p = (atEnd != part.reversed) ? piece.end : piece.start;
-        d = {-(p.y - piece.centre.y), p.x - piece.centre.x};
+        const double along = std::min(0.125, 1e-3 / lengthOf(piece));
+        // The end of the piece the part leaves or reaches, and the point near it.
+        const bool nearEnd = atEnd != part.reversed;
+        a = nearEnd ? piece.pointAt(1 - along) : piece.start;
+        b = nearEnd ? piece.end : piece.pointAt(along);
     }
-    return part.reversed ? PlanePoint{-d.x, -d.y} : d;
+    return part.reversed ? PlanePoint{a.x - b.x, a.y - b.y} : PlanePoint{b.x - a.x, b.y - a.y};
 }
 
 // Joins the parts into rings, each a list of parts end to start. After a part, the next
@@ -55,10 +57,10 @@ std::vector<std::vector<std::size_t>> joinRings(std::span<const RegionPart> part
             const PlanePoint end = parts[current].to();
             const auto open = [&](std::size_t p) { return !used[p] || p == first; };
             near.clear();
-            const auto low = std::lower_bound(byX.begin(), byX.end(), end.x - MEETING,
+            const auto low = std::lower_bound(byX.begin(), byX.end(), end.x - SHORTEST_BOUNDARY,
                                               [&](std::size_t p, double x) { return parts[p].from().x < x; });
-            for (auto p = low; p != byX.end() && parts[*p].from().x <= end.x + MEETING; ++p) {
-                if (open(*p) && distance(parts[*p].from(), end) <= MEETING) {
+            for (auto p = low; p != byX.end() && parts[*p].from().x <= end.x + SHORTEST_BOUNDARY; ++p) {
+                if (open(*p) && distance(parts[*p].from(), end) <= SHORTEST_BOUNDARY) {
                     near.push_back(*p);
                 }
             }
@@ -95,6 +97,79 @@ std::vector<std::vector<std::size_t>> joinRings(std::span<const RegionPart> part
         rings.push_back(std::move(ring));
     }
     return rings;
+}
+
+// A ring that passes a point twice, where the region touches itself as a crescent
+// between two circles through one point does, parted there into rings that pass each
+// point once, so that each ring is simple.
+void partWhereTouching(std::span<const RegionPart> parts, const std::vector<std::size_t>& ring,
+                       std::vector<std::vector<std::size_t>>& rings)
+{
+    const auto at = [&](std::size_t k) { return parts[ring[k]].from(); };
+    // The points of the ring that another of its points meets: few, or none.
+    std::vector<std::size_t> byX(ring.size());
+    std::iota(byX.begin(), byX.end(), 0);
+    std::sort(byX.begin(), byX.end(), [&](std::size_t a, std::size_t b) { return at(a).x < at(b).x; });
+    std::vector<bool> touching(ring.size(), false);
+    bool any = false;
+    for (std::size_t a = 0; a < byX.size(); ++a) {
+        for (std::size_t b = a + 1; b < byX.size() && at(byX[b]).x - at(byX[a]).x <= SHORTEST_BOUNDARY; ++b) {
+            if (distance(at(byX[a]), at(byX[b])) <= SHORTEST_BOUNDARY) {
+                touching[byX[a]] = touching[byX[b]] = true;
+                any = true;
+            }
+        }
+    }
+    if (!any) {
+        rings.push_back(ring);
+        return;
+    }
+    // Along the ring, a point met before closes the ring since then.
+    std::vector<std::size_t> path;
+    std::vector<std::size_t> marks;  // where in path its touching points are
+    for (std::size_t k = 0; k < ring.size(); ++k) {
+        if (touching[k]) {
+            const PlanePoint p = at(k);
+            for (std::size_t m = marks.size(); m-- > 0;) {
+                if (distance(parts[path[marks[m]]].from(), p) <= SHORTEST_BOUNDARY) {
+                    rings.emplace_back(path.begin() + static_cast<std::ptrdiff_t>(marks[m]), path.end());
+                    path.resize(marks[m]);
+                    marks.resize(m);
+                    break;
+                }
+            }
+            marks.push_back(path.size());
+        }
+        path.push_back(ring[k]);
+    }
+    rings.push_back(std::move(path));
+}
+
+struct Ring {
+    std::vector<PlanePoint> points;
+    double area;  // exact, arcs as arcs
+};
+
+// Points of a region's rings that meet within rounding become one, so that rings that
+// touch, as the circles around a point where they touch, meet at one point rather than
+// cross by a hair.
+void snapTogether(std::vector<Ring>& rings)
+{
+    std::vector<PlanePoint*> points;
+    for (Ring& ring : rings) {
+        for (PlanePoint& p : ring.points) {
+            points.push_back(&p);
+        }
+    }
+    std::sort(points.begin(), points.end(), [](const PlanePoint* a, const PlanePoint* b) { return a->x < b->x; });
+    for (std::size_t n = 1; n < points.size(); ++n) {
+        for (std::size_t m = n; m-- > 0 && points[n]->x - points[m]->x <= SHORTEST_BOUNDARY;) {
+            if (distance(*points[m], *points[n]) <= SHORTEST_BOUNDARY) {
+                *points[n] = *points[m];
+                break;
+            }
+        }
+    }
 }
 
 // Twice the signed area of a closed polyline.
@@ -144,24 +219,31 @@ void appendPolyline(const RegionPart& part, double tolerance, std::vector<PlaneP
 
 std::vector<RegionPolygon> regionPolygons(std::span<const RegionPart> parts, double tolerance)
 {
-    struct Ring {
-        std::vector<PlanePoint> points;
-        double area;  // exact, arcs as arcs
-    };
     std::vector<Ring> outers;
     std::vector<Ring> holes;
+    // Parts that count as points only blur where the others meet.
+    std::vector<RegionPart> lasting;
+    std::copy_if(parts.begin(), parts.end(), std::back_inserter(lasting),
+                 [](const RegionPart& part) { return lengthOf(part.piece) > SHORTEST_BOUNDARY; });
+    parts = lasting;
+    std::vector<std::vector<std::size_t>> simple;
     for (const std::vector<std::size_t>& joined : joinRings(parts)) {
-        Ring ring{{}, 0};
+        partWhereTouching(parts, joined, simple);
+    }
+    std::vector<Ring> rings;
+    for (const std::vector<std::size_t>& joined : simple) {
+        Ring& ring = rings.emplace_back(Ring{{}, 0});
         const PlanePoint origin = parts[joined.front()].from();
         for (const std::size_t p : joined) {
             ring.area += signedAreaOf(parts[p], origin);
             appendPolyline(parts[p], tolerance, ring.points);
         }
-        ring.points.erase(std::unique(ring.points.begin(), ring.points.end(),
-                                      [](PlanePoint a, PlanePoint b) { return a.x == b.x && a.y == b.y; }),
-                          ring.points.end());
-        while (ring.points.size() > 1 && ring.points.back().x == ring.points.front().x &&
-               ring.points.back().y == ring.points.front().y) {
+    }
+    snapTogether(rings);
+    for (Ring& ring : rings) {
+        const auto same = [](PlanePoint a, PlanePoint b) { return a.x == b.x && a.y == b.y; };
+        ring.points.erase(std::unique(ring.points.begin(), ring.points.end(), same), ring.points.end());
+        while (ring.points.size() > 1 && same(ring.points.back(), ring.points.front())) {
             ring.points.pop_back();
         }
         if (ring.points.size() < 3 || ring.area == 0 || (shoelace(ring.points) > 0) != (ring.area > 0)) {
