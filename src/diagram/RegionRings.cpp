@@ -274,6 +274,7 @@ std::vector<RegionPolygon> regionPolygons(std::span<const RegionPart> parts, dou
         }
         polygons[around].rings.push_back(std::move(hole.points));
     }
+    std::reverse(polygons.begin(), polygons.end());  // the largest first
     return polygons;
 }
 
