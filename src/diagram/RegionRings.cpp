@@ -35,9 +35,9 @@ PlanePoint heading(const RegionPart& part, bool atEnd)
 
 // Joins the parts into rings, each a list of parts end to start. After a part, the next
 // is the part whose start meets its end; where several do, the region touches itself
-// there, and the one that turns furthest towards the region's side is taken, as around
-// a face of a planar map, so that the rings part at the point. Where no start is near,
-// the nearest one is taken, so that a ring always closes.
+// there, and the first clockwise from the way back is taken, as around a face of a
+// planar map. Where no start is near, the nearest one is taken, so that a ring always
+// closes.
 std::vector<std::vector<std::size_t>> joinRings(std::span<const RegionPart> parts)
 {
     const std::size_t count = parts.size();

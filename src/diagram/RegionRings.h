@@ -17,10 +17,11 @@ struct RegionPolygon {
 };
 
 // The region the parts bound (SiteRegions::boundaryOf) as polygons, a region that falls
-// apart as several, the largest first, its arcs as polylines that no point of an arc lies farther than
-// `tolerance` from. Parts are joined end to start where they meet within rounding,
-// and where a region touches itself at a point the rings part there, so that each stays
-// simple. Pieces shared by two regions become the same points in both.
+// apart as several, the largest first, its arcs as polylines that no point of an arc
+// lies farther than `tolerance` from. Parts are joined end to start where they meet
+// within rounding, and where a region touches itself at a point the rings part there,
+// so that each stays simple. Pieces shared by two regions become the same points in
+// both.
 std::vector<RegionPolygon> regionPolygons(std::span<const RegionPart> parts, double tolerance);
 
 // Appends the part as a polyline within `tolerance` of it: its first point and, along
