@@ -22,15 +22,27 @@ Colour mix(Colour from, Colour to, int level)
     return mixed;
 }
 
-// The distance from p to the segment from a to b.
-double distanceToSegment(PlanePoint p, PlanePoint a, PlanePoint b)
-{
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
-}
+// The segment from a to b, for the squared distance of points to it.
+struct Segment {
+    PlanePoint a;
+    double dx;
+    double dy;
+    double inverseLength2;
+
+    Segment(PlanePoint from, PlanePoint to)
+        : a(from), dx(to.x - from.x), dy(to.y - from.y),
+          inverseLength2(dx * dx + dy * dy > 0 ? 1 / (dx * dx + dy * dy) : 0)
+    {
+    }
+
+    double squaredDistance(double x, double y) const
+    {
+        const double t = std::clamp(((x - a.x) * dx + (y - a.y) * dy) * inverseLength2, 0.0, 1.0);
+        const double ex = x - (a.x + t * dx);
+        const double ey = y - (a.y + t * dy);
+        return ex * ex + ey * ey;
+    }
+};
 
 }  // namespace
 
@@ -59,6 +71,8 @@ void SmoothStroke::drawSegment(PictureRaster& raster, PlanePoint a, PlanePoint b
     if (!(top <= bottom)) {
         return;  // also every NaN
     }
+    const Segment segment(a, b);
+    const double reach2 = reach * reach;
     for (int y = static_cast<int>(std::ceil(top)); y <= static_cast<int>(std::floor(bottom)); ++y) {
         // The columns near the part of the segment within `reach` of the row.
         double from = 0;
@@ -77,8 +91,11 @@ void SmoothStroke::drawSegment(PictureRaster& raster, PlanePoint a, PlanePoint b
             continue;
         }
         for (int x = static_cast<int>(std::ceil(left)); x <= static_cast<int>(std::floor(right)); ++x) {
-            const double share = std::min(reach - distanceToSegment({static_cast<double>(x), static_cast<double>(y)}, a, b), 1.0);
-            const int level = static_cast<int>(std::lround(std::max(share, 0.0) * STEPS));
+            const double distance2 = segment.squaredDistance(x, y);
+            if (distance2 >= reach2) {
+                continue;
+            }
+            const int level = static_cast<int>(std::min(reach - std::sqrt(distance2), 1.0) * STEPS + 0.5);
             if (level > 0) {
                 blend(raster, x, y, colour, level);
             }
