@@ -65,34 +65,35 @@ void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> point
 
 void SmoothStroke::drawSegment(PictureRaster& raster, PlanePoint a, PlanePoint b, Colour colour, double reach)
 {
+    if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) && std::isfinite(b.y))) {
+        return;
+    }
     const QSize size = raster.size();
     const double top = std::max(std::min(a.y, b.y) - reach, 0.0);
     const double bottom = std::min(std::max(a.y, b.y) + reach, size.height() - 1.0);
     if (!(top <= bottom)) {
-        return;  // also every NaN
+        return;
     }
     const Segment segment(a, b);
     const double reach2 = reach * reach;
+    // Across a row, the line reaches this far to either side of where it crosses it.
+    const double across = reach * std::hypot(segment.dx, segment.dy) / std::abs(segment.dy);
     for (int y = static_cast<int>(std::ceil(top)); y <= static_cast<int>(std::floor(bottom)); ++y) {
-        // The columns near the part of the segment within `reach` of the row.
-        double from = 0;
-        double to = 1;
-        if (a.y != b.y) {
-            const double t0 = (y - reach - a.y) / (b.y - a.y);
-            const double t1 = (y + reach - a.y) / (b.y - a.y);
-            from = std::max(std::min(t0, t1), 0.0);
-            to = std::min(std::max(t0, t1), 1.0);
+        double left = std::min(a.x, b.x) - reach;
+        double right = std::max(a.x, b.x) + reach;
+        if (segment.dy != 0) {
+            const double crossing = a.x + (y - a.y) * segment.dx / segment.dy;
+            left = std::max(left, crossing - across);
+            right = std::min(right, crossing + across);
         }
-        const double x0 = a.x + from * (b.x - a.x);
-        const double x1 = a.x + to * (b.x - a.x);
-        const double left = std::max(std::min(x0, x1) - reach, 0.0);
-        const double right = std::min(std::max(x0, x1) + reach, size.width() - 1.0);
-        if (!(from <= to && left <= right)) {
+        left = std::max(left, 0.0);
+        right = std::min(right, size.width() - 1.0);
+        if (!(left <= right)) {
             continue;
         }
         for (int x = static_cast<int>(std::ceil(left)); x <= static_cast<int>(std::floor(right)); ++x) {
             const double distance2 = segment.squaredDistance(x, y);
-            if (distance2 >= reach2) {
+            if (!(distance2 < reach2)) {
                 continue;
             }
             const int level = static_cast<int>(std::min(reach - std::sqrt(distance2), 1.0) * STEPS + 0.5);
