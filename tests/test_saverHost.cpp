@@ -1,6 +1,7 @@
 // The screen-saver host: what input ends a full-screen saver, how each target is run,
 // and the size that covers another program's window.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -123,6 +124,30 @@ TEST(ForeignParent, TheChildCoversEveryPixelOfTheWindow)
     EXPECT_EQ(unitsCovering(QSize(400, 301), 2), QSize(200, 151));
     EXPECT_EQ(unitsCovering(QSize(301, 300), 1.25), QSize(241, 240));
     EXPECT_EQ(unitsCovering(QSize(1001, 999), 1.5), QSize(668, 666));
+}
+
+// X errors reach Qt while the window lives; its end is told once, and only the errors
+// after it are dropped.
+TEST(ForeignParent, DropsTheXErrorsOfTheWindowsEndOnly)
+{
+    WindowEnd end(42);
+    xcb_generic_error_t error{};
+    error.error_code = XCB_WINDOW;
+    xcb_destroy_notify_event_t other{};
+    other.response_type = XCB_DESTROY_NOTIFY;
+    other.window = 43;
+    xcb_destroy_notify_event_t own = other;
+    own.window = 42;
+    const auto seen = [&](const void* event) {
+        const WindowEnd::Seen s = end.see(event);
+        return std::pair(s.ended, s.dropped);
+    };
+    EXPECT_EQ(seen(&error), std::pair(false, false));
+    EXPECT_EQ(seen(&other), std::pair(false, false));
+    EXPECT_EQ(seen(&error), std::pair(false, false));
+    EXPECT_EQ(seen(&own), std::pair(true, false));
+    EXPECT_EQ(seen(&error), std::pair(false, true));
+    EXPECT_EQ(seen(&own), std::pair(false, false));
 }
 
 }  // namespace
