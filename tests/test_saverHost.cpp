@@ -74,9 +74,9 @@ TEST(SaverInput, EndsAtAPressOrALargeMotionButNeverAtAReleaseNorAtFirst)
     }
 }
 
-// Each target as it is run: another program's window takes no input and fits the
-// picture to itself, full screen ends at input, the own window of one diagram keeps the
-// design's measure; Qt is told of another display and of a place for an own window only.
+// The targets of diagram after diagram as they are run: the root window takes no input,
+// full screen ends at input, each fits the picture to itself; Qt is told of another
+// display and of a place for an own window only.
 TEST(ScreenPlan, EachTargetRunsAsItShould)
 {
     using Role = WindowKeys::Role;
@@ -92,12 +92,10 @@ TEST(ScreenPlan, EachTargetRunsAsItShould)
         std::optional<Role> keys;
     };
     const Case cases[] = {
-        {Target::Window, false, {}, {}, {}, WindowFit::Design, false, false, Role::Viewer},
         {Target::Window, true, ":3", "+5-7", {"-platform", "xcb", "-display", ":3", "-qwindowgeometry", "+5-7"},
          WindowFit::Target, false, false, Role::Viewer},
         {Target::FullScreen, true, {}, "+5+5", {}, WindowFit::Target, false, true, Role::Saver},
         {Target::Root, true, ":1", "+5+5", {"-platform", "xcb", "-display", ":1"}, WindowFit::Target, true, false, {}},
-        {Target::WindowId, true, {}, {}, {}, WindowFit::Target, true, false, {}},
     };
     for (const Case& c : cases) {
         ScreenSettings settings;
