@@ -143,6 +143,38 @@ TEST(ManySites, EveryPieceIsOnTheDiagramAndEveryCrossingHasAPiece)
     }
 }
 
+// A meeting's box, in 255ths of its cell rounded outwards, holds the pair's pieces in
+// that cell, also where cells are hundreds of pixels wide and a 255th is pixels.
+TEST(ManySites, EachMeetingsBoxHoldsItsPiecesAlsoInWideCells)
+{
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> unit(0, 1);
+    SiteArrays sites;
+    for (int k = 0; k < 30; ++k) {
+        sites.add(4000 * unit(engine), 3000 * unit(engine), static_cast<float>(999 * unit(engine) + 1));
+    }
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
+    const ClipArea area{-0.5, -0.5, 3999.5, 2999.5};
+    WeightedDiagram diagram(sites, area);
+    diagram.buildAll();
+    double widest = 0;
+    for (const SiteCells::Leaf& leaf : diagram.cells().leaves()) {
+        widest = std::max(widest, leaf.box.right - leaf.box.left);
+    }
+    ASSERT_GT(widest, 2 * 255);
+    for (const BoundaryPiece& p : diagram.pieces()) {
+        for (int n = 0; n <= 64; ++n) {
+            const PlanePoint q = p.pointAt(n / 64.0);
+            const bool held = std::any_of(diagram.meetings().begin(), diagram.meetings().end(), [&](const auto& m) {
+                const ClipArea box = diagram.boxOf(m);
+                return m.i == p.i - 1 && m.j == p.j - 1 && q.x >= box.left - 1e-6 && q.x <= box.right + 1e-6 &&
+                       q.y >= box.top - 1e-6 && q.y <= box.bottom + 1e-6;
+            });
+            ASSERT_TRUE(held) << p.i << "-" << p.j << " at " << q.x << ", " << q.y;
+        }
+    }
+}
+
 // The run's picture of many sites, traced and filled, drawn without markers and labels:
 // every white pixel lies within a pixel of where the nearest site changes, every change
 // between two neighbouring pixels has a white pixel within a pixel, and every pixel is
@@ -334,12 +366,16 @@ TEST(ManySites, LabelsGoWhereThereIsRoom)
     sites.add(700, 100, 5);    // the next marker lies under this label, not this marker
     sites.add(700, 105, 5);    // under the next label: only the second label stands
     sites.add(-50, 100, 5);    // wholly outside the picture
+    sites.add(100, 300, 50);   // its label ends at 116, where the next marker starts:
+    sites.add(120, 300, 5);    // touching is room
+    sites.add(100, 400, 50);   // the next label starts where this one ends
+    sites.add(116, 400, 5);
     const ClipArea extent{-0.5, -0.5, 799.5, 599.5};
     EXPECT_EQ(labelsThatFit(sites, sizes, true, extent),
-              (std::vector<bool>{true, true, true, false, true, false, true, false}));
+              (std::vector<bool>{true, true, true, false, true, false, true, false, true, true, false, true}));
     // Without markers only labels stand in the way: of two the first.
     EXPECT_EQ(labelsThatFit(sites, sizes, false, extent),
-              (std::vector<bool>{true, true, true, true, false, true, false, false}));
+              (std::vector<bool>{true, true, true, true, false, true, false, false, true, true, true, true}));
 
     // In the saver's look a label goes beside its marker, apart from it: right, else
     // left, above, below, wholly inside the picture, or nowhere.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <dirent.h>
+#include <pwd.h>
 
 #include <csignal>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 
 #include "support/CommandRun.h"
 
@@ -213,7 +215,24 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
 #endif
     const bool limitsMemory = !sanitized;
     const bool root = canMount && canMakeDevices;
-
+    // Under root, an unprivileged user is nobody, running a copy of the program in a
+    // folder everyone may write, inside the test's own that everyone may pass through.
+    const passwd* account = ::getpwnam("nobody");
+    const std::optional<std::pair<uid_t, gid_t>> nobody =
+        account != nullptr ? std::optional(std::pair(account->pw_uid, account->pw_gid)) : std::nullopt;
+    const bool canDropPrivileges = ::geteuid() != 0 || (nobody && ::access("/usr/sbin/runuser", X_OK) == 0);
+    const auto unprivileged = [&](const QStringList& arguments, const QStringList& environment = {}) {
+        EXPECT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                           QFile::ExeOther | QFile::ExeGroup));
+        EXPECT_TRUE(QDir().mkpath(path("shared")));
+        EXPECT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 01777), 0);
+        if (::geteuid() != 0) {
+            return Command{"env", environment + QStringList{VOROQUARN_BINARY} + arguments};
+        }
+        const QString program = path("shared/voroquarn");
+        EXPECT_TRUE(QFile::exists(program) || QFile::copy(VOROQUARN_BINARY, program));
+        return Command{"runuser", QStringList{"-u", "nobody", "--", "env"} + environment + QStringList{program} + arguments};
+    };
     const Case cases[] = {
         {"a disk that fills part-way", canMount, onDisk("part", 8192), 2,
          path("part/old.png") + ": cannot be written: No space left on device", diskKeepsItsFiles("part")},
@@ -309,26 +328,39 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
          2, path("chroot.png") + ": cannot be written: File too large", keeps(path("chroot.png"), "precious")},
         // As other tools that write a named file: refused, not replaced because its
         // folder is writable. Under root, by nobody.
-        {"a file the user may not write", true,
+        {"a file the user may not write", canDropPrivileges,
          [&] {
-             EXPECT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                                QFile::ExeOther | QFile::ExeGroup));
-             EXPECT_TRUE(QDir().mkpath(path("shared")));
-             EXPECT_EQ(::chmod(QFile::encodeName(path("shared")).constData(), 01777), 0);
+             const Command command = unprivileged({"--seed", "3", "--output", path("shared/kept.png")});
              write("shared/kept.png", "precious");
              EXPECT_EQ(::chmod(QFile::encodeName(path("shared/kept.png")).constData(), 0444), 0);
-             const QStringList arguments{"--seed", "3", "--output", path("shared/kept.png")};
-             if (::geteuid() != 0) {
-                 return plain(arguments);
-             }
-             const QString program = path("shared/voroquarn");
-             EXPECT_TRUE(QFile::copy(VOROQUARN_BINARY, program));
-             return Command{"runuser", QStringList{"-u", "nobody", "--", program} + arguments};
+             return command;
          },
          2, path("shared/kept.png") + ": cannot be written: Permission denied",
          [&](const CommandResult&) {
              EXPECT_EQ(contents(path("shared/kept.png")), "precious");
              EXPECT_EQ(statusOf(path("shared/kept.png")).st_uid, ::geteuid());
+         }},
+        // Where a kernel before 6.10 refuses to link a file by its descriptor alone
+        // without a privilege, the new file gets its name through /proc; it keeps the
+        // mode of the file it replaces.
+        {"a file of the user's own, replaced by the user", canDropPrivileges,
+         [&] {
+             const QString preload = path("shared/linkat.so");
+             EXPECT_TRUE(QFile::exists(preload) || QFile::copy(LINKAT_WITHOUT_PRIVILEGE, preload));
+             const Command command = unprivileged({"--seed", "3", "--output", path("shared/own.png")},
+                                                  {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=verify_asan_link_order=0"});
+             const QByteArray own = QFile::encodeName(path("shared/own.png"));
+             write("shared/own.png", "old");
+             EXPECT_EQ(::chmod(own.constData(), 0751), 0);
+             if (::geteuid() == 0) {
+                 EXPECT_EQ(::chown(own.constData(), nobody->first, nobody->second), 0);
+             }
+             return command;
+         },
+         0, {},
+         [&](const CommandResult&) {
+             EXPECT_EQ(QImage(path("shared/own.png")), picture);
+             EXPECT_EQ(statusOf(path("shared/own.png")).st_mode & 07777U, 0751U);
          }},
         {"the site file", true, [&] { return plain({"--sites", sites, "--output", sites}); }, 2,
          "is the file the sites are read from", keeps(sites, "100 100 5\n300 200 9\n")},
@@ -385,11 +417,11 @@ TEST_F(OutputTargets, EachTargetGetsThePictureOrOneLineAndKeepsWhatWasThere)
     for (const QString& folder : {dir_.path(), path("part"), path("full"), path("svg"), path("shared")}) {
         EXPECT_TRUE(QDir(folder).entryList({".voroquarn-*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
-    // Without a memory limit under the sanitizers the test still counts; without root,
-    // or without /proc hidden, it does not.
-    if (!root) {
+    // Without a memory limit under the sanitizers the test still counts; without root
+    // it does not.
+    if (!root || !canDropPrivileges) {
         GTEST_SKIP() << "not run: " << skipped.join(", ").toStdString()
-                     << " (mounting a file system and making a device need root)";
+                     << " (mounting a file system and making a device need root; writing as nobody, runuser)";
     }
     if (!canHideProc && !sanitized) {
         GTEST_SKIP() << "not run: a limit of the file size without /proc (unshare cannot make a mount "

@@ -1,6 +1,7 @@
 // The screen-saver host: what input ends a full-screen saver, how each target is run,
 // and the size that covers another program's window.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -73,9 +74,9 @@ TEST(SaverInput, EndsAtAPressOrALargeMotionButNeverAtAReleaseNorAtFirst)
     }
 }
 
-// Each target as it is run: another program's window takes no input and fits the
-// picture to itself, full screen ends at input, the own window of one diagram keeps the
-// design's measure; Qt is told of another display and of a place for an own window only.
+// The targets of diagram after diagram as they are run: the root window takes no input,
+// full screen ends at input, each fits the picture to itself; Qt is told of another
+// display and of a place for an own window only.
 TEST(ScreenPlan, EachTargetRunsAsItShould)
 {
     using Role = WindowKeys::Role;
@@ -91,12 +92,10 @@ TEST(ScreenPlan, EachTargetRunsAsItShould)
         std::optional<Role> keys;
     };
     const Case cases[] = {
-        {Target::Window, false, {}, {}, {}, WindowFit::Design, false, false, Role::Viewer},
         {Target::Window, true, ":3", "+5-7", {"-platform", "xcb", "-display", ":3", "-qwindowgeometry", "+5-7"},
          WindowFit::Target, false, false, Role::Viewer},
         {Target::FullScreen, true, {}, "+5+5", {}, WindowFit::Target, false, true, Role::Saver},
         {Target::Root, true, ":1", "+5+5", {"-platform", "xcb", "-display", ":1"}, WindowFit::Target, true, false, {}},
-        {Target::WindowId, true, {}, {}, {}, WindowFit::Target, true, false, {}},
     };
     for (const Case& c : cases) {
         ScreenSettings settings;
@@ -123,6 +122,30 @@ TEST(ForeignParent, TheChildCoversEveryPixelOfTheWindow)
     EXPECT_EQ(unitsCovering(QSize(400, 301), 2), QSize(200, 151));
     EXPECT_EQ(unitsCovering(QSize(301, 300), 1.25), QSize(241, 240));
     EXPECT_EQ(unitsCovering(QSize(1001, 999), 1.5), QSize(668, 666));
+}
+
+// X errors reach Qt while the window lives; its end is told once, and only the errors
+// after it are dropped.
+TEST(ForeignParent, DropsTheXErrorsOfTheWindowsEndOnly)
+{
+    WindowEnd end(42);
+    xcb_generic_error_t error{};
+    error.error_code = XCB_WINDOW;
+    xcb_destroy_notify_event_t other{};
+    other.response_type = XCB_DESTROY_NOTIFY;
+    other.window = 43;
+    xcb_destroy_notify_event_t own = other;
+    own.window = 42;
+    const auto seen = [&](const void* event) {
+        const WindowEnd::Seen s = end.see(event);
+        return std::pair(s.ended, s.dropped);
+    };
+    EXPECT_EQ(seen(&error), std::pair(false, false));
+    EXPECT_EQ(seen(&other), std::pair(false, false));
+    EXPECT_EQ(seen(&error), std::pair(false, false));
+    EXPECT_EQ(seen(&own), std::pair(true, false));
+    EXPECT_EQ(seen(&error), std::pair(false, true));
+    EXPECT_EQ(seen(&own), std::pair(false, false));
 }
 
 }  // namespace

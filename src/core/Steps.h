@@ -8,19 +8,11 @@
 
 namespace voroquarn {
 
-// A drawing that hands control back at every step, as a coroutine: it is written as
-// plain loops that say `co_yield STEP` where the window system takes its turn, and its
-// driver resumes it for one step at a time. The driver decides what happens between two
-// steps (handling events, putting pixels on screen, waiting), and may stop for good by
-// destroying it: a suspended drawing holds no resources but its frame.
-//
-// One drawing can await another (`co_await traceBisector(...)`); their steps are the
-// steps of the whole, and the driver resumes the innermost one directly, so a step
-// costs the same however deep it is.
-//
-// An exception in a step (memory that runs out, say) ends the drawing in which it was
-// thrown and goes on to the one that awaits it, as from a function call, and from the
-// outermost out of next() to the driver.
+// A drawing as a coroutine of plain loops that `co_yield` a step where the window system
+// takes its turn; its driver resumes it step by step, and stops it for good by
+// destroying it. A drawing may await another; the driver resumes the innermost
+// directly, so that a step costs the same at any depth. An exception goes on to the
+// awaiting drawing, as from a function call, and from the outermost out of next().
 class [[nodiscard]] Steps {
 public:
     // What a drawing yields: nothing, only the fact that a step begins. A Step is a step

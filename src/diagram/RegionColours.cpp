@@ -4,6 +4,8 @@
 #include <numeric>
 #include <tuple>
 
+#include "diagram/Buckets.h"
+
 namespace voroquarn {
 
 namespace {
@@ -53,21 +55,13 @@ std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays&
     palette = palette.first(std::min(palette.size(), MAX_PALETTE));
     const std::vector<std::int32_t> places = placesOf(placed, sorted);
     const auto count = places.size();
-    // Each site's neighbours, as offsets into one list.
-    std::vector<std::uint32_t> start(count + 1, 0);
-    for (const auto& [i, j] : neighbours) {
-        ++start[static_cast<std::size_t>(i) + 1];
-        ++start[static_cast<std::size_t>(j) + 1];
-    }
-    for (std::size_t k = 1; k <= count; ++k) {
-        start[k] += start[k - 1];
-    }
-    std::vector<std::int32_t> around(start.back());
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (const auto& [i, j] : neighbours) {
-        around[fill[static_cast<std::size_t>(i)]++] = j;
-        around[fill[static_cast<std::size_t>(j)]++] = i;
-    }
+    // Each site's neighbours.
+    const Buckets<std::int32_t> around(count, [&](auto&& add) {
+        for (const auto& [i, j] : neighbours) {
+            add(static_cast<std::size_t>(i), j);
+            add(static_cast<std::size_t>(j), i);
+        }
+    });
     std::vector<std::int32_t> byPlace(count);
     for (std::size_t k = 0; k < count; ++k) {
         byPlace[static_cast<std::size_t>(places[k])] = static_cast<std::int32_t>(k);
@@ -78,8 +72,8 @@ std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays&
     for (const std::int32_t site : byPlace) {
         const auto k = static_cast<std::size_t>(site);
         std::array<bool, MAX_PALETTE> taken{};
-        for (std::uint32_t n = start[k]; n < start[k + 1]; ++n) {
-            const std::size_t other = colour[static_cast<std::size_t>(around[n])];
+        for (const std::int32_t neighbour : around[k]) {
+            const std::size_t other = colour[static_cast<std::size_t>(neighbour)];
             if (other != NONE) {
                 taken[other] = true;
             }

@@ -10,18 +10,11 @@
 
 namespace voroquarn {
 
-// The diagram of a picture's sites, found tile by tile (each tile a WeightedDiagram of
-// the few sites that may be nearest in it), and kept up to date as sites move, change
-// their weight, come and go: only the tiles that a change can reach are found again.
-//
-// Sites carry ids of the caller's choosing, which stay with a site through its changes;
-// pieces name their sites by these ids. A change to site s alters the diagram only where
-// s was or is nearest, which its regionBound before and after holds; the tiles that meet
-// either box are found anew, the others stay as they were, exactly as a fresh diagram
-// of the new sites has them.
-//
-// Optionally the diagram also labels every pixel with the id of its site, as the fill
-// decides it (fillRegions): the owner of the pixel.
+// The diagram of a picture's sites, tile by tile (a WeightedDiagram each), kept up to
+// date as sites change: a change alters it only where the site was or is nearest (its
+// regionBound before and after), so only the tiles meeting those boxes are found anew.
+// Sites carry ids of the caller's choosing, by which pieces name them. Optionally every
+// pixel is labelled with the id of its site, as fillRegions decides it.
 class TiledDiagram {
 public:
     struct Tile {

@@ -96,21 +96,15 @@ private:
 // sites from it, exactly as a picture would get them.
 SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
 
-// The whole drawing: shows the window (which waits until the window is on screen),
-// seeds the random numbers, clears the window, places and marks the sites, sorts them
-// by weight, with settings.fill fills their regions (around the markers, which stay),
-// and traces the bisector of every pair, lighter site first. The drawing yields at
-// every row of the fill and every step of the tracing, and nowhere else; with
-// settings.sayStepsAhead it says how many those are before the first. With
-// settings.smooth the boundaries are drawn along the diagram's pieces instead.
-//
-// With more than MAX_SITES sites, it marks them once all are placed and finds their
-// diagram (WeightedDiagram), yielding Work slices meanwhile; the fill then decides each
-// pixel among a few candidates, and the tracing goes pair by pair through the pairs
-// that share a boundary, stepping only through the cells where they share it. In the
-// saver's look (Look::Saver) any number of sites is marked once all are placed, with
-// Work slices too (markPlacedSites). The settings are taken by value, since it runs
-// long after the call.
+// The whole drawing: shows and clears the window, seeds the random numbers, places and
+// marks the sites, sorts them by weight, fills their regions (settings.fill) and
+// traces the bisector of every pair, lighter site first, or draws the pieces
+// (settings.smooth). It yields at every row of the fill and step of the tracing, and
+// nowhere else; settings.sayStepsAhead says how many before the first. More than
+// MAX_SITES sites are marked once all are placed, as in the saver's look, and their
+// diagram (WeightedDiagram) is found in Work slices; then only the pairs that share a
+// boundary are traced, in the cells where they do. The settings are taken by value: it
+// runs long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
 // Marks the sites as the run marks more than MAX_SITES of them, or any number in the

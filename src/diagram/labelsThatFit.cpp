@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "diagram/Buckets.h"
 #include "diagram/SiteArrays.h"
 
 namespace voroquarn {
@@ -127,25 +128,15 @@ std::vector<LabelSpot> placeLabels(const SiteArrays& sites, const MarkSizes& siz
     const double cell = std::max({3 * sizes.digitWidth, sizes.labelHeight, std::sqrt(area / (4.0 * static_cast<double>(count + 1)))});
     const Grid grid(extent, cell);
 
-    // The markers by cell, as offsets into one list (a counting sort).
-    std::vector<std::uint32_t> start(static_cast<std::size_t>(grid.cells()) + 1, 0);
-    std::vector<std::uint32_t> markersIn;
-    if (markers) {
-        for (std::size_t k = 0; k < count; ++k) {
-            grid.forEachCell(markerBox(k), [&](int c) { return ++start[static_cast<std::size_t>(c) + 1], false; });
-        }
-        for (std::size_t c = 1; c < start.size(); ++c) {
-            start[c] += start[c - 1];
-        }
-        markersIn.resize(start.back());
-        std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-        for (std::size_t k = 0; k < count; ++k) {
+    // The markers by cell.
+    const Buckets<std::uint32_t> markersIn(static_cast<std::size_t>(grid.cells()), [&](auto&& add) {
+        for (std::size_t k = 0; markers && k < count; ++k) {
             grid.forEachCell(markerBox(k), [&](int c) {
-                markersIn[fill[static_cast<std::size_t>(c)]++] = static_cast<std::uint32_t>(k);
+                add(static_cast<std::size_t>(c), static_cast<std::uint32_t>(k));
                 return false;
             });
         }
-    }
+    });
     // The labels placed so far, by cell.
     std::vector<std::vector<std::uint32_t>> labelsIn(static_cast<std::size_t>(grid.cells()));
 
@@ -160,8 +151,8 @@ std::vector<LabelSpot> placeLabels(const SiteArrays& sites, const MarkSizes& siz
             grid.forEachCell(label, [&](int c) {
                 anywhere = true;
                 const auto cellAt = static_cast<std::size_t>(c);
-                for (std::uint32_t n = markers ? start[cellAt] : 0; markers && n < start[cellAt + 1] && free; ++n) {
-                    free = markersIn[n] == k || !markerBox(markersIn[n]).meets(label);
+                for (const std::uint32_t marker : markersIn[cellAt]) {
+                    free = free && (marker == k || !markerBox(marker).meets(label));
                 }
                 for (const std::uint32_t other : labelsIn[cellAt]) {
                     free = free && !labelBox(other, placed[other]).meets(label);

@@ -10,25 +10,14 @@
 
 namespace voroquarn {
 
-// A file being written, as a device that any writer can write into. Every write, the
-// flush, fsync and close are checked, and the first error the system reports is kept as
-// the device's error string. Names are bytes, used as given.
-//
-// Where the bytes go depends on the target:
-// - one of the program's own open descriptors: "-" (standard output), or a name of one
-//   such as /dev/stdout, /dev/fd/N or /proc/self/fd/N, also through links: written
-//   through that descriptor, at its offset and with its flags, so that a file opened for
-//   appending is appended to and never replaced;
-// - an existing file that is not a regular file (a device such as /dev/null, a FIFO):
-//   written directly, without a temporary file;
-// - a regular file or a new name: a temporary file in the target's folder, which
-//   commit() syncs and renames into place. Symbolic links are followed, so that a link
-//   stays a link and the file it points to is replaced. Until commit() succeeds an
-//   existing file stays as it was, byte for byte, and nothing is left behind: the
-//   temporary has no name until commit() where the file system allows (O_TMPFILE), so
-//   that not even SIGKILL leaves one; elsewhere it has a hidden name, and SIGINT, SIGTERM
-//   and SIGHUP are held while it exists: the write stops, the temporary goes, and the
-//   signal takes effect.
+// A file being written, as a device any writer can write into; the first error the
+// system reports is kept as the error string. Names are bytes, used as given.
+// - one of the program's own descriptors ("-", /dev/stdout, /dev/fd/N, also through
+//   links): written through it, so that a file opened for appending is appended to;
+// - a file that is not regular (a device, a FIFO): written directly;
+// - else a temporary beside the file its links end at, which commit() renames over it:
+//   until then the old file stays byte for byte, and nothing is left behind (unnamed
+//   where O_TMPFILE allows, else SIGINT, SIGTERM and SIGHUP wait until it is gone).
 class OutputFile final : public QIODevice {
 public:
     explicit OutputFile(std::string path);

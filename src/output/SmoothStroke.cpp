@@ -1,6 +1,5 @@
 #include "output/SmoothStroke.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +22,28 @@ Colour mix(Colour from, Colour to, int level)
     return mixed;
 }
 
+// The segment from a to b, for the squared distance of points to it.
+struct Segment {
+    PlanePoint a;
+    double dx;
+    double dy;
+    double inverseLength2;
+
+    Segment(PlanePoint from, PlanePoint to)
+        : a(from), dx(to.x - from.x), dy(to.y - from.y),
+          inverseLength2(dx * dx + dy * dy > 0 ? 1 / (dx * dx + dy * dy) : 0)
+    {
+    }
+
+    double squaredDistance(double x, double y) const
+    {
+        const double t = std::clamp(((x - a.x) * dx + (y - a.y) * dy) * inverseLength2, 0.0, 1.0);
+        const double ex = x - (a.x + t * dx);
+        const double ey = y - (a.y + t * dy);
+        return ex * ex + ey * ey;
+    }
+};
+
 }  // namespace
 
 void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> points, Colour colour, double width)
@@ -30,72 +51,73 @@ void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> point
     if (points.empty() || raster.isNull()) {
         return;
     }
-    // The pixels the line may touch: its points' box, widened by half the line and a
-    // pixel for the antialiasing.
-    double left = points.front().x;
-    double right = left;
-    double top = points.front().y;
-    double bottom = top;
-    for (const PlanePoint& p : points) {
-        left = std::min(left, p.x);
-        right = std::max(right, p.x);
-        top = std::min(top, p.y);
-        bottom = std::max(bottom, p.y);
+    // A pixel's share is how far the line's edge passes its centre, at most one: exact
+    // beside an edge along a row or column, and without the 26 000 instructions that
+    // Qt's stroker spends setting up each stretch of three pixels.
+    const double reach = width / 2 + 0.5;
+    if (points.size() == 1) {
+        drawSegment(raster, points.front(), points.front(), colour, reach);
     }
-    const double reach = width / 2 + 1;
-    const QRectF wanted(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
-    const QRect picture = raster.image().rect();
-    if (!(wanted.right() >= 0 && wanted.left() < picture.width() && wanted.bottom() >= 0 &&
-          wanted.top() < picture.height())) {
-        return;  // also every NaN
+    for (std::size_t k = 1; k < points.size(); ++k) {
+        drawSegment(raster, points[k - 1], points[k], colour, reach);
     }
-    const QRect area = QRectF(QPointF(std::max(wanted.left(), -1.0), std::max(wanted.top(), -1.0)),
-                              QPointF(std::min(wanted.right(), picture.width() + 1.0),
-                                      std::min(wanted.bottom(), picture.height() + 1.0)))
-                           .toAlignedRect() &
-                       picture;
-    if (area.isEmpty()) {
+}
+
+void SmoothStroke::drawSegment(PictureRaster& raster, PlanePoint a, PlanePoint b, Colour colour, double reach)
+{
+    if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) && std::isfinite(b.y))) {
         return;
     }
-    if (mask_.width() < area.width() || mask_.height() < area.height()) {
-        mask_ = QImage(std::max(mask_.width(), area.width()), std::max(mask_.height(), area.height()),
-                       QImage::Format_Alpha8);
+    const QSize size = raster.size();
+    const double top = std::max(std::min(a.y, b.y) - reach, 0.0);
+    const double bottom = std::min(std::max(a.y, b.y) + reach, size.height() - 1.0);
+    if (!(top <= bottom)) {
+        return;
     }
-    mask_.fill(0);
-    polyline_.clear();
-    // Pixel (x, y) covers Qt's square from (x, y) to (x + 1, y + 1), centred half a pixel on.
-    for (const PlanePoint& p : points) {
-        polyline_.emplace_back(p.x + 0.5 - area.x(), p.y + 0.5 - area.y());
-    }
-    {
-        QPainter painter(&mask_);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(0, 0, 0, 255), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(polyline_.data(), static_cast<int>(polyline_.size()));
-    }
-    for (int y = 0; y < area.height(); ++y) {
-        const uchar* coverage = mask_.constScanLine(y);
-        for (int x = 0; x < area.width(); ++x) {
-            const int level = (coverage[x] * STEPS + 127) / 255;
-            if (level == 0) {
+    const Segment segment(a, b);
+    const double reach2 = reach * reach;
+    // Across a row, the line reaches this far to either side of where it crosses it.
+    const double across = reach * std::hypot(segment.dx, segment.dy) / std::abs(segment.dy);
+    for (int y = static_cast<int>(std::ceil(top)); y <= static_cast<int>(std::floor(bottom)); ++y) {
+        double left = std::min(a.x, b.x) - reach;
+        double right = std::max(a.x, b.x) + reach;
+        if (segment.dy != 0) {
+            const double crossing = a.x + (y - a.y) * segment.dx / segment.dy;
+            left = std::max(left, crossing - across);
+            right = std::min(right, crossing + across);
+        }
+        left = std::max(left, 0.0);
+        right = std::min(right, size.width() - 1.0);
+        if (!(left <= right)) {
+            continue;
+        }
+        for (int x = static_cast<int>(std::ceil(left)); x <= static_cast<int>(std::floor(right)); ++x) {
+            const double distance2 = segment.squaredDistance(x, y);
+            if (!(distance2 < reach2)) {
                 continue;
             }
-            const int px = area.x() + x;
-            const int py = area.y() + y;
-            const Colour now = raster.colourAt(px, py);
-            Shade shade{now, colour, 0};
-            if (const auto known = shades_.find(now); known != shades_.end() && known->second.toward == colour) {
-                shade = known->second;
+            const int level = static_cast<int>(std::min(reach - std::sqrt(distance2), 1.0) * STEPS + 0.5);
+            if (level > 0) {
+                blend(raster, x, y, colour, level);
             }
-            if (level <= shade.level) {
-                continue;
-            }
-            shade.level = level;
-            const Colour mixed = mix(shade.base, colour, level);
-            shades_.insert_or_assign(mixed, shade);
-            raster.setPixel(static_cast<float>(px), static_cast<float>(py), mixed);
         }
     }
+}
+
+void SmoothStroke::blend(PictureRaster& raster, int x, int y, Colour colour, int level)
+{
+    const Colour now = raster.colourAt(x, y);
+    Shade shade{now, colour, 0};
+    if (const auto known = shades_.find(now); known != shades_.end() && known->second.toward == colour) {
+        shade = known->second;
+    }
+    if (level <= shade.level) {
+        return;
+    }
+    shade.level = level;
+    const Colour mixed = mix(shade.base, colour, level);
+    shades_.insert_or_assign(mixed, shade);
+    raster.setPixel(static_cast<float>(x), static_cast<float>(y), mixed);
 }
 
 }  // namespace voroquarn

@@ -74,7 +74,7 @@ std::optional<std::uint32_t> ForeignParent::rootWindow()
 
 ForeignParent::ForeignParent(std::uint32_t id, std::uint32_t root, QSize size)
     : id_(id), isRoot_(id == root), size_(size),
-      window_(QWindow::fromWinId(id))
+      window_(QWindow::fromWinId(id)), end_(id)
 {
     qGuiApp->installNativeEventFilter(this);
 }
@@ -121,17 +121,35 @@ QRect ForeignParent::childGeometry() const
     return {QPoint(0, 0), unitsCovering(size_, child_ != nullptr ? child_->devicePixelRatio() : 1.0)};
 }
 
+WindowEnd::Seen WindowEnd::see(const void* message)
+{
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & 0x7FU) {
+    case 0:
+        return {false, lost_};  // an error
+    case XCB_DESTROY_NOTIFY: {
+        const auto* destroy = static_cast<const xcb_destroy_notify_event_t*>(message);
+        const bool ended = destroy->window == id_ && !lost_;
+        lost_ = lost_ || ended;
+        return {ended, false};
+    }
+    default:
+        return {};
+    }
+}
+
 bool ForeignParent::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/)
 {
     if (eventType != "xcb_generic_event_t") {
         return false;
     }
+    const WindowEnd::Seen seen = end_.see(message);
+    if (seen.ended && onLost) {
+        onLost();
+    }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    switch (event->response_type & 0x7FU) {
-    case 0:
-        return lost_;  // an error
-    case XCB_CONFIGURE_NOTIFY: {
-        const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+    if ((event->response_type & 0x7FU) == XCB_CONFIGURE_NOTIFY) {
+        const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
         const QSize size(configure->width, configure->height);
         if (configure->window == id_ && configure->event == id_ && size != size_) {
             size_ = size;
@@ -139,21 +157,8 @@ bool ForeignParent::nativeEventFilter(const QByteArray& eventType, void* message
                 child_->setGeometry(childGeometry());
             }
         }
-        return false;
     }
-    case XCB_DESTROY_NOTIFY: {
-        const auto* destroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
-        if (destroy->window == id_ && !lost_) {
-            lost_ = true;
-            if (onLost) {
-                onLost();
-            }
-        }
-        return false;
-    }
-    default:
-        return false;
-    }
+    return seen.dropped;
 }
 
 }  // namespace voroquarn

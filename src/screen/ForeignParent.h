@@ -16,6 +16,26 @@ namespace voroquarn {
 // device-pixel ratio: rounded up, so that no pixel at the right or bottom is left out.
 QSize unitsCovering(QSize pixels, qreal ratio);
 
+// Word of the end of a window the program draws into, from the events of Qt's X
+// connection. Once the window is destroyed, the X server's complaints about it and its
+// children are the expected end, not faults: they are dropped, and only then.
+class WindowEnd {
+public:
+    explicit WindowEnd(std::uint32_t id) : id_(id) {}
+
+    // What an event (an xcb_generic_event_t) says: whether the window has just ended,
+    // and whether Qt should not see the event.
+    struct Seen {
+        bool ended = false;
+        bool dropped = false;
+    };
+    Seen see(const void* event);
+
+private:
+    std::uint32_t id_;
+    bool lost_ = false;
+};
+
 // A window of another program, or the root window, that the program draws into: the
 // program's own window becomes its child and covers it wholly, now and whenever its
 // size changes. Qt knows nothing of the size of a window it did not create, so the size
@@ -38,8 +58,7 @@ public:
     // below all others that lets input through. Call it before the child is shown.
     void adopt(QWindow& child);
 
-    // Called once, when the window is destroyed. From then on the X server's complaints
-    // about it and its children are dropped: they are the expected end, not faults.
+    // Called once, when the window is destroyed (see WindowEnd).
     std::function<void()> onLost;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -54,7 +73,7 @@ private:
     QSize size_;  // in the X server's pixels
     std::unique_ptr<QWindow> window_;
     QWindow* child_ = nullptr;
-    bool lost_ = false;
+    WindowEnd end_;
 };
 
 }  // namespace voroquarn

@@ -2,14 +2,10 @@
 
 namespace voroquarn {
 
-// Keeps the program's dealings with the window system to one voice while it lives. While
-// the window system is being reached, Qt's warnings are held back and a failure ends the
-// program with one line and status 2, where Qt would abort with a core dump. Afterwards
-// every message is printed with the program's prefix; a fatal one ends the program with
-// status 2, and a connection that breaks while the window is open ends it with Qt's one
-// line about it and status 1, whichever part of Qt or Xlib notices. Writing to a
-// connection closed at the other end reports an error instead of killing the program
-// silently with SIGPIPE.
+// The program's dealings with the window system in one voice: each message one line
+// with the program's prefix; failing to reach it ends the program with status 2 (where
+// Qt would dump core), a connection broken while the window is open with status 1, and
+// a write to a closed connection is an error, not a silent SIGPIPE.
 class PlatformGuard {
 public:
     // `displayGiven`: the X display is the one --display names, which a failure blames.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QThread>
 #include <algorithm>
+#include <cstring>
 #include <csignal>
 #include <pthread.h>
 #include <sched.h>
@@ -27,8 +28,8 @@ namespace {
 
 enum class Threads { Stopped, Running, Gone };
 
-// Whether every thread of the process stands still.
-Threads threadsOf(qint64 pid)
+// Whether every thread of the process is in one of the states.
+Threads threadsOf(qint64 pid, const char* still = "Tt")
 {
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -46,7 +47,7 @@ Threads threadsOf(qint64 pid)
             }
             continue;
         }
-        if (stat->state != 'T' && stat->state != 't') {
+        if (std::strchr(still, stat->state) == nullptr) {
             all = Threads::Running;
         }
     }
@@ -114,6 +115,8 @@ qint64 cpuTimeMs(qint64 pid)
     const auto stat = processStat(pid);
     return stat && stat->state != 'Z' && stat->state != 'X' ? stat->cpuMs : -1;
 }
+
+bool sleeps(qint64 pid) { return threadsOf(pid, "S") == Threads::Stopped; }
 
 ProcessFreezer::~ProcessFreezer()
 {

@@ -23,6 +23,10 @@ std::optional<ProcessStat> processStat(qint64 pid);
 // has ended.
 qint64 cpuTimeMs(qint64 pid);
 
+// Whether every thread of the process sleeps, waiting for something: none runs or waits
+// for a processor.
+bool sleeps(qint64 pid);
+
 // Ends, when it goes, every process below the test's own that was started while it
 // lived and is still there: those the test started, those they started, and those that
 // came to the test as orphans (with PR_SET_CHILD_SUBREAPER), also when they run as

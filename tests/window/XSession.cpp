@@ -54,7 +54,7 @@ bool XSession::ensureWindowManager()
     if (!QProcess::startDetached("openbox", {})) {
         return false;
     }
-    const QDeadlineTimer deadline(10000);
+    const QDeadlineTimer deadline(PATIENCE_MS);
     while (!deadline.hasExpired()) {
         if (run("wmctrl", {"-m"})) {
             // openbox names itself before it is ready to manage a window mapped at once.

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <cmath>
 
+#include "ProcessControl.h"
 #include "XSession.h"
 #include "diagram/SiteFile.h"
 #include "support/BoundaryFit.h"
@@ -22,17 +23,22 @@ protected:
 
 bool xdo(const QStringList& arguments) { return XSession::run("xdotool", arguments).has_value(); }
 
-// Waits until the window shows the same picture for half a second; returns it.
-QImage settled(const QString& window)
+// Waits until the window shows the same picture for a quarter of a second while its
+// program sleeps and uses no processor time: the picture of every event sent before.
+QImage settled(const QString& window, qint64 pid)
 {
     QImage last = XSession::grab(window);
-    for (int tries = 0; tries < 40; ++tries) {
+    qint64 used = cpuTimeMs(pid);
+    const QDeadlineTimer deadline(PATIENCE_MS);
+    while (!deadline.hasExpired()) {
         QThread::msleep(250);
         QImage now = XSession::grab(window);
-        if (now == last) {
+        const qint64 usedNow = cpuTimeMs(pid);
+        if (now == last && usedNow == used && sleeps(pid)) {
             return now;
         }
         last = std::move(now);
+        used = usedNow;
     }
     return {};
 }
@@ -75,7 +81,7 @@ TEST_F(Explorer, FollowsTheMouseAndTheKeysAndSavesOrSaysWhyNot)
     const QString window = *found;
     ASSERT_EQ(XSession::geometry(window).size(), QSize(500, 400));
     ASSERT_TRUE(xdo({"windowactivate", "--sync", window}));
-    ASSERT_FALSE(settled(window).isNull());
+    ASSERT_FALSE(settled(window, program.pid()).isNull());
 
     const auto at = [&](double x, double y) {
         return xdo({"mousemove", "--window", window, QString::number(x), QString::number(y)});
@@ -94,14 +100,14 @@ TEST_F(Explorer, FollowsTheMouseAndTheKeysAndSavesOrSaysWhyNot)
     ASSERT_TRUE(at(200, 60) && xdo({"click", "1"}));
     ASSERT_TRUE(at(120, 320) && xdo({"click", "3"}) && xdo({"key", "ctrl+z"}));
     ASSERT_TRUE(at(60, 220) && xdo({"click", "3"}));
-    const QImage shown = settled(window);
+    const QImage shown = settled(window, program.pid());
     ASSERT_FALSE(shown.isNull());
 
     // Saved once; then the site file's name is a folder, and the save fails whole.
     const QDir pictures(home.filePath("Pictures"));
     const auto waitFor = [&](const QString& line) {
         QString said;
-        const QDeadlineTimer deadline(5000);
+        const QDeadlineTimer deadline(PATIENCE_MS);
         while (!said.contains(line) && !deadline.hasExpired()) {
             program.process().waitForReadyRead(50);
             said += program.errors();
@@ -120,17 +126,19 @@ TEST_F(Explorer, FollowsTheMouseAndTheKeysAndSavesOrSaysWhyNot)
     // + past the greatest weight over site 5, the wheel past the least over site 6.
     ASSERT_TRUE(at(380, 330) && xdo({"key", "--repeat", "80", "--delay", "5", "plus"}));
     ASSERT_TRUE(at(300, 200) && xdo({"click", "--repeat", "12", "--delay", "30", "5"}));
-    const QImage before = settled(window);
+    const QImage before = settled(window, program.pid());
     ASSERT_TRUE(xdo({"key", "ctrl+s"}));
     const QString error = pictures.filePath("voroquarn-explore-1.txt") + ": cannot be written: Is a directory";
     EXPECT_TRUE(waitFor("voroquarn: " + error));
-    QThread::msleep(300);
-    const QImage saying = XSession::grab(window);
-    EXPECT_GT(changedIn(before, saying, QRect(0, 360, 500, 40)), 100) << "the error is not in the window";
+    const QDeadlineTimer shownBy(PATIENCE_MS);
+    while (changedIn(before, XSession::grab(window), QRect(0, 360, 500, 40)) <= 100 && !shownBy.hasExpired()) {
+        QThread::msleep(50);
+    }
+    EXPECT_FALSE(shownBy.hasExpired()) << "the error is not in the window";
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), first) << "the failed save changed the picture saved before";
     ASSERT_TRUE(xdo({"key", "Escape"}));
-    EXPECT_EQ(program.waitForExit(5000), 0);
+    EXPECT_EQ(program.waitForExit(PATIENCE_MS), 0);
 
     const SiteFileContents printed = parseSiteFile(program.process().readAllStandardOutput().toStdString());
     ASSERT_FALSE(printed.error);

@@ -181,15 +181,14 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     ASSERT_TRUE(QFile::setPermissions(settings.fileName(), everyone));
     ASSERT_TRUE(QFile::setPermissions(program, everyone | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
 
+    // Now and then, under the parallel tests, a daemon never answers, with nothing said:
+    // as in the saver recipe's check, it gets 20 s, and three tries.
     QProcess daemon;
     daemon.setProcessChannelMode(QProcess::MergedChannels);
     QStringList command{"env", "HOME=" + home.path(), "DISPLAY=" + display, "xscreensaver", "-no-splash"};
     if (geteuid() == 0) {
-        command = QStringList{"-u", "nobody", "--"} + command;
-        command.prepend("runuser");
+        command = QStringList{"runuser", "-u", "nobody", "--"} + command;
     }
-    daemon.start(command.takeFirst(), command);
-    ASSERT_TRUE(daemon.waitForStarted());
     const auto tellDaemon = [&](const char* what) {
         return XSession::runOn(display, "xscreensaver-command", {what}).has_value();
     };
@@ -197,8 +196,22 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
         daemon.waitForReadyRead(100);
         return daemon.readAll().toStdString();
     };
-    ASSERT_TRUE(waitUntil([&] { return tellDaemon("-version"); }, 10000))
-        << "the daemon does not answer; it said: " << daemonSaid();
+    bool answers = false;
+    std::string silence;
+    for (int attempt = 0; attempt < 3 && !answers; ++attempt) {
+        if (daemon.state() != QProcess::NotRunning) {
+            daemon.terminate();  // runuser passes it on; killed, it would leave the daemon
+            if (!daemon.waitForFinished(5000)) {
+                daemon.kill();
+                daemon.waitForFinished();
+            }
+        }
+        daemon.start(command.first(), command.mid(1));
+        ASSERT_TRUE(daemon.waitForStarted());
+        answers = waitUntil([&] { return tellDaemon("-version"); }, 20000);
+        silence += daemonSaid();
+    }
+    ASSERT_TRUE(answers) << "the daemon does not answer; it said: " << silence;
 
     const XConnection x(display);
     ASSERT_TRUE(x.isOpen());
@@ -206,40 +219,33 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     sinceActivation.start();
     ASSERT_TRUE(tellDaemon("-activate"));
     qint64 hack = -1;
-    ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, PATIENCE_MS))
         << "the daemon did not start the program; it said: " << daemonSaid();
 
     // Markers first, then boundaries: white on black, and more white as the tracing goes.
+    // The frame rate shows at the bottom left, as the hacks show theirs, antialiased; it
+    // changes on its own, and may come before the markers on a busy machine.
+    const QRect rateBox(0, 1024 - 100, 300, 100);
+    const auto picture = [&](const QImage& screen) {
+        const Colours all = coloursIn(screen, screen.rect());
+        const Colours rate = coloursIn(screen, rateBox);
+        return Colours{all.white - rate.white, all.other - rate.other};
+    };
     Colours shown;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            const QImage screen = x.grab(x.root());
-            shown = coloursIn(screen, screen.rect());
-            return shown.white >= 4 * 12;
-        },
-        10000))
+    ASSERT_TRUE(waitUntil([&] { return (shown = picture(x.grab(x.root()))).white >= 4 * 12; }, PATIENCE_MS))
         << "no diagram on screen";
     const qint64 firstMarkers = sinceActivation.elapsed();
     const int markers = shown.white;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            const QImage screen = x.grab(x.root());
-            shown = coloursIn(screen, screen.rect());
-            return shown.white > markers + 200;
-        },
-        10000))
+    ASSERT_TRUE(waitUntil([&] { return (shown = picture(x.grab(x.root()))).white > markers + 200; }, PATIENCE_MS))
         << "no boundary is traced";
     EXPECT_EQ(shown.other, 0);
 
-    // The diagram takes its duration, 2 s, to draw; the frame rate shows at the bottom
-    // left, as the hacks show theirs, and changes on its own meanwhile.
-    const QRect rateBox(0, 1024 - 100, 300, 100);
-    const auto picture = [&](const QImage& screen) { return coloursIn(screen, screen.rect()).white - coloursIn(screen, rateBox).white; };
+    // The diagram takes its duration, 2 s, to draw.
     QElapsedTimer sinceChange;
     sinceChange.start();
     qint64 lastChange = sinceActivation.elapsed();
-    for (int white = -1; sinceChange.elapsed() < 1200 && sinceActivation.elapsed() < 20000; QThread::msleep(50)) {
-        const int now = picture(x.grab(x.root()));
+    for (int white = -1; sinceChange.elapsed() < 1200 && sinceActivation.elapsed() < PATIENCE_MS; QThread::msleep(50)) {
+        const int now = picture(x.grab(x.root())).white;
         if (now != white) {
             white = now;
             lastChange = sinceActivation.elapsed();
@@ -256,13 +262,14 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     QElapsedTimer sinceDeactivation;
     sinceDeactivation.start();
     ASSERT_TRUE(tellDaemon("-deactivate"));
-    // Deactivating the saver ends the program within a second, as a hack should.
-    EXPECT_TRUE(waitUntil([&] { return cpuTimeMs(hack) < 0; }, 1000)) << "the program goes on";
+    // Deactivating the saver ends the program at once, as a hack should: within a second
+    // on a quiet machine, a few on a busy one; ended by SIGKILL, its status would say so.
+    EXPECT_TRUE(waitUntil([&] { return cpuTimeMs(hack) < 0; }, 5000)) << "the program goes on";
     std::printf("under xscreensaver: markers %lld ms after activation, drawn in %.2f s; the program ended %lld ms "
                 "after deactivation\n",
                 static_cast<long long>(firstMarkers), drawn, static_cast<long long>(sinceDeactivation.elapsed()));
     int status = -1;
-    ASSERT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(hack), &status, WNOHANG) == hack; }, 5000))
+    ASSERT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(hack), &status, WNOHANG) == hack; }, PATIENCE_MS))
         << "the program did not come to the test";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 
@@ -288,7 +295,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
             }
             return preview > 0;
         },
-        15000))
+        PATIENCE_MS))
         << "xscreensaver-settings started no preview";
     const auto pane = previewArguments.indexOf("--window-id");
     ASSERT_GT(pane, 0);
@@ -296,17 +303,17 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     const quint32 paneWindow = previewArguments.value(pane + 1).toUInt(&ok, 16);
     ASSERT_TRUE(ok) << previewArguments.join(' ').toStdString();
     EXPECT_TRUE(previewArguments.contains("-root")) << "the preview's command line has changed";
-    EXPECT_TRUE(waitUntil([&] { return coloursIn(x.grab(paneWindow), QRect(0, 0, 4096, 4096)).white > 4 * 12; }, 10000))
+    EXPECT_TRUE(waitUntil([&] { return coloursIn(x.grab(paneWindow), QRect(0, 0, 4096, 4096)).white > 4 * 12; }, PATIENCE_MS))
         << "no diagram in the preview";
     dialog.terminate();
-    dialog.waitForFinished(5000);
+    dialog.waitForFinished(PATIENCE_MS);
     int previewStatus = -1;
-    EXPECT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(preview), &previewStatus, WNOHANG) == preview; }, 5000))
+    EXPECT_TRUE(waitUntil([&] { return waitpid(static_cast<pid_t>(preview), &previewStatus, WNOHANG) == preview; }, PATIENCE_MS))
         << "the preview outlived its dialog";
     EXPECT_TRUE(WIFEXITED(previewStatus) && WEXITSTATUS(previewStatus) == 0) << "status " << previewStatus;
 
     tellDaemon("-exit");
-    daemon.waitForFinished(5000);
+    daemon.waitForFinished(PATIENCE_MS);
     const QString said = QString::fromLocal8Bit(daemon.readAll());
     EXPECT_FALSE(said.contains("voroquarn:")) << said.toStdString();
 }
