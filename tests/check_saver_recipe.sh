@@ -90,8 +90,15 @@ wait_for_start 1 "the daemon did not start voroquarn"
 DISPLAY=$display xscreensaver-command -deactivate >/dev/null || fail "the daemon does not deactivate"
 first=$(head -n 1 "$home/started" | cut -d ' ' -f 1)
 for _ in $(seq 200); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
-DISPLAY=$display xscreensaver-command -activate >/dev/null || fail "the daemon does not activate"
-wait_for_start 2 "the next activation did not start voroquarn"
+# A request that reaches the daemon while it still unblanks from the first is now and then
+# lost: the activation is asked for again every 10 s, up to six times.
+for try in 1 2 3 4 5 6; do
+    DISPLAY=$display xscreensaver-command -activate >/dev/null || fail "the daemon does not activate"
+    for _ in $(seq 100); do [ "$(starts)" -ge 2 ] && break; sleep 0.1; done
+    [ "$(starts)" -ge 2 ] && break
+    echo "saver recipe: no start 10 s after activation $try" >&2
+done
+[ "$(starts)" -ge 2 ] || fail "the next activation did not start voroquarn: $(cat "$home/daemon.log")"
 [ "$(cut -d ' ' -f 2- "$home/started" | sort -u)" = "--root" ] ||
     fail "voroquarn was started as '$(cut -d ' ' -f 2- "$home/started" | sort -u | tr '\n' ' ')'"
 echo "saver recipe: voroquarn is selected, the other $(wc -l <<<"$before") programs keep their places," \
