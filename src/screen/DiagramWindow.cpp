@@ -57,8 +57,8 @@ DiagramWindow::DiagramWindow(QSize drawingArea, WindowFit fit, bool labels)
     }
     // The labels' font database loads meanwhile, while Qt's event loop starts up (the
     // accessibility bridge, which may wait milliseconds for a session bus) and the
-    // window system maps the window.
-    if (labels) {
+    // window system maps the window; the design window's labels need no font.
+    if (labels && PictureRaster::labelsNeedFont(fit_ == WindowFit::Design ? 1 : devicePixelRatio())) {
         fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
     }
 }
