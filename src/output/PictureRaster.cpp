@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
@@ -30,19 +31,6 @@ QRgb toRgb(Colour colour)
 {
     return qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
                 static_cast<int>((colour >> 16U) & 0xFFU));
-}
-
-QFont labelFont(qreal scale)
-{
-    QFont font = aliasedLabelFont();
-    if (scale != 1) {
-        if (font.pixelSize() > 0) {
-            font.setPixelSize(qRound(font.pixelSize() * scale));
-        } else {
-            font.setPointSizeF(font.pointSizeF() * scale);
-        }
-    }
-    return font;
 }
 
 // The pen of a circle's outline, as wide as a pixel at marker scale 1.
@@ -175,6 +163,27 @@ void PictureRaster::clearTo(QSize size, Colour background)
         uniformIndex_ = 0;
     }
     fill(background);
+}
+
+QFont PictureRaster::labelFont(qreal scale, bool smooth)
+{
+    QFont font = aliasedLabelFont();
+    if (smooth) {
+        font.setStyleStrategy(QFont::PreferAntialias);
+    }
+    if (scale != 1) {
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(qRound(font.pixelSize() * scale));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+    }
+    return font;
+}
+
+qreal PictureRaster::digitHeight()
+{
+    return QFontMetricsF(labelFont(1)).tightBoundingRect(QStringLiteral("0123456789")).height();
 }
 
 QRectF PictureRaster::markerBox(float radius, qreal scale)
@@ -363,6 +372,21 @@ void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour co
         }
     }
     markChanged(QRect(from, y, to - from, 1));
+}
+
+void PictureRaster::fillRect(const QRect& rect, Colour colour)
+{
+    const QRect inside = rect & this->rect();
+    const int index = inside.isEmpty() ? -1 : indexOf(colour);
+    if (index < 0) {
+        return;
+    }
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            setIndex(x, y, index);
+        }
+    }
+    markChanged(inside);
 }
 
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)

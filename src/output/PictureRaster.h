@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QRect>
@@ -60,8 +61,15 @@ public:
     // How large a circle of this radius and the labels are at the given marker scale, as
     // the room labels need among the markers reckons them.
     static MarkSizes markSizes(float radius, qreal scale);
+    // The labels' font at the given marker scale: the application's default one grown by
+    // the scale, without smoothing unless `smooth`.
+    static QFont labelFont(qreal scale, bool smooth = false);
+    // How high the labels' digits stand at marker scale 1, in pixels; loads the font.
+    static qreal digitHeight();
 
     void fill(Colour colour);
+    // Every pixel of the rectangle, clipped to the picture, in the colour.
+    void fillRect(const QRect& rect, Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
     void setPixel(float x, float y, Colour colour);
     // Sets the pixels of row y from column left up to, not including, column right that
@@ -71,6 +79,7 @@ public:
     void drawCircle(float x, float y, float radius, Colour colour, float aspect);
     // Moves the drawing position as drawCircle does, without drawing.
     void moveTo(float x, float y) { position_ = QPointF(x, y); }
+    QPointF position() const { return position_; }
     // Digits of an integral value in the default font, without smoothing, top-left
     // corner at the drawing position. At marker scale 1 they are set from the digits
     // drawn at build time (BuiltInDigits), exactly as the font would draw them, where

@@ -1,5 +1,6 @@
 #include "output/SmoothStroke.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -27,7 +28,7 @@ Colour mix(Colour from, Colour to, int level)
 
 void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> points, Colour colour, double width)
 {
-    if (points.empty() || raster.isNull()) {
+    if (points.empty()) {
         return;
     }
     // The pixels the line may touch: its points' box, widened by half the line and a
@@ -44,7 +45,52 @@ void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> point
     }
     const double reach = width / 2 + 1;
     const QRectF wanted(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
-    const QRect picture = raster.image().rect();
+    blend(raster, wanted, colour, [&](QPainter& painter, QPoint origin) {
+        polyline_.clear();
+        // Pixel (x, y) covers Qt's square from (x, y) to (x + 1, y + 1), centred half a pixel on.
+        for (const PlanePoint& p : points) {
+            polyline_.emplace_back(p.x + 0.5 - origin.x(), p.y + 0.5 - origin.y());
+        }
+        painter.setPen(QPen(QColor(0, 0, 0, 255), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(polyline_.data(), static_cast<int>(polyline_.size()));
+    });
+}
+
+void SmoothStroke::drawRing(PictureRaster& raster, QPointF centre, double rx, double ry, Colour colour, double width)
+{
+    const double reach = width / 2 + 1;
+    const QRectF wanted(centre.x() - rx - reach, centre.y() - ry - reach, 2 * (rx + reach), 2 * (ry + reach));
+    blend(raster, wanted, colour, [&](QPainter& painter, QPoint origin) {
+        painter.setPen(QPen(QColor(0, 0, 0, 255), width));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre + QPointF(0.5, 0.5) - QPointF(origin), rx, ry);
+    });
+}
+
+void SmoothStroke::drawText(PictureRaster& raster, QPointF corner, const QString& text, const QFont& font,
+                            Colour colour)
+{
+    const QFontMetricsF metrics(font);
+    const QPointF baseline = corner + QPointF(0, metrics.ascent());
+    // The text's extent, with a pixel to spare for the antialiasing.
+    const QRectF wanted = (metrics.boundingRect(text) | QRectF(0, -metrics.ascent(), metrics.horizontalAdvance(text),
+                                                              metrics.height()))
+                              .translated(baseline)
+                              .adjusted(-1, -1, 1, 1);
+    blend(raster, wanted, colour, [&](QPainter& painter, QPoint origin) {
+        painter.setFont(font);
+        painter.setPen(QColor(0, 0, 0, 255));
+        painter.drawText(baseline - QPointF(origin), text);
+    });
+}
+
+template <class Paint>
+void SmoothStroke::blend(PictureRaster& raster, const QRectF& wanted, Colour colour, Paint&& paint)
+{
+    if (raster.isNull()) {
+        return;
+    }
+    const QRect picture = raster.rect();
     if (!(wanted.right() >= 0 && wanted.left() < picture.width() && wanted.bottom() >= 0 &&
           wanted.top() < picture.height())) {
         return;  // also every NaN
@@ -62,16 +108,10 @@ void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> point
                        QImage::Format_Alpha8);
     }
     mask_.fill(0);
-    polyline_.clear();
-    // Pixel (x, y) covers Qt's square from (x, y) to (x + 1, y + 1), centred half a pixel on.
-    for (const PlanePoint& p : points) {
-        polyline_.emplace_back(p.x + 0.5 - area.x(), p.y + 0.5 - area.y());
-    }
     {
         QPainter painter(&mask_);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(0, 0, 0, 255), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(polyline_.data(), static_cast<int>(polyline_.size()));
+        paint(painter, area.topLeft());
     }
     for (int y = 0; y < area.height(); ++y) {
         const uchar* coverage = mask_.constScanLine(y);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPointF>
+#include <QString>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -13,16 +15,20 @@ namespace voroquarn {
 
 class PictureRaster;
 
-// Lines drawn smoothly into an indexed picture. Qt paints the line antialiased into a
-// mask of its own; each pixel it covers then takes the line's colour over its own by
-// the share covered, in fifteen steps, so that the picture keeps a palette: its few
-// colours and their steps towards the line's. Where lines meet or overlap, a pixel
-// keeps the larger share, so that the pieces of one boundary join without a seam.
+// Lines, rings and text drawn smoothly into an indexed picture. Qt paints them
+// antialiased into a mask of its own; each pixel they cover then takes their colour over
+// its own by the share covered, in fifteen steps, so that the picture keeps a palette:
+// its few colours and their steps towards the line's. Where lines meet or overlap, a
+// pixel keeps the larger share, so that the pieces of one boundary join without a seam.
 class SmoothStroke {
 public:
     // Draws the line through the points, in the picture's pixels (each centred on its
     // whole coordinates), `width` pixels wide.
     void draw(PictureRaster& raster, std::span<const PlanePoint> points, Colour colour, double width);
+    // The outline of the ellipse of radii rx and ry around the centre, `width` pixels wide.
+    void drawRing(PictureRaster& raster, QPointF centre, double rx, double ry, Colour colour, double width);
+    // The text in the font, its top-left corner at `corner`.
+    void drawText(PictureRaster& raster, QPointF corner, const QString& text, const QFont& font, Colour colour);
 
     static constexpr int STEPS = 15;
 
@@ -33,6 +39,12 @@ private:
         Colour toward;
         int level;
     };
+
+    // Paints with paint(painter, origin) into the mask over the part of the picture that
+    // `wanted` covers, whose top-left pixel is `origin`, and blends the colour in by the
+    // mask.
+    template <class Paint>
+    void blend(PictureRaster& raster, const QRectF& wanted, Colour colour, Paint&& paint);
 
     std::unordered_map<Colour, Shade> shades_;
     QImage mask_;
