@@ -282,8 +282,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
 }
 
 // The settings dialog of xscreensaver builds a command line from voroquarn.xml: its
-// command, each slider at its ends and default, and every checkbox, all of them
-// accepted, and with the conventions of the hacks' own files.
+// command, each slider at its ends and default, every entry of a list and every
+// checkbox, all of them accepted, and with the conventions of the hacks' own files.
 TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
 {
     QFile file(VOROQUARN_SAVER_SETTINGS);
@@ -293,6 +293,7 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
     std::vector<Arguments> choices;
     bool showsFps = false;
     bool updater = false;
+    bool designedFirst = false;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
@@ -311,6 +312,10 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
             for (const char* end : {"low", "high", "default"}) {
                 choices.push_back(words(a.value("arg").toString().replace('%', a.value(end).toString())));
             }
+        } else if (xml.name() == QLatin1String("option")) {
+            // The sites as designed, which the program draws unasked, pass nothing.
+            choices.push_back(words(a.value("arg-set").toString()));
+            designedFirst = designedFirst || (choices.back().empty() && a.value("id") == QLatin1String("designed"));
         } else if (xml.name() == QLatin1String("boolean")) {
             choices.push_back(words(a.value("arg-set").toString() + a.value("arg-unset").toString()));
             showsFps = showsFps || (a.value("id") == QLatin1String("showfps") &&
@@ -324,7 +329,8 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
     EXPECT_EQ(command, Arguments{"--root"});
     EXPECT_TRUE(showsFps);
     EXPECT_TRUE(updater);
-    ASSERT_GE(choices.size(), 7U);
+    EXPECT_TRUE(designedFirst);
+    ASSERT_GE(choices.size(), 14U);
     for (const Arguments& choice : choices) {
         Arguments one = command;
         one.insert(one.end(), choice.begin(), choice.end());
