@@ -179,6 +179,22 @@ TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
              return s.session.delay.count() == 0 && s.session.duration.count() == 0;
          }},
         {{"--duration", "12"}, [](const Options&, const ScreenSettings& s) { return s.session.duration == seconds(12); }},
+        // The screen saver's own look unless told otherwise; one diagram keeps the design's.
+        {{"-root"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.run.fill && s.session.run.smooth && s.session.transition == seconds(1) &&
+                    !s.monochrome;
+         }},
+        {{"--cycle", "--no-fill", "--no-smooth"},
+         [](const Options&, const ScreenSettings& s) { return !s.session.run.fill && !s.session.run.smooth; }},
+        {{"--saver", "-mono"},
+         [](const Options&, const ScreenSettings& s) {
+             return !s.session.run.fill && !s.session.run.smooth && s.monochrome;
+         }},
+        {{"--seed", "3"},
+         [](const Options&, const ScreenSettings& s) {
+             return !s.session.run.fill && !s.session.run.smooth && s.session.transition.count() == 0;
+         }},
         {{"--count", "1000000", "--no-labels", "--no-markers", "--fill"},
          [](const Options&, const ScreenSettings& s) {
              const RunSettings& run = s.session.run;
@@ -237,6 +253,7 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--cycle", "--delay", "5", "--delay", "9"}, "--delay is given more than once"},
         {{"-root", "--root"}, "--root is given more than once"},
         {{"--fill", "--cycle", "--fill"}, "--fill is given more than once"},
+        {{"--saver", "--smooth", "--no-smooth"}, "--smooth does not go with --no-smooth"},
         // A huge value is not echoed whole.
         {{"--seed", std::string(100000, '9')}, "--seed"},
         {{"--size", std::string(100000, 'x')}, "--size"},
