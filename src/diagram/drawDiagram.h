@@ -20,9 +20,9 @@ class RandomSource;
 enum class Look {
     // As the design draws it: each site marked as it is placed, its label at the site.
     Design,
-    // As the screen saver shows it: every site marked once all are placed, each label
-    // beside its marker where it overlaps no other (labelsBeside), and the fill in the
-    // saver's palette (SAVER_PALETTE).
+    // As the screen saver shows it: every site marked once all are placed (over the
+    // fill, when filled), each label beside its marker where it overlaps no other
+    // (labelsBeside), and the fill in the saver's palette (SAVER_PALETTE).
     Saver,
 };
 
@@ -109,7 +109,7 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 // pixel among a few candidates, and the tracing goes pair by pair through the pairs
 // that share a boundary, stepping only through the cells where they share it. In the
 // saver's look (Look::Saver) any number of sites is marked once all are placed, with
-// Work slices too (markPlacedSites). The settings are taken by value, since it runs
+// Work slices too (markPlacedSites), and after the fill when there is one. The settings are taken by value, since it runs
 // long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
