@@ -22,9 +22,10 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x
 # What the benchmarks need besides the build: Google Benchmark, X and xcb for the probes,
 # a virtual X server with a window manager and its tool, Python for the tables, git for
 # the earlier program that bench/output-run builds from the history and ImageMagick to
-# compare its pictures, and uptime for the load.
+# compare its pictures, uptime for the load, and substrate, the screen saver the saver is
+# weighed against.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev libxcb-damage0-dev xvfb xauth openbox wmctrl python3 git
-                procps imagemagick)
+                procps imagemagick xscreensaver-data-extra)
 # What the pictures in docs/ need besides the build: matplotlib, which draws the regions
 # from their GeoJSON (scripts/regions-picture).
 DOCS_PACKAGES=(python3-matplotlib)

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The folders of src/ are layers, each depending only on those below it, and the two at
 # the bottom know nothing of Qt:
-#   core < diagram < output < screen < app < icon     (icon, a build-time tool, may use any)
+#   core < diagram < output < digits < screen < app < icon
+# (digits and icon are build-time tools: digits draws the labels' digits for output, icon
+# may use any)
 # Prints every include that breaks this and fails when there is one. An include counts in
 # any spelling ("../screen/..", "core/../screen/..", <screen/..>, indented) from any file
 # of a layer's folder and its subfolders. The build checks the same (cmake/Layers.cmake);
 # this is the second guard, for a tree without a build.
 set -euo pipefail
 SRC=$(realpath "${1:-$(dirname "$0")/../src}")
-LAYERS=(core diagram output screen app icon)
+LAYERS=(core diagram output digits screen app icon)
 INCLUDE='^[[:space:]]*#[[:space:]]*include(_next)?[[:space:]]*[<"]([^>"]*)[>"]'
 # Sets folder to the folder of src/ that a path lands in, following its ".." as the file
 # system would (src/ holds no links); empty when it lands outside src/.

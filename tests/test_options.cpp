@@ -180,6 +180,22 @@ TEST(CommandLine, TakesTheOptionsOfXscreensaversHacks)
              return s.session.delay.count() == 0 && s.session.duration.count() == 0;
          }},
         {{"--duration", "12"}, [](const Options&, const ScreenSettings& s) { return s.session.duration == seconds(12); }},
+        // The screen saver's own look unless told otherwise; one diagram keeps the design's.
+        {{"-root"},
+         [](const Options&, const ScreenSettings& s) {
+             return s.session.run.fill && s.session.run.smooth && s.session.transition == seconds(1) &&
+                    !s.monochrome;
+         }},
+        {{"--cycle", "--no-fill", "--no-smooth"},
+         [](const Options&, const ScreenSettings& s) { return !s.session.run.fill && !s.session.run.smooth; }},
+        {{"--saver", "-mono"},
+         [](const Options&, const ScreenSettings& s) {
+             return !s.session.run.fill && !s.session.run.smooth && s.monochrome;
+         }},
+        {{"--seed", "3"},
+         [](const Options&, const ScreenSettings& s) {
+             return !s.session.run.fill && !s.session.run.smooth && s.session.transition.count() == 0;
+         }},
         {{"--count", "1000000", "--no-labels", "--no-markers", "--fill"},
          [](const Options&, const ScreenSettings& s) {
              const RunSettings& run = s.session.run;
@@ -239,6 +255,7 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--cycle", "--delay", "5", "--delay", "9"}, "--delay is given more than once"},
         {{"-root", "--root"}, "--root is given more than once"},
         {{"--fill", "--cycle", "--fill"}, "--fill is given more than once"},
+        {{"--saver", "--smooth", "--no-smooth"}, "--smooth does not go with --no-smooth"},
         // A huge value is not echoed whole.
         {{"--seed", std::string(100000, '9')}, "--seed"},
         {{"--size", std::string(100000, 'x')}, "--size"},
@@ -293,8 +310,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
 }
 
 // The settings dialog of xscreensaver builds a command line from voroquarn.xml: its
-// command, each slider at its ends and default, and every checkbox, all of them
-// accepted, and with the conventions of the hacks' own files.
+// command, each slider at its ends and default, every entry of a list and every
+// checkbox, all of them accepted, and with the conventions of the hacks' own files.
 TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
 {
     QFile file(VOROQUARN_SAVER_SETTINGS);
@@ -304,6 +321,7 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
     std::vector<Arguments> choices;
     bool showsFps = false;
     bool updater = false;
+    bool designedFirst = false;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
@@ -322,6 +340,10 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
             for (const char* end : {"low", "high", "default"}) {
                 choices.push_back(words(a.value("arg").toString().replace('%', a.value(end).toString())));
             }
+        } else if (xml.name() == QLatin1String("option")) {
+            // The sites as designed, which the program draws unasked, pass nothing.
+            choices.push_back(words(a.value("arg-set").toString()));
+            designedFirst = designedFirst || (choices.back().empty() && a.value("id") == QLatin1String("designed"));
         } else if (xml.name() == QLatin1String("boolean")) {
             choices.push_back(words(a.value("arg-set").toString() + a.value("arg-unset").toString()));
             showsFps = showsFps || (a.value("id") == QLatin1String("showfps") &&
@@ -335,7 +357,8 @@ TEST(XscreensaverSettings, EveryCommandLineTheDialogBuildsIsAccepted)
     EXPECT_EQ(command, Arguments{"--root"});
     EXPECT_TRUE(showsFps);
     EXPECT_TRUE(updater);
-    ASSERT_GE(choices.size(), 7U);
+    EXPECT_TRUE(designedFirst);
+    ASSERT_GE(choices.size(), 14U);
     for (const Arguments& choice : choices) {
         Arguments one = command;
         one.insert(one.end(), choice.begin(), choice.end());

@@ -221,7 +221,21 @@ TEST(PictureRaster, MarkersArePixelForPixelThoseOfPaintingOnColoursAndFarOnesDra
         {-60, 10, 1e20, false},           // a long label from far left into the picture
         {-400, 10, 1e20, true},           // one that ends before the picture
     };
-    for (const Case& c : cases) {
+    // Labels at scale 1 are set from the digits drawn at build time, which this machine's
+    // font drew exactly; every 64th of a pixel of their place and every length of number
+    // must come out as the font paints it.
+    ASSERT_FALSE(PictureRaster::labelsNeedFont(1));
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    SeededRandom random(26);
+    random.reseed();
+    for (int k = 0; k < 300; ++k) {
+        // Painting straight at a negative place takes its fraction toward zero, which
+        // the picture has never done: those places are the table's.
+        const auto at = [&](double side) { return static_cast<float>(random.nextUniform() * (side + 10)); };
+        all.push_back({at(size.width()), at(size.height()), std::floor(std::pow(10.0, random.nextUniform() * 12)), false});
+    }
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        const Case& c = all[k];
         PictureRaster raster(size);
         raster.drawCircle(c.x, c.y, 3, WHITE, 1);
         raster.printNumber(c.weight, WHITE);
@@ -230,8 +244,8 @@ TEST(PictureRaster, MarkersArePixelForPixelThoseOfPaintingOnColoursAndFarOnesDra
             EXPECT_EQ(countOf(drawn, OPAQUE_WHITE), 0) << c.x << ", " << c.y;
             EXPECT_FALSE(raster.hasChanges());
         } else {
-            EXPECT_EQ(drawn, markerPaintedOnColours(size, c.x, c.y, c.weight)) << c.x << ", " << c.y;
-            EXPECT_GT(countOf(drawn, OPAQUE_WHITE), 0);
+            EXPECT_EQ(drawn, markerPaintedOnColours(size, c.x, c.y, c.weight)) << c.x << ", " << c.y << ": " << c.weight;
+            EXPECT_TRUE(k >= std::size(cases) || countOf(drawn, OPAQUE_WHITE) > 0);
         }
     }
 }

@@ -55,6 +55,7 @@ public:
 
     DrawingSurface& surface() override { return surface_; }
     void present() override { ++presented; }
+    void wipe(double share) override { wipes.emplace_back(clock_.now(), share); }
     void fitRun(RunSettings& /*run*/) const override {}
 
     void resize(int width, int height)
@@ -65,6 +66,7 @@ public:
     void closeAfter(long yields) { surface_.openYields = yields; }
 
     std::vector<Time> steps;
+    std::vector<std::pair<Time, double>> wipes;
     std::function<void(long)> onStep;
     int presented = 0;
 
@@ -118,12 +120,14 @@ private:
 double secondsBetween(Time a, Time b) { return std::chrono::duration<double>(b - a).count(); }
 
 // Diagram after diagram: each has the seed of its number, is drawn at the delay's pace,
-// and stands for the linger in seconds before the next begins.
-TEST(Session, PacesByTheDelayAndLingersBetweenDiagramsOfTheirOwnSeeds)
+// stands for the linger in seconds, and is wiped away over the transition, frame by
+// frame from left to right, before the next begins.
+TEST(Session, PacesByTheDelayAndLingersAndGivesWayBetweenDiagramsOfTheirOwnSeeds)
 {
     SessionSettings settings;
     settings.cycle = true;
     settings.linger = seconds(2);
+    settings.transition = milliseconds(500);
     settings.delay = std::chrono::microseconds(1000);
     settings.seed = 5;
     SessionRun run(120, 90, settings);
@@ -137,8 +141,19 @@ TEST(Session, PacesByTheDelayAndLingersBetweenDiagramsOfTheirOwnSeeds)
         // A step a millisecond; the last few, less than a display frame, unslept.
         EXPECT_NEAR(time, static_cast<double>(steps) * 1e-3, 0.017) << "diagram " << k;
         EXPECT_GT(steps, 300U);
-        const double gap = secondsBetween(run.window.steps[run.diagrams[k + 1].firstStep - 1], run.diagrams[k + 1].at);
-        EXPECT_NEAR(gap, 2.0, 0.017) << "the linger after diagram " << k;
+        const Time end = run.window.steps[run.diagrams[k + 1].firstStep - 1];
+        const double gap = secondsBetween(end, run.diagrams[k + 1].at);
+        EXPECT_NEAR(gap, 2.5, 0.034) << "the linger and the transition after diagram " << k;
+        std::vector<double> shares;
+        for (const auto& [at, share] : run.window.wipes) {
+            if (at > end && at <= run.diagrams[k + 1].at) {
+                shares.push_back(share);
+            }
+        }
+        ASSERT_GE(shares.size(), 20U) << "a wipe a display frame, after diagram " << k;
+        EXPECT_EQ(shares.front(), 0.0);
+        EXPECT_EQ(shares.back(), 1.0);
+        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
     }
     EXPECT_NE(run.diagrams[0].seed, run.diagrams[1].seed);
     EXPECT_GE(run.window.presented, static_cast<int>(run.diagrams.size()));

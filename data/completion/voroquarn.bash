@@ -1,5 +1,6 @@
 # bash completion for voroquarn: options, site files for --sites, pictures by their
-# format for --output, and the usual sizes for --size.
+# format for --output, the usual sizes for --size and the settings dialog's counts for
+# --count.
 
 _voroquarn()
 {
@@ -7,7 +8,7 @@ _voroquarn()
     _init_completion -n = || return
 
     local options='--help --version --seed --sites --size --output --print-sites --fill
-        --count --no-labels --no-markers --smooth --root --window-id --saver --cycle
+        --no-fill --count --no-labels --no-markers --smooth --no-smooth --root --window-id --saver --cycle
         --linger --delay --duration --explore --window --display --geometry --visual
         --mono --install --noinstall --pair --fps --no-fps'
 
@@ -46,7 +47,12 @@ _voroquarn()
             COMPREPLY=($(compgen -W "${DISPLAY:-:0}" -- "$cur"))
             return
             ;;
-        --seed | --window-id | --linger | --delay | --count | --duration | --geometry)
+        --count)
+            # The counts the screen saver's settings offer; any other of the user's own.
+            COMPREPLY=($(compgen -W '20 60 150 300' -- "$cur"))
+            return
+            ;;
+        --seed | --window-id | --linger | --delay | --duration | --geometry)
             # A number of the user's own.
             return
             ;;

@@ -1,5 +1,6 @@
 # fish completion for voroquarn: options, site files for --sites, pictures and region
-# data by their format for --output, and the usual sizes for --size.
+# data by their format for --output, the usual sizes for --size and the settings dialog's
+# counts for --count.
 
 function __voroquarn_pictures
     # The extension chooses the format: folders to go on into, .png, .svg, .pdf pictures
@@ -17,6 +18,7 @@ function __voroquarn_pictures
     end
 end
 
+set -l counts 20 60 150 300
 set -l sizes 618x508 640x480 800x600 1024x768 1280x720 1920x1080 2560x1440 3840x2160
 set -l visuals default best mono gray color TrueColor DirectColor PseudoColor StaticGray GrayScale StaticColor
 
@@ -29,10 +31,12 @@ complete -c voroquarn -l size -x -a "$sizes" -d 'Drawing area in pixels, WxH'
 complete -c voroquarn -l output -x -a '(__voroquarn_pictures)' -d 'Draw into a PNG, SVG or PDF file, or write the regions as CSV or GeoJSON, by its extension'
 complete -c voroquarn -l print-sites -d 'Write the sites used to standard output'
 complete -c voroquarn -l fill -d 'Fill each region with a colour of its own'
-complete -c voroquarn -l count -x -d 'Place N random sites'
+complete -c voroquarn -l no-fill -d 'Leave the regions black, also in the screen saver'
+complete -c voroquarn -l count -x -a "$counts" -d 'Place N random sites'
 complete -c voroquarn -l no-labels -d 'Leave out the weight labels'
 complete -c voroquarn -l no-markers -d 'Leave out the site markers'
 complete -c voroquarn -l smooth -d 'Draw the boundaries antialiased'
+complete -c voroquarn -l no-smooth -d 'Trace the boundaries pixel by pixel, also in the screen saver'
 complete -c voroquarn -l root -d 'Draw into the window xscreensaver gives, or the root window'
 complete -c voroquarn -l window-id -x -d 'Draw into an existing window'
 complete -c voroquarn -l saver -d 'Draw full screen until a key or a click'

@@ -144,6 +144,15 @@ Feed flag(bool Options::*setting, bool value = true)
     };
 }
 
+// A choice that the run's look makes where it is not given.
+Feed choice(std::optional<bool> Options::*setting, bool value)
+{
+    return [=](Options& options, std::string_view) -> std::optional<std::string> {
+        options.*setting = value;
+        return std::nullopt;
+    };
+}
+
 // A whole number from `least` to `most`, of the kind `what` ("whole seconds").
 template <class Setting>
 Feed number(std::optional<Setting> Options::*setting, std::uint32_t least, std::uint32_t most, std::string_view what)
@@ -220,13 +229,18 @@ std::vector<OptionRow> optionTable()
          "neighbours a site; .geojson, their shapes."},
         {"print-sites", 0, {}, flag(&O::printSites), {}, {},
          "Write the sites used to standard output, in the --sites format."},
-        {"fill", 0, {}, flag(&O::fill), {}, {},
+        {"fill", 0, {}, choice(&O::fill, true), {{"no-fill"}, "--fill does not go with {}"}, {},
          "Fill each site's region with a colour of its own before the boundaries are traced; in every "
-         "mode and picture format.",
+         "mode and output format (the screen saver's default).",
          LOOKS},
-        {"smooth", 0, {}, flag(&O::smooth), {}, {},
+        {"no-fill", 0, {}, choice(&O::fill, false), {}, {}, "Leave the regions black, also in the screen saver.",
+         LOOKS},
+        {"smooth", 0, {}, choice(&O::smooth, true), {{"no-smooth"}, "--smooth does not go with {}"}, {},
          "Draw the boundaries antialiased, smoothly along their exact pieces, in the screen's device "
-         "pixels (or the PNG's); SVG and PDF draw them exactly anyway.",
+         "pixels (or the PNG's); SVG and PDF draw them exactly anyway (the screen saver's default).",
+         LOOKS},
+        {"no-smooth", 0, {}, choice(&O::smooth, false), {}, {},
+         "Trace the boundaries pixel by pixel, also in the screen saver.",
          LOOKS},
         {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site.",
          LOOKS},

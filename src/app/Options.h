@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,8 +30,10 @@ struct Options {
     std::optional<std::string> outputPath;  // a file instead of a window
     OutputFormat outputFormat = OutputFormat::Png;  // of outputPath, by its extension
     bool printSites = false;
-    bool fill = false;  // each site's region in a colour of its own
-    bool smooth = false;  // boundaries antialiased along their exact pieces
+    // Each site's region in a colour of its own, and boundaries antialiased along their
+    // exact pieces; unsaid: as the look of the run has it (SAVER_LOOK for the saver).
+    std::optional<bool> fill;
+    std::optional<bool> smooth;
     bool explore = false;  // the explorer, in a window of the program's own
     bool markers = true;
     bool labels = true;
@@ -73,5 +76,18 @@ inline constexpr int MAX_DURATION_SECONDS = 3600;
 // How long a diagram's fill and tracing take when diagrams follow one another, without
 // a delay: a few seconds, on a large screen as in a preview.
 inline constexpr int DEFAULT_SAVER_DURATION_SECONDS = 5;
+
+// The screen saver's look where the command line does not say otherwise, chosen from
+// screenshots beside other screen savers (docs/screenshots): its regions filled and its
+// boundaries smooth; the sites stay 4 to 9, as designed, which the settings dialog
+// offers first.
+struct SaverLook {
+    bool fill;
+    bool smooth;
+};
+inline constexpr SaverLook SAVER_LOOK{true, true};
+// How long a standing diagram takes to be wiped away for the next when diagrams follow
+// one another.
+inline constexpr std::chrono::milliseconds SAVER_TRANSITION{1000};
 
 }  // namespace voroquarn

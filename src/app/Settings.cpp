@@ -7,8 +7,9 @@ namespace voroquarn {
 RunSettings runSettingsOf(const Options& options)
 {
     RunSettings run;
-    run.fill = options.fill && !options.mono;
-    run.smooth = options.smooth && !options.mono;
+    // The screen saver has a look of its own where the command line does not say.
+    run.fill = options.fill.value_or(options.cycle && SAVER_LOOK.fill) && !options.mono;
+    run.smooth = options.smooth.value_or(options.cycle && SAVER_LOOK.smooth) && !options.mono;
     run.count = options.count;
     // A count of random sites covers the whole picture; the design's 4 to 9 keep its
     // margins. A window fitted to its picture keeps the margins that hold the markers.
@@ -31,6 +32,7 @@ ScreenSettings screenSettingsOf(const Options& options, RunSettings run)
     screen.size = options.size;
     screen.display = options.display;
     screen.explore = options.explore;
+    screen.monochrome = options.mono;
     // X geometry places the program's own window; a screen saver's window is given.
     if (options.geometry && options.target == Target::Window) {
         screen.size = options.geometry->size.value_or(options.size);
@@ -40,6 +42,9 @@ ScreenSettings screenSettingsOf(const Options& options, RunSettings run)
     session.seed = options.seed;
     session.run = std::move(run);
     session.cycle = options.cycle;
+    if (options.cycle) {
+        session.transition = SAVER_TRANSITION;
+    }
     session.fps = options.fps;
     if (options.lingerSeconds) {
         session.linger = std::chrono::seconds(*options.lingerSeconds);

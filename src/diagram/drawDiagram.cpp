@@ -165,8 +165,11 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
 
     const std::span<const Colour> palette =
         settings.look == Look::Saver ? std::span<const Colour>(SAVER_PALETTE) : REGION_PALETTE;
+    // In the saver's look the marks go on top of the fill, which they are smoothed into.
+    const bool marksBeforeFill = settings.look == Look::Saver && !settings.fill;
+    const bool marksAfterFill = settings.look == Look::Saver && settings.fill;
     if (few) {
-        if (settings.look == Look::Saver) {
+        if (marksBeforeFill) {
             co_await markPlacedSites(window, placed, settings);
         }
         sortByWeight(sites.N, sites.w, sites.x, sites.y);  // lighter first
@@ -183,6 +186,9 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         // what the window has shown since they were drawn.
         if (settings.fill) {
             co_await fillRegions(window, sites, regionColours(placed, sites, palette));
+        }
+        if (marksAfterFill) {
+            co_await markPlacedSites(window, placed, settings);
         }
         if (settings.smooth) {
             co_await drawPieces(window, std::move(pieces));
@@ -222,13 +228,18 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
             ahead = (fill ? fillSteps(area, extents) : 0) + (smooth ? pieceSteps(pieces) : tracingAhead(*diagram, extents));
         }
     });
-    co_await markPlacedSites(window, placed, settings);
+    if (!marksAfterFill) {
+        co_await markPlacedSites(window, placed, settings);
+    }
     co_await waitFor(finding);
     if (sayAhead) {
         co_yield Steps::StepsAhead{ahead};
     }
     if (fill) {
         co_await fillRegions(window, *diagram, colours);
+    }
+    if (marksAfterFill) {
+        co_await markPlacedSites(window, placed, settings);
     }
     if (smooth) {
         co_await drawPieces(window, std::move(pieces));

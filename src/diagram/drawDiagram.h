@@ -20,9 +20,9 @@ class RandomSource;
 enum class Look {
     // As the design draws it: each site marked as it is placed, its label at the site.
     Design,
-    // As the screen saver shows it: every site marked once all are placed, each label
-    // beside its marker where it overlaps no other (labelsBeside), and the fill in the
-    // saver's palette (SAVER_PALETTE).
+    // As the screen saver shows it: every site marked once all are placed (over the
+    // fill, when filled), each label beside its marker where it overlaps no other
+    // (labelsBeside), and the fill in the saver's palette (SAVER_PALETTE).
     Saver,
 };
 
@@ -97,14 +97,15 @@ private:
 SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const RunSettings& settings);
 
 // The whole drawing: shows and clears the window, seeds the random numbers, places and
-// marks the sites, sorts them by weight, fills their regions (settings.fill) and
-// traces the bisector of every pair, lighter site first, or draws the pieces
-// (settings.smooth). It yields at every row of the fill and step of the tracing, and
-// nowhere else; settings.sayStepsAhead says how many before the first. More than
-// MAX_SITES sites are marked once all are placed, as in the saver's look, and their
-// diagram (WeightedDiagram) is found in Work slices; then only the pairs that share a
-// boundary are traced, in the cells where they do. The settings are taken by value: it
-// runs long after the call.
+// marks the sites, sorts them by weight, fills their regions (settings.fill, around the
+// markers, which stay) and traces the bisector of every pair, lighter site first, or
+// draws the pieces (settings.smooth). It yields at every row of the fill and step of the
+// tracing, and nowhere else; settings.sayStepsAhead says how many before the first.
+// More than MAX_SITES sites are marked once all are placed, and their diagram
+// (WeightedDiagram) is found in Work slices; then only the pairs that share a boundary
+// are traced, in the cells where they do. In the saver's look (Look::Saver) any number of
+// sites is marked once all are placed (markPlacedSites), after the fill when there is
+// one. The settings are taken by value: it runs long after the call.
 Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings settings = {});
 
 // Marks the sites as the run marks more than MAX_SITES of them, or any number in the

@@ -1,8 +1,8 @@
-#include "core/nearestPixel.h"
 #include "output/PictureRaster.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "core/nearestPixel.h"
+#include "output/BuiltInDigits.h"
 
 namespace voroquarn {
 
@@ -28,20 +31,6 @@ QRgb toRgb(Colour colour)
 {
     return qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
                 static_cast<int>((colour >> 16U) & 0xFFU));
-}
-
-QFont labelFont(qreal scale)
-{
-    QFont font = QGuiApplication::font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    if (scale != 1) {
-        if (font.pixelSize() > 0) {
-            font.setPixelSize(qRound(font.pixelSize() * scale));
-        } else {
-            font.setPointSizeF(font.pointSizeF() * scale);
-        }
-    }
-    return font;
 }
 
 // The pen of a circle's outline, as wide as a pixel at marker scale 1.
@@ -174,6 +163,27 @@ void PictureRaster::clearTo(QSize size, Colour background)
         uniformIndex_ = 0;
     }
     fill(background);
+}
+
+QFont PictureRaster::labelFont(qreal scale, bool smooth)
+{
+    QFont font = aliasedLabelFont();
+    if (smooth) {
+        font.setStyleStrategy(QFont::PreferAntialias);
+    }
+    if (scale != 1) {
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(qRound(font.pixelSize() * scale));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+    }
+    return font;
+}
+
+qreal PictureRaster::digitHeight()
+{
+    return QFontMetricsF(labelFont(1)).tightBoundingRect(QStringLiteral("0123456789")).height();
 }
 
 QRectF PictureRaster::markerBox(float radius, qreal scale)
@@ -364,6 +374,21 @@ void PictureRaster::fillWhere(int y, int left, int right, Colour over, Colour co
     markChanged(QRect(from, y, to - from, 1));
 }
 
+void PictureRaster::fillRect(const QRect& rect, Colour colour)
+{
+    const QRect inside = rect & this->rect();
+    const int index = inside.isEmpty() ? -1 : indexOf(colour);
+    if (index < 0) {
+        return;
+    }
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            setIndex(x, y, index);
+        }
+    }
+    markChanged(inside);
+}
+
 void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, float aspect)
 {
     // The aspect is height over width; the radius belongs to the longer axis.
@@ -388,10 +413,23 @@ void PictureRaster::drawCircle(float x, float y, float radius, Colour colour, fl
     });
 }
 
+bool PictureRaster::labelsNeedFont(qreal scale)
+{
+    if (scale != 1) {
+        return true;
+    }
+    const BuiltInDigits& digits = builtInDigits();
+    return !digits.exact || fontMetricsDotsPerInch() != digits.dotsPerInch ||
+           aliasedLabelFont().toString() != QLatin1String(digits.font.data(), static_cast<qsizetype>(digits.font.size()));
+}
+
 void PictureRaster::printNumber(double value, Colour colour)
 {
     // value + 0.0 turns a negative zero into "0" rather than "-0".
     const QString text = QString::number(value + 0.0, 'f', 0);
+    if (markerScale_ == 1 && setBuiltInDigits(text, colour)) {
+        return;
+    }
     const QFont font = labelFont(markerScale_);
     const QFontMetrics metrics(font);
     const QPointF baseline = position_ + QPointF(0, metrics.ascent());
@@ -410,6 +448,49 @@ void PictureRaster::printNumber(double value, Colour colour)
               painter.setPen(QColor(toRgb(WHITE)));
               painter.drawText(at, text);
           });
+}
+
+bool PictureRaster::setBuiltInDigits(const QString& text, Colour colour)
+{
+    if (labelsNeedFont_ < 0) {
+        labelsNeedFont_ = labelsNeedFont(1) ? 1 : 0;
+    }
+    if (labelsNeedFont_ != 0 || !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return false;
+    }
+    const BuiltInDigits& digits = builtInDigits();
+    // As Qt lays the label out: the pen steps in 64ths of a pixel from the 64th at or
+    // before the label's place, each digit is set from the pixel its pen is in, and the
+    // baseline is the nearest row.
+    double pen = std::floor(static_cast<double>(position_.x()) * 64);
+    const double row = std::floor(static_cast<double>(position_.y()) + digits.ascent + 0.5);
+    // A glyph reaches less than a line's height from its pen; a label wholly outside
+    // the picture sets nothing, and the columns and rows below fit in an int.
+    const double reach = 4.0 * digits.ascent;
+    const double length = static_cast<double>(text.size()) * reach;
+    if (!(pen / 64 + length + reach > 0 && pen / 64 - reach < size().width() && row + reach > 0 &&
+          row - reach < size().height())) {
+        return true;
+    }
+    const int index = indexOf(colour);
+    if (index < 0) {
+        return true;
+    }
+    QRect changed;
+    for (const QChar c : text) {
+        const DigitGlyph& glyph = digits.glyphs[static_cast<std::size_t>(c.unicode() - u'0')];
+        const auto column = static_cast<int>(std::floor(pen / 64));
+        for (const auto& [dx, dy] : glyph.pixels) {
+            const QPoint at(column + dx, static_cast<int>(row) + dy);
+            if (rect().contains(at)) {
+                setIndex(at.x(), at.y(), index);
+                changed |= QRect(at, QSize(1, 1));
+            }
+        }
+        pen += glyph.advance64;
+    }
+    markChanged(changed);
+    return true;
 }
 
 template <class Paint>
@@ -705,6 +786,9 @@ void PictureRaster::loadFontDatabase() { QFontDatabase::families(); }
 
 void PictureRaster::prepareLabelFont()
 {
+    if (!labelsNeedFont(1)) {
+        return;
+    }
     // A label of every digit, drawn the way the picture's labels are.
     PictureRaster scratch(QSize(160, 40));
     scratch.printNumber(1234567890, WHITE);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QRect>
@@ -60,8 +61,15 @@ public:
     // How large a circle of this radius and the labels are at the given marker scale, as
     // the room labels need among the markers reckons them.
     static MarkSizes markSizes(float radius, qreal scale);
+    // The labels' font at the given marker scale: the application's default one grown by
+    // the scale, without smoothing unless `smooth`.
+    static QFont labelFont(qreal scale, bool smooth = false);
+    // How high the labels' digits stand at marker scale 1, in pixels; loads the font.
+    static qreal digitHeight();
 
     void fill(Colour colour);
+    // Every pixel of the rectangle, clipped to the picture, in the colour.
+    void fillRect(const QRect& rect, Colour colour);
     // The pixel nearest to (x, y); nothing outside the picture.
     void setPixel(float x, float y, Colour colour);
     // Sets the pixels of row y from column left up to, not including, column right that
@@ -71,9 +79,15 @@ public:
     void drawCircle(float x, float y, float radius, Colour colour, float aspect);
     // Moves the drawing position as drawCircle does, without drawing.
     void moveTo(float x, float y) { position_ = QPointF(x, y); }
+    QPointF position() const { return position_; }
     // Digits of an integral value in the default font, without smoothing, top-left
-    // corner at the drawing position.
+    // corner at the drawing position. At marker scale 1 they are set from the digits
+    // drawn at build time (BuiltInDigits), exactly as the font would draw them, where
+    // the application has the font they were drawn in; elsewhere the font draws them.
     void printNumber(double value, Colour colour);
+    // Whether labels at this marker scale are drawn with the font, which must be loaded
+    // for them.
+    static bool labelsNeedFont(qreal scale);
 
     // The colour of the pixel at (x, y), which lies inside the picture.
     Colour colourAt(int x, int y) const;
@@ -87,7 +101,8 @@ public:
     // for: the font database (fontconfig's configuration and the list of fonts), then
     // the label font itself with the glyphs of the digits. These load them ahead of
     // time. loadFontDatabase may run in any thread; prepareLabelFont makes the label
-    // font ready in the calling thread, where Qt keeps it for the labels drawn there.
+    // font ready in the calling thread, where Qt keeps it for the labels drawn there,
+    // unless the labels need no font.
     static void loadFontDatabase();
     static void prepareLabelFont();
 
@@ -151,6 +166,8 @@ private:
     std::vector<QPoint> makeStamp(QPointF point, const QRectF& bounds, Paint&& paint) const;
 
     void markChanged(const QRect& rect);
+    // printNumber from the built-in digits; false where they do not serve.
+    bool setBuiltInDigits(const QString& text, Colour colour);
 
     // The most stamps kept; beyond, they are made anew.
     static constexpr std::size_t MAX_STAMPS = 32768;
@@ -178,6 +195,8 @@ private:
     int dotsPerMeterY_ = 0;
     std::map<StampKey, std::vector<QPoint>> stamps_;
     qreal markerScale_ = 1;
+    // Whether labels at marker scale 1 need the font: 1 or 0, -1 before the first label.
+    int labelsNeedFont_ = -1;
     QPointF position_;
     std::vector<QRect> changed_;
     // The colour last looked up and its index: runs of pixels share a colour.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+
 #include "core/DrawingSurface.h"
+#include "output/Label.h"
 #include "output/PictureRaster.h"
 #include "output/SmoothStroke.h"
 
@@ -14,12 +17,31 @@ public:
     Colour drawingColour() const override { return drawingColour_; }
     void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
 
+    // Markers and labels antialiased, as the screen saver draws them, the labels in the
+    // font grown by the marker scale; aliased, as the design draws them, by default.
+    void setSmoothMarks(bool smooth) { smoothMarks_ = smooth; }
+
     void drawCircle(float x, float y, float radius, Colour colour, float aspect) override
     {
-        raster_.drawCircle(x, y, radius, colour, aspect);
+        if (!smoothMarks_) {
+            raster_.drawCircle(x, y, radius, colour, aspect);
+            return;
+        }
+        const qreal scale = raster_.markerScale();
+        const EllipseRadii radii = ellipseRadii(radius * scale, aspect);
+        smooth_.drawRing(raster_, QPointF(x, y), radii.rx, radii.ry, colour, std::max<qreal>(1, scale));
+        raster_.moveTo(x, y);
     }
     void moveTo(float x, float y) override { raster_.moveTo(x, y); }
-    void drawNumber(double integralValue) override { raster_.printNumber(integralValue, drawingColour_); }
+    void drawNumber(double integralValue) override
+    {
+        if (!smoothMarks_) {
+            raster_.printNumber(integralValue, drawingColour_);
+            return;
+        }
+        smooth_.drawText(raster_, raster_.position(), labelText(integralValue),
+                         PictureRaster::labelFont(raster_.markerScale(), true), drawingColour_);
+    }
     void setPixel(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
     void fillBackground(int y, int left, int right, Colour colour) override
     {
@@ -49,6 +71,7 @@ private:
     PictureRaster raster_;
     SmoothStroke smooth_;
     Colour drawingColour_ = BLACK;
+    bool smoothMarks_ = false;
 };
 
 }  // namespace voroquarn

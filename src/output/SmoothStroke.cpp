@@ -1,5 +1,7 @@
 #include "output/SmoothStroke.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -63,6 +65,34 @@ void SmoothStroke::draw(PictureRaster& raster, std::span<const PlanePoint> point
     }
 }
 
+void SmoothStroke::drawRing(PictureRaster& raster, QPointF centre, double rx, double ry, Colour colour, double width)
+{
+    const double reach = width / 2 + 1;
+    const QRectF wanted(centre.x() - rx - reach, centre.y() - ry - reach, 2 * (rx + reach), 2 * (ry + reach));
+    blendPainted(raster, wanted, colour, [&](QPainter& painter, QPoint origin) {
+        painter.setPen(QPen(QColor(0, 0, 0, 255), width));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre + QPointF(0.5, 0.5) - QPointF(origin), rx, ry);
+    });
+}
+
+void SmoothStroke::drawText(PictureRaster& raster, QPointF corner, const QString& text, const QFont& font,
+                            Colour colour)
+{
+    const QFontMetricsF metrics(font);
+    const QPointF baseline = corner + QPointF(0, metrics.ascent());
+    // The text's extent, with a pixel to spare for the antialiasing.
+    const QRectF wanted = (metrics.boundingRect(text) | QRectF(0, -metrics.ascent(), metrics.horizontalAdvance(text),
+                                                              metrics.height()))
+                              .translated(baseline)
+                              .adjusted(-1, -1, 1, 1);
+    blendPainted(raster, wanted, colour, [&](QPainter& painter, QPoint origin) {
+        painter.setFont(font);
+        painter.setPen(QColor(0, 0, 0, 255));
+        painter.drawText(baseline - QPointF(origin), text);
+    });
+}
+
 void SmoothStroke::drawSegment(PictureRaster& raster, PlanePoint a, PlanePoint b, Colour colour, double reach)
 {
     if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) && std::isfinite(b.y))) {
@@ -118,6 +148,47 @@ void SmoothStroke::blend(PictureRaster& raster, int x, int y, Colour colour, int
     const Colour mixed = mix(shade.base, colour, level);
     shades_.insert_or_assign(mixed, shade);
     raster.setPixel(static_cast<float>(x), static_cast<float>(y), mixed);
+}
+
+template <class Paint>
+void SmoothStroke::blendPainted(PictureRaster& raster, const QRectF& wanted, Colour colour, Paint&& paint)
+{
+    if (raster.isNull()) {
+        return;
+    }
+    const QRect picture = raster.rect();
+    if (!(wanted.right() >= 0 && wanted.left() < picture.width() && wanted.bottom() >= 0 &&
+          wanted.top() < picture.height())) {
+        return;  // also every NaN
+    }
+    const QRect area = QRectF(QPointF(std::max(wanted.left(), -1.0), std::max(wanted.top(), -1.0)),
+                              QPointF(std::min(wanted.right(), picture.width() + 1.0),
+                                      std::min(wanted.bottom(), picture.height() + 1.0)))
+                           .toAlignedRect() &
+                       picture;
+    if (area.isEmpty()) {
+        return;
+    }
+    if (mask_.width() < area.width() || mask_.height() < area.height()) {
+        mask_ = QImage(std::max(mask_.width(), area.width()), std::max(mask_.height(), area.height()),
+                       QImage::Format_Alpha8);
+    }
+    mask_.fill(0);
+    {
+        QPainter painter(&mask_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paint(painter, area.topLeft());
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* coverage = mask_.constScanLine(y);
+        for (int x = 0; x < area.width(); ++x) {
+            const int level = (coverage[x] * STEPS + 127) / 255;
+            if (level == 0) {
+                continue;
+            }
+            blend(raster, area.x() + x, area.y() + y, colour, level);
+        }
+    }
 }
 
 }  // namespace voroquarn

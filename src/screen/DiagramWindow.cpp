@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -35,6 +36,10 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
 // How late keepResponsive may handle the window system's events.
 constexpr std::chrono::microseconds EVENTS_INTERVAL{250};
 
+// In the screen saver's look, the labels' digits stand this share of the picture's
+// height: 13 pixels on a screen of 1080 rows, legible from across a room.
+constexpr qreal SAVER_DIGITS_SHARE = 0.012;
+
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
 constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
@@ -57,8 +62,8 @@ DiagramWindow::DiagramWindow(QSize drawingArea, WindowFit fit, bool labels)
     }
     // The labels' font database loads meanwhile, while Qt's event loop starts up (the
     // accessibility bridge, which may wait milliseconds for a session bus) and the
-    // window system maps the window.
-    if (labels) {
+    // window system maps the window; the design window's labels need no font.
+    if (labels && PictureRaster::labelsNeedFont(fit_ == WindowFit::Design ? 1 : devicePixelRatio())) {
         fontDatabase_ = std::async(std::launch::async, &PictureRaster::loadFontDatabase);
     }
 }
@@ -86,9 +91,21 @@ void DiagramWindow::showWindow()
     waitingForExpose_ = nullptr;
 }
 
+void DiagramWindow::wipe(double share)
+{
+    const int right = std::clamp(static_cast<int>(std::lround(share * raster().size().width())), 0,
+                                 raster().size().width());
+    if (right > wiped_) {
+        raster().fillRect(QRect(wiped_, 0, right - wiped_, raster().size().height()), BACK_COLOR);
+        wiped_ = right;
+        present();
+    }
+}
+
 void DiagramWindow::clear()
 {
-    raster().setMarkerScale(pictureRatio());
+    wiped_ = 0;
+    raster().setMarkerScale(markScale());
     if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
         return;  // the window shows the background and nothing else already
     }
@@ -117,6 +134,15 @@ float DiagramWindow::outerHeight() const
 qreal DiagramWindow::pictureRatio() const
 {
     return fit_ == WindowFit::Target ? devicePixelRatio() : 1.0;
+}
+
+qreal DiagramWindow::markScale() const
+{
+    const qreal ratio = pictureRatio();
+    if (fit_ != WindowFit::Target) {
+        return ratio;
+    }
+    return std::max(ratio, SAVER_DIGITS_SHARE * pictureSize().height() / PictureRaster::digitHeight());
 }
 
 QSize DiagramWindow::pictureSize() const
@@ -187,10 +213,10 @@ void DiagramWindow::showOverlay(const QString& text)
 void DiagramWindow::fitRun(RunSettings& run) const
 {
     if (fit_ == WindowFit::Target) {
-        const qreal ratio = pictureRatio();
-        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, ratio);
-        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, ratio);
-        run.markSizes = PictureRaster::markSizes(MARKER_RADIUS, ratio);
+        const qreal scale = markScale();
+        const QRectF box = PictureRaster::markerBox(MARKER_RADIUS, scale);
+        run.margins = marginsHolding({box.left(), box.top(), box.right(), box.bottom()}, scale);
+        run.markSizes = PictureRaster::markSizes(MARKER_RADIUS, scale);
     }
 }
 

@@ -39,9 +39,14 @@ public:
     ~DiagramWindow() override;
 
     WindowFit fit() const { return fit_; }
-    // The picture's pixels per unit of the window's size, which markers grow with: 1
-    // for the design window, else the device-pixel ratio.
+    // The picture's pixels per unit of the window's size: 1 for the design window, else
+    // the device-pixel ratio.
     qreal pictureRatio() const;
+    // How many times their design size markers, labels and smooth boundaries are drawn:
+    // 1 for the design window; for a window that fits its picture, as the screen saver's,
+    // the labels' digits stand 1.2 % of the picture's height, and never smaller than the
+    // design's at the device-pixel ratio.
+    qreal markScale() const;
     // The size the picture takes, in its own pixels.
     QSize pictureSize() const;
 
@@ -58,6 +63,7 @@ public:
     void present() override;
 
     DrawingSurface& surface() override { return *this; }
+    void wipe(double share) override;
     // A window that fits its picture to its size (WindowFit::Target) gets sites whose
     // markers lie wholly inside it, and marks as large as its device pixels make them.
     void fitRun(RunSettings& run) const override;
@@ -100,6 +106,8 @@ private:
     TextOverlay overlay_;
     // Whether the label font is ready, or not needed.
     bool labelFontReady_ = false;
+    // The columns of the picture wiped so far (wipe), from the left.
+    int wiped_ = 0;
     // Whether the backing store holds the whole picture (as last put on screen).
     bool backingStoreFilled_ = false;
     // Whether nothing has been drawn since the picture was last cleared (a new picture is

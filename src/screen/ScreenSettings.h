@@ -29,6 +29,9 @@ struct ScreenSettings {
     // with - for an offset from the screen's right or bottom edge; empty: where the
     // window system puts it.
     std::string position;
+    // As on a monochrome display (-mono): the screen saver's markers and labels without
+    // the shades of antialiasing.
+    bool monochrome = false;
     // The X display to open, instead of the one the environment names.
     std::optional<std::string> display;
     // How the diagrams follow one another, and the run of each; session.cycle is set for

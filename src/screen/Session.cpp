@@ -1,5 +1,7 @@
 #include "screen/Session.h"
 
+#include <algorithm>
+
 #include "output/Messages.h"
 
 namespace voroquarn {
@@ -82,7 +84,9 @@ void Session::wake()
     // Nothing may be thrown through Qt's event loop: an exception of a drawing step ends
     // the program with its one line.
     try {
-        if (restart_ != Restart::None || !drawing_) {
+        if (restart_ == Restart::None && standing_ && settings_.transition.count() > 0) {
+            giveWay();
+        } else if (restart_ != Restart::None || !drawing_) {
             begin();
         } else {
             advance();
@@ -104,8 +108,25 @@ void Session::end(int status)
     }
 }
 
+void Session::giveWay()
+{
+    const SessionClock::Time now = clock_.now();
+    if (!givingWaySince_) {
+        givingWaySince_ = now;
+    }
+    const double share = std::min(1.0, std::chrono::duration<double>(now - *givingWaySince_) / settings_.transition);
+    window_.wipe(share);
+    if (share < 1) {
+        clock_.wakeAfter(PACING_SLEEP);
+        return;
+    }
+    begin();
+}
+
 void Session::begin()
 {
+    standing_ = false;
+    givingWaySince_.reset();
     if (stopped_) {
         return;
     }
@@ -170,6 +191,7 @@ void Session::advance()
     drawing_.reset();
     window_.present();
     if (settings_.cycle && settings_.linger.count() > 0) {
+        standing_ = true;
         clock_.wakeAfter(settings_.linger);
     }
 }

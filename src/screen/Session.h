@@ -26,6 +26,9 @@ struct SessionSettings {
     // evenly over it, on a small window as on a large screen; the preparations of many
     // sites come before and take what they take. Zero: as `delay` says. Not with a delay.
     std::chrono::milliseconds duration{0};
+    // How long a standing diagram takes to give way to the next one (SessionWindow::wipe);
+    // zero: the next one starts at once.
+    std::chrono::milliseconds transition{0};
     // The seed of the first diagram; each later one has a seed of its own derived from
     // it, so that a whole session can be replayed. Without it, the clock.
     std::optional<std::uint32_t> seed;
@@ -88,6 +91,9 @@ private:
     using Pace = std::chrono::duration<double, std::nano>;
 
     void wake();
+    // Wipes the standing diagram as far as the transition has come; begins the next one
+    // once it is through.
+    void giveWay();
     void begin();
     void advance();
     // Sets the pace anew from now on.
@@ -108,6 +114,9 @@ private:
     std::int64_t paced_ = 0;
     std::uint64_t next_ = 0;  // the number of the next new diagram
     Restart restart_ = Restart::None;
+    // A finished diagram stands; and since when it gives way, once it does.
+    bool standing_ = false;
+    std::optional<SessionClock::Time> givingWaySince_;
     bool stopped_ = false;
     bool advancing_ = false;  // inside advance(), where events are handled between steps
     Activity activity_;

@@ -17,6 +17,9 @@ public:
     virtual DrawingSurface& surface() = 0;
     // Puts every change on screen now: at the end of a drawing, and before a wait.
     virtual void present() = 0;
+    // Wipes the picture to the background from its left edge across `share` (0 to 1) of
+    // its width, and puts that on screen: a standing diagram giving way to the next.
+    virtual void wipe(double share) = 0;
     // Fits a diagram's run to the window as it is now: how far random sites keep from
     // its edges, and how large their marks are.
     virtual void fitRun(RunSettings& run) const = 0;

@@ -64,6 +64,8 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
     if (window.picture().isNull()) {
         return fail(notEnoughMemoryFor(settings.size));
     }
+    // The screen saver's marks are antialiased, as its boundaries are.
+    window.setSmoothMarks(plan.fit == WindowFit::Target && !settings.monochrome);
 
     std::unique_ptr<ForeignParent> parent;
     if (plan.foreign) {

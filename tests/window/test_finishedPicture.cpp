@@ -36,14 +36,15 @@ protected:
     QImage finished_;
 };
 
-// The window shows the picture that --output writes for the same sites and size, apart
-// from the text of the labels.
+// The window shows the picture that --output writes for the same sites and size, its
+// labels too: both set them from the digits drawn at build time, without a font.
 TEST_F(FinishedPicture, IsTheImageOutputsPicture)
 {
     ASSERT_GT(diagram_.referenceBoundaryPixels(), 2000) << "the reference shows hardly any boundary";
     ASSERT_EQ(finished_.size(), TestDiagram::size());
     QString where;
     EXPECT_EQ(diagram_.differencesFromReference(finished_, &where), 0) << where.toStdString();
+    EXPECT_EQ(differences(finished_, diagram_.reference(), &where), 0) << "the labels:" << where.toStdString();
 }
 
 // Another window put over the picture and taken away again leaves the picture as it

@@ -171,7 +171,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     QFile settings(home.filePath(".xscreensaver"));
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     settings.write(QStringLiteral("mode: one\nselected: 0\nsplash: False\nfade: False\nunfade: False\n"
-                                  "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 -fps --duration 2 \\n\\\n\n")
+                                  "lock: False\ntimeout: 1:00:00\nprograms: %1 -root --seed 5 -fps -mono --duration 2 \\n\\\n\n")
                        .arg(program)
                        .toLocal8Bit());
     settings.close();
@@ -222,7 +222,7 @@ TEST(UnderXscreensaver, ADiagramAppearsOnActivationAndTheProgramEndsOnDeactivati
     ASSERT_TRUE(waitUntil([&] { return (hack = processRunning(program)) > 0; }, PATIENCE_MS))
         << "the daemon did not start the program; it said: " << daemonSaid();
 
-    // Markers first, then boundaries: white on black, and more white as the tracing goes.
+    // Markers first, then boundaries: white on black (-mono), and more white as the tracing goes.
     // The frame rate shows at the bottom left, as the hacks show theirs, antialiased; it
     // changes on its own, and may come before the markers on a busy machine.
     const QRect rateBox(0, 1024 - 100, 300, 100);
@@ -339,9 +339,9 @@ TEST_F(SaverSession, DrawsInsideAnotherProgramsWindowOnlyAndFollowsIt)
     const QImage before = screenshot();
 
     // As xscreensaver-settings runs a hack for its preview: -root and the window id,
-    // which wins.
+    // which wins; in black and white, so that a pixel of the window left uncovered shows.
     ProgramRun program({"-root", "--window-id", target, "--seed", "21", "--delay", "0", "--linger", "1",
-                        "--print-sites"},
+                        "--print-sites", "-mono"},
                        RunPlace{{}, true, {"QT_SCALE_FACTOR=2"}});
     PrintedDiagrams printed(program.process());
     std::vector<Diagram> diagrams = printed.waitFor(2);
@@ -521,7 +521,7 @@ TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermAMotionOrAClick)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    ProgramRun saver({"--saver"}, RunPlace{{}, true, {}});
+    ProgramRun saver({"--saver", "-mono"}, RunPlace{{}, true, {}});
     // The whole screen is black with a marker or more.
     ASSERT_TRUE(waitUntil(
         [] {
@@ -570,6 +570,51 @@ TEST_F(SaverSession, FullScreenItDrawsAtOnceAndEndsAtSigtermAMotionOrAClick)
     QThread::msleep(600);
     ASSERT_TRUE(XSession::run("xdotool", {"click", "1"}));
     EXPECT_EQ(clicked.waitForExit(5000), 0);
+}
+
+// The saver's look on a large screen: the labels' digits stand about 1.2 % of its height
+// (12 pixels on 1024 rows, where the design's are 9), antialiased; a diagram that has
+// stood its time is wiped away from the left, so that a frame shows the right of the old
+// picture beside black: neither the old diagram nor the new one, of the same sites.
+TEST_F(SaverSession, ItsMarksGrowWithTheScreenAndEachDiagramIsWipedAwayForTheNext)
+{
+    QTemporaryDir dir;
+    QFile sites(dir.filePath("sites.txt"));
+    ASSERT_TRUE(sites.open(QIODevice::WriteOnly));
+    sites.write("300 400 300\n900 600 800\n");
+    sites.close();
+    ProgramRun saver({"--saver", "--no-fill", "--sites", sites.fileName(), "--duration", "1", "--linger", "1"});
+    const QRect label(909, 570, 100, 60);  // right of the heavier site's marker
+    const QRect left(0, 0, 420, 1024);
+    QImage standing;
+    bool wiped = false;
+    const QDeadlineTimer deadline(15000);
+    while (!wiped && !deadline.hasExpired()) {
+        const QImage screen = screenshot();
+        const Colours inLabel = coloursIn(screen, label);
+        const Colours inLeft = coloursIn(screen, left);
+        if (standing.isNull() && inLabel.white > 0) {
+            // The marks come first, the boundary is drawn in a second, and the diagram
+            // stands for another.
+            QThread::msleep(1300);
+            standing = screenshot();
+        } else if (!standing.isNull()) {
+            wiped = inLeft.white + inLeft.other == 0 && screen.copy(label) == standing.copy(label);
+        }
+    }
+    ASSERT_FALSE(standing.isNull()) << "no diagram stood";
+    EXPECT_GT(coloursIn(standing, left).white, 100) << "the lighter site's boundary and marks";
+    int top = label.bottom();
+    int bottom = label.top();
+    for (int y = label.top(); y <= label.bottom(); ++y) {
+        if (coloursIn(standing, QRect(label.left(), y, label.width(), 1)).white > 0) {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    EXPECT_NEAR(bottom - top + 1, 0.012 * 1024, 1.5) << "the digits' height";
+    EXPECT_GT(coloursIn(standing, label).other, 10) << "the label is not antialiased";
+    EXPECT_TRUE(wiped) << "no frame of the old diagram partly wiped away";
 }
 
 }  // namespace
