@@ -222,7 +222,7 @@ std::vector<OptionRow> optionTable()
         {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
         {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
         {"explore", 0, {}, flag(&O::explore),
-         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration"},
+         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration", "fps"},
           "--explore edits a diagram in a window of its own; it does not go with {}"},
          {},
          "Explore the diagram in a resizable window: drag sites, weigh them with the wheel, add and "
