@@ -411,7 +411,7 @@ TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
 }
 
 // A window of the program's own: at rest while a diagram stands, and its keys save the
-// picture, start a new diagram, go full screen with the diagram drawn anew, and close.
+// picture (and say so over it), start a new diagram, go full screen with the diagram drawn anew, and close.
 TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
 {
     const QTemporaryDir home;
@@ -443,6 +443,8 @@ TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
         5000))
         << "standard error: " << said.toStdString();
     EXPECT_EQ(differences(QImage(saved).convertToFormat(QImage::Format_RGB32), standing), 0);
+    EXPECT_TRUE(waitUntil([&] { return differences(XSession::grab(*window), standing) > 100; }, 2000))
+        << "the window does not say that it saved";
     EXPECT_EQ(QDir(home.filePath("Pictures")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"voroquarn-77.png"});
 
