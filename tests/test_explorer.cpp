@@ -6,12 +6,16 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <numbers>
 #include <random>
 
+#include "diagram/Diagram.h"
+#include "screen/ExactRegionArea.h"
 #include "screen/ExploredSites.h"
 #include "screen/ExplorerPicture.h"
 #include "screen/ExplorerSaving.h"
 #include "support/BoundaryFit.h"
+#include "support/NearestSite.h"
 
 namespace voroquarn::testing {
 namespace {
@@ -202,6 +206,41 @@ TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3) << "a temporary is left";
+}
+
+// The status line's area of a region: exact where the shape is known (a half, a disk
+// inside the area, a copy's nothing), the whole area over all the regions, and near the
+// pixels each region holds.
+TEST(ExactRegionArea, MeasuresRegionsExactly)
+{
+    const ClipArea area = drawingArea(300, 200);
+    const SiteArrays halves = arraysOf({{100, 100, 5}, {200, 100, 5}, {200, 100, 5}});
+    EXPECT_DOUBLE_EQ(exactRegionArea(halves, 0, area), 150.5 * 200);
+    EXPECT_DOUBLE_EQ(exactRegionArea(halves, 1, area), 149.5 * 200);
+    EXPECT_EQ(exactRegionArea(halves, 2, area), 0) << "the later copy";
+    // The lighter site's region is the disk about (81.25, 100) of radius 56.25.
+    const SiteArrays disk = arraysOf({{100, 100, 1}, {250, 100, 3}});
+    const double circle = std::numbers::pi * 56.25 * 56.25;
+    EXPECT_NEAR(exactRegionArea(disk, 0, area), circle, 1e-9 * circle);
+    EXPECT_NEAR(exactRegionArea(disk, 1, area), 300 * 200 - circle, 1e-9 * circle);
+
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> unit(0, 1);
+    SiteArrays sites;
+    for (int k = 0; k < 40; ++k) {
+        sites.add(unit(engine) * 299, unit(engine) * 199, static_cast<float>(1 + 99 * unit(engine)));
+    }
+    std::vector<std::uint8_t> nearest;
+    labelNearestSites(sites, 0, 0, 300, 200, [&](int k, double x, double y) { return weightedRatio(sites, k, x, y); },
+                      nearest);
+    double total = 0;
+    for (std::int32_t k = 0; k < sites.N; ++k) {
+        const double measured = exactRegionArea(sites, k, area);
+        const auto pixels = static_cast<double>(std::count(nearest.begin(), nearest.end(), k));
+        EXPECT_NEAR(measured, pixels, 3 * std::sqrt(pixels) + 3) << "site " << k;
+        total += measured;
+    }
+    EXPECT_NEAR(total, 300 * 200, 1e-6);
 }
 
 }  // namespace
