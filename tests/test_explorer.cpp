@@ -35,12 +35,14 @@ bool same(const ExploredSites& a, const SiteArrays& sites, const std::vector<std
            std::equal(a.ids().begin(), a.ids().end(), ids.begin(), ids.end());
 }
 
-// Every kind of edit, its limits, and the whole history undone and done again.
+// Every kind of edit, its limits, and the whole history undone and done again; whether
+// the sites are as last saved, and a restart with others.
 TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
 {
     const SiteArrays start = arraysOf({{100, 100, 10}, {300, 100, 999999}, {200, 250, 1e30F}, {50, 50, 1.05e-6F}});
     ExploredSites sites(start);
     const std::vector<std::uint32_t> startIds(sites.ids().begin(), sites.ids().end());
+    EXPECT_FALSE(sites.unsaved());
 
     EXPECT_EQ(sites.siteAt(104, 103, 8), 0);
     EXPECT_EQ(sites.siteAt(110, 110, 8), std::nullopt);
@@ -60,6 +62,8 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     EXPECT_FALSE(sites.scaleWeight(3, false));
     EXPECT_TRUE(sites.scaleWeight(0, true));
     EXPECT_FLOAT_EQ(sites.sites().w[0], 11);
+    EXPECT_TRUE(sites.setWeight(0, 12.5F));
+    EXPECT_FALSE(sites.setWeight(0, 12.5F));
     EXPECT_EQ(sites.add(60, 60), 4);
     EXPECT_EQ(sites.sites().w[4], ExploredSites::GREATEST_WEIGHT) << "not the weight of the nearest site";
     EXPECT_EQ(sites.ids()[4], 4U);
@@ -75,15 +79,44 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     while (sites.undo()) {
         ++undone;
     }
-    EXPECT_EQ(undone, 9);
+    EXPECT_EQ(undone, 10);
     EXPECT_TRUE(same(sites, start, startIds));
+    EXPECT_FALSE(sites.unsaved()) << "undone to the start";
     while (sites.redo()) {
     }
     EXPECT_TRUE(same(sites, end, endIds));
+    EXPECT_TRUE(sites.unsaved());
+    sites.noteSaved(sites.asSites());
+    EXPECT_FALSE(sites.unsaved());
     EXPECT_TRUE(sites.undo());
+    EXPECT_TRUE(sites.unsaved());
     sites.moveTo(0, 1, 1);  // a new edit: nothing is left to redo
     sites.endMove();
     EXPECT_FALSE(sites.redo());
+
+    sites.restart(start);
+    EXPECT_EQ(sites.sites().x, start.x);
+    EXPECT_EQ(sites.ids()[0], 5U) << "an id used before";
+    EXPECT_FALSE(sites.undo());
+    EXPECT_TRUE(sites.unsaved()) << "the sites last saved were forgotten";
+}
+
+// Typed weights: what a site file takes, within the limits of the edits.
+TEST(ExploredSites, TypedWeightsAreThoseOfSiteFilesWithinTheLimits)
+{
+    const std::vector<std::pair<std::string_view, std::variant<float, std::string>>> cases = {
+        {"123.25", 123.25F},
+        {"+1e3", 1000.0F},
+        {"0.000001", 1e-6F},
+        {"", std::string("type a weight, then Enter")},
+        {"1..5", std::string("not a weight: expected a number, found \"1..5\"")},
+        {"-2", std::string("not a weight: weight must be greater than 0")},
+        {"1e-7", std::string(ExploredSites::WEIGHT_LIMITS)},
+        {"1000001", std::string(ExploredSites::WEIGHT_LIMITS)},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(typedWeight(text), expected) << text;
+    }
 }
 
 // The number of pixels where two pictures differ by more than rounding in any channel.
