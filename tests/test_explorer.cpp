@@ -14,6 +14,7 @@
 #include "screen/ExploredSites.h"
 #include "screen/ExplorerPicture.h"
 #include "screen/ExplorerSaving.h"
+#include "screen/ExplorerView.h"
 #include "support/BoundaryFit.h"
 #include "support/NearestSite.h"
 
@@ -87,6 +88,10 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     EXPECT_TRUE(same(sites, end, endIds));
     EXPECT_TRUE(sites.unsaved());
     sites.noteSaved(sites.asSites());
+    EXPECT_FALSE(sites.unsaved());
+    EXPECT_TRUE(sites.setWeight(0, 3));
+    EXPECT_TRUE(sites.unsaved());
+    EXPECT_TRUE(sites.undo());
     EXPECT_FALSE(sites.unsaved());
     EXPECT_TRUE(sites.undo());
     EXPECT_TRUE(sites.unsaved());
@@ -198,6 +203,27 @@ TEST(ExplorerPicture, EditedItIsTheFreshPictureWithTheBoundariesInPlace)
     }
 }
 
+// A zoom keeps the point under the pointer where it is, a pan moves the sites with the
+// pointer, the scale stays within its limits, and the view at start shows the sites'
+// own coordinates exactly, also once back there.
+TEST(ExplorerView, ZoomsAboutThePointerAndStartsAtTheSitesOwnCoordinates)
+{
+    const SiteArrays sites = arraysOf({{10.1, 20.3, 5}, {300.7, 7.9, 2}});
+    ExplorerView view;
+    view.zoomAbout({100, 50}, 4);
+    const PlanePoint held = view.toPicture(view.toSites({100, 50}));
+    EXPECT_DOUBLE_EQ(held.x, 100);
+    EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).x, 100 + (10.1 - 100) * 4);
+    view.panBy(8, -4);
+    EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).y, 50 + (20.3 - 50) * 4 - 4);
+    view.zoomAbout({0, 0}, 1e9);
+    EXPECT_EQ(view.scale(), ExplorerView::GREATEST_SCALE);
+    view.reset();
+    SiteArrays shown;
+    view.show(sites, shown);
+    EXPECT_TRUE(view.atStart() && shown.x == sites.x && shown.y == sites.y && shown.w == sites.w);
+}
+
 // A save writes the picture or the diagram and a site file that reads back bit for bit;
 // one that cannot write both leaves the old files as they were.
 TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
@@ -221,7 +247,11 @@ TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
     EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), picture.image());
     QFile text(txt);
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
-    const SiteFileContents read = parseSiteFile(text.readAll().toStdString());
+    const QByteArray written = text.readAll();
+    EXPECT_TRUE(written.startsWith("# voroquarn --explore, 200x150: voroquarn --sites FILE --size 200x150 --fill --smooth "
+                                   "draws it again\n"))
+        << "the replay leaves out an option of the picture";
+    const SiteFileContents read = parseSiteFile(written.toStdString());
     ASSERT_FALSE(read.error);
     ASSERT_EQ(read.sites.size(), sites.size());
     for (std::size_t k = 0; k < sites.size(); ++k) {

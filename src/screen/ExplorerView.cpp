@@ -1,0 +1,31 @@
+#include "screen/ExplorerView.h"
+
+#include <algorithm>
+
+namespace voroquarn {
+
+void ExplorerView::zoomAbout(PlanePoint fixed, double factor)
+{
+    const PlanePoint held = toSites(fixed);
+    scale_ = std::clamp(scale_ * factor, LEAST_SCALE, GREATEST_SCALE);
+    origin_ = {held.x - fixed.x / scale_, held.y - fixed.y / scale_};
+}
+
+void ExplorerView::panBy(double dx, double dy)
+{
+    origin_.x -= dx / scale_;
+    origin_.y -= dy / scale_;
+}
+
+void ExplorerView::show(const SiteArrays& sites, SiteArrays& shown) const
+{
+    shown.resize(sites.N);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(sites.N); ++k) {
+        const PlanePoint at = toPicture({sites.x[k], sites.y[k]});
+        shown.x[k] = at.x;
+        shown.y[k] = at.y;
+        shown.w[k] = sites.w[k];
+    }
+}
+
+}  // namespace voroquarn
