@@ -210,14 +210,15 @@ TEST(ExplorerView, ZoomsAboutThePointerAndStartsAtTheSitesOwnCoordinates)
 {
     const SiteArrays sites = arraysOf({{10.1, 20.3, 5}, {300.7, 7.9, 2}});
     ExplorerView view;
-    view.zoomAbout({100, 50}, 4);
+    EXPECT_TRUE(view.zoomAbout({100, 50}, 4));
     const PlanePoint held = view.toPicture(view.toSites({100, 50}));
     EXPECT_DOUBLE_EQ(held.x, 100);
     EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).x, 100 + (10.1 - 100) * 4);
     view.panBy(8, -4);
     EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).y, 50 + (20.3 - 50) * 4 - 4);
-    view.zoomAbout({0, 0}, 1e9);
+    EXPECT_TRUE(view.zoomAbout({0, 0}, 1e9));
     EXPECT_EQ(view.scale(), ExplorerView::GREATEST_SCALE);
+    EXPECT_FALSE(view.zoomAbout({0, 0}, 2)) << "beyond the limit";
     view.reset();
     SiteArrays shown;
     view.show(sites, shown);

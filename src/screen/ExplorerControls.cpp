@@ -317,9 +317,8 @@ void ExplorerControls::wheel(const QWheelEvent& wheel)
     const std::optional<std::int32_t> k = siteAtPointer();
     if (!k || (wheel.modifiers() & Qt::ControlModifier) != 0) {
         wheelEighths_ = 0;
-        const int turned = wheel.angleDelta().y();
-        if (turned != 0) {
-            view_.zoomAbout({pointer_->x(), pointer_->y()}, std::pow(ZOOM_STEP, turned / double{WHEEL_STEP}));
+        const double factor = std::pow(ZOOM_STEP, wheel.angleDelta().y() / double{WHEEL_STEP});
+        if (view_.zoomAbout({pointer_->x(), pointer_->y()}, factor)) {
             changed();
         }
         return;

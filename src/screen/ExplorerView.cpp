@@ -4,11 +4,16 @@
 
 namespace voroquarn {
 
-void ExplorerView::zoomAbout(PlanePoint fixed, double factor)
+bool ExplorerView::zoomAbout(PlanePoint fixed, double factor)
 {
+    const double scale = std::clamp(scale_ * factor, LEAST_SCALE, GREATEST_SCALE);
+    if (scale == scale_) {
+        return false;
+    }
     const PlanePoint held = toSites(fixed);
-    scale_ = std::clamp(scale_ * factor, LEAST_SCALE, GREATEST_SCALE);
+    scale_ = scale;
     origin_ = {held.x - fixed.x / scale_, held.y - fixed.y / scale_};
+    return true;
 }
 
 void ExplorerView::panBy(double dx, double dy)

@@ -25,8 +25,9 @@ public:
     PlanePoint toSites(PlanePoint pixel) const { return {pixel.x / scale_ + origin_.x, pixel.y / scale_ + origin_.y}; }
 
     // Zooms by `factor` (within the scales allowed) about the picture's point `fixed`,
-    // which shows the same point of the plane before and after.
-    void zoomAbout(PlanePoint fixed, double factor);
+    // which shows the same point of the plane before and after; false at a limit, where
+    // the view stays as it is.
+    bool zoomAbout(PlanePoint fixed, double factor);
     // Moves what the picture shows by (dx, dy) of its pixels.
     void panBy(double dx, double dy);
     // Back to the view at start.
