@@ -238,8 +238,8 @@ bool ExplorerControls::entryKey(const QKeyEvent& key)
 void ExplorerControls::press(const QMouseEvent& mouse)
 {
     pointer_ = mouse.position();
-    if (closing_) {
-        return;
+    if (closing_ || pointer_->y() >= window_.pictureSize().height()) {
+        return;  // on the status line: nothing to take
     }
     if (entry_) {
         closeEntry();  // a click elsewhere leaves the weight as it was
@@ -264,7 +264,7 @@ void ExplorerControls::press(const QMouseEvent& mouse)
 
 void ExplorerControls::move(QPointF at)
 {
-    const QPointF from = pointer_.value_or(at);
+    const bool moved = pointer_ != at;
     pointer_ = at;
     if (closing_) {
         return;
@@ -279,7 +279,7 @@ void ExplorerControls::move(QPointF at)
         const PlanePoint site = view_.toSites({to.x(), to.y()});
         sites_.moveTo(drag_->site, site.x, site.y);
         changed();
-    } else if (from != at) {
+    } else if (moved) {
         followPointer();
     }
 }
