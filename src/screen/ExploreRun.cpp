@@ -47,7 +47,7 @@ int runExplorer(const char* program, const ScreenSettings& settings)
         unsaved.offered = keptUnsavedSites(unsaved.path);
     }
     ExplorerWindow window(settings.size, look);
-    const ExplorerControls controls(window, sites, look, std::move(unsaved));
+    ExplorerControls controls(window, sites, look, std::move(unsaved));
     window.show();
     setProgramIcon();
     const int status = QGuiApplication::exec();
