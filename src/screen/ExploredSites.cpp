@@ -38,8 +38,9 @@ void ExploredSites::restart(SiteArrays placed)
     for (std::int32_t k = 0; k < sites_.N; ++k) {
         ids_.push_back(nextId_++);
     }
-    done_.clear();
-    undone_.clear();
+    // The history goes, and its memory with it.
+    done_ = {};
+    undone_ = {};
     moving_.reset();
 }
 
