@@ -1,10 +1,13 @@
 // What the explorer would take for a change if it drew its whole picture afresh each
 // time, as a plain explorer does: the diagram of all the sites and every piece, marker
-// and label, at the given size. Without a display (offscreen).
+// and label, at the given size; and what its picture takes for a step of a drag, one
+// site moved by (6, 4) or back, drawn again where the step reaches (sites taken at
+// random, seeded, 200 steps). Without a display (offscreen).
 //
 //   explore_redraw SITE-FILE WxH RUNS
 //
-// Prints "redraw-ms median min max" of the wall time, one thread.
+// Prints "redraw-ms median min max" and "step-ms median p90" of the wall time, one
+// thread.
 #include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
@@ -12,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <random>
 #include <string>
 
 #include "diagram/SiteFile.h"
@@ -51,5 +55,21 @@ int main(int argc, char* argv[])
     }
     std::sort(times.begin(), times.end());
     std::printf("redraw-ms %.3f %.3f %.3f\n", times[times.size() / 2], times.front(), times.back());
+
+    ExplorerPicture picture{ExplorerLook{}};
+    picture.update(sites, ids, QSize(width, height));
+    std::mt19937 engine(18);
+    std::vector<double> steps;
+    for (int step = 0; step < 200; ++step) {
+        const std::size_t k = engine() % static_cast<std::size_t>(sites.N);
+        const double way = step % 2 == 0 ? 1 : -1;
+        sites.x[k] += 6 * way;
+        sites.y[k] += 4 * way;
+        const auto begin = std::chrono::steady_clock::now();
+        picture.update(sites, ids, QSize(width, height));
+        steps.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    }
+    std::sort(steps.begin(), steps.end());
+    std::printf("step-ms %.3f %.3f\n", steps[steps.size() / 2], steps[steps.size() * 9 / 10]);
     return 0;
 }

@@ -32,6 +32,7 @@ grep -qx 'Exec=voroquarn' "$desktop" || fail "desktop entry does not start voroq
 grep -qx 'Icon=voroquarn' "$desktop" || fail "desktop entry names no icon"
 grep -qx 'StartupNotify=true' "$desktop" || fail "desktop entry does not ask for startup notification"
 grep -qx 'Exec=voroquarn --saver' "$desktop" || fail "desktop entry has no action for the full-screen saver"
+grep -qx 'Exec=voroquarn --explore' "$desktop" || fail "desktop entry has no action for the explorer"
 # Hints count too: a clean entry gives no output at all.
 complaints=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry does not validate: $complaints"
 [ -z "$complaints" ] || fail "desktop-file-validate: $complaints"

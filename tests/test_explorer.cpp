@@ -6,12 +6,17 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <numbers>
 #include <random>
 
+#include "diagram/Diagram.h"
+#include "diagram/RegionMeasures.h"
 #include "screen/ExploredSites.h"
 #include "screen/ExplorerPicture.h"
 #include "screen/ExplorerSaving.h"
+#include "screen/ExplorerView.h"
 #include "support/BoundaryFit.h"
+#include "support/NearestSite.h"
 
 namespace voroquarn::testing {
 namespace {
@@ -31,12 +36,14 @@ bool same(const ExploredSites& a, const SiteArrays& sites, const std::vector<std
            std::equal(a.ids().begin(), a.ids().end(), ids.begin(), ids.end());
 }
 
-// Every kind of edit, its limits, and the whole history undone and done again.
+// Every kind of edit, its limits, and the whole history undone and done again; whether
+// the sites are as last saved, and a restart with others.
 TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
 {
     const SiteArrays start = arraysOf({{100, 100, 10}, {300, 100, 999999}, {200, 250, 1e30F}, {50, 50, 1.05e-6F}});
     ExploredSites sites(start);
     const std::vector<std::uint32_t> startIds(sites.ids().begin(), sites.ids().end());
+    EXPECT_FALSE(sites.unsaved());
 
     EXPECT_EQ(sites.siteAt(104, 103, 8), 0);
     EXPECT_EQ(sites.siteAt(110, 110, 8), std::nullopt);
@@ -56,6 +63,8 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     EXPECT_FALSE(sites.scaleWeight(3, false));
     EXPECT_TRUE(sites.scaleWeight(0, true));
     EXPECT_FLOAT_EQ(sites.sites().w[0], 11);
+    EXPECT_TRUE(sites.setWeight(0, 12.5F));
+    EXPECT_FALSE(sites.setWeight(0, 12.5F));
     EXPECT_EQ(sites.add(60, 60), 4);
     EXPECT_EQ(sites.sites().w[4], ExploredSites::GREATEST_WEIGHT) << "not the weight of the nearest site";
     EXPECT_EQ(sites.ids()[4], 4U);
@@ -71,15 +80,48 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     while (sites.undo()) {
         ++undone;
     }
-    EXPECT_EQ(undone, 9);
+    EXPECT_EQ(undone, 10);
     EXPECT_TRUE(same(sites, start, startIds));
+    EXPECT_FALSE(sites.unsaved()) << "undone to the start";
     while (sites.redo()) {
     }
     EXPECT_TRUE(same(sites, end, endIds));
+    EXPECT_TRUE(sites.unsaved());
+    sites.noteSaved(sites.asSites());
+    EXPECT_FALSE(sites.unsaved());
+    EXPECT_TRUE(sites.setWeight(0, 3));
+    EXPECT_TRUE(sites.unsaved());
     EXPECT_TRUE(sites.undo());
+    EXPECT_FALSE(sites.unsaved());
+    EXPECT_TRUE(sites.undo());
+    EXPECT_TRUE(sites.unsaved());
     sites.moveTo(0, 1, 1);  // a new edit: nothing is left to redo
     sites.endMove();
     EXPECT_FALSE(sites.redo());
+
+    sites.restart(start);
+    EXPECT_EQ(sites.sites().x, start.x);
+    EXPECT_EQ(sites.ids()[0], 5U) << "an id used before";
+    EXPECT_FALSE(sites.undo());
+    EXPECT_TRUE(sites.unsaved()) << "the sites last saved were forgotten";
+}
+
+// Typed weights: what a site file takes, within the limits of the edits.
+TEST(ExploredSites, TypedWeightsAreThoseOfSiteFilesWithinTheLimits)
+{
+    const std::vector<std::pair<std::string_view, std::variant<float, std::string>>> cases = {
+        {"123.25", 123.25F},
+        {"+1e3", 1000.0F},
+        {"0.000001", 1e-6F},
+        {"", std::string("type a weight, then Enter")},
+        {"1..5", std::string("not a weight: expected a number, found \"1..5\"")},
+        {"-2", std::string("not a weight: weight must be greater than 0")},
+        {"1e-7", std::string(ExploredSites::WEIGHT_LIMITS)},
+        {"1000001", std::string(ExploredSites::WEIGHT_LIMITS)},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(typedWeight(text), expected) << text;
+    }
 }
 
 // The number of pixels where two pictures differ by more than rounding in any channel.
@@ -150,11 +192,37 @@ TEST(ExplorerPicture, EditedItIsTheFreshPictureWithTheBoundariesInPlace)
         if (fill) {
             continue;
         }
-        // White on black: the boundaries lie where the sites put them.
-        const BoundaryFit fit = boundaryFit(picture.image(), sites.sites());
+        // White on black, without the labels that stand anywhere around the sites: the
+        // boundaries lie where the sites put them.
+        look.labels = false;
+        ExplorerPicture bare(look);
+        bare.update(sites.sites(), sites.ids(), size);
+        const BoundaryFit fit = boundaryFit(bare.image(), sites.sites());
         EXPECT_EQ(fit.stray, 0);
         EXPECT_EQ(fit.unlit, 0);
     }
+}
+
+// A zoom keeps the point under the pointer where it is, a pan moves the sites with the
+// pointer, the scale stays within its limits, and the view at start shows the sites'
+// own coordinates exactly, also once back there.
+TEST(ExplorerView, ZoomsAboutThePointerAndStartsAtTheSitesOwnCoordinates)
+{
+    const SiteArrays sites = arraysOf({{10.1, 20.3, 5}, {300.7, 7.9, 2}});
+    ExplorerView view;
+    EXPECT_TRUE(view.zoomAbout({100, 50}, 4));
+    const PlanePoint held = view.toPicture(view.toSites({100, 50}));
+    EXPECT_DOUBLE_EQ(held.x, 100);
+    EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).x, 100 + (10.1 - 100) * 4);
+    view.panBy(8, -4);
+    EXPECT_DOUBLE_EQ(view.toPicture({10.1, 20.3}).y, 50 + (20.3 - 50) * 4 - 4);
+    EXPECT_TRUE(view.zoomAbout({0, 0}, 1e9));
+    EXPECT_EQ(view.scale(), ExplorerView::GREATEST_SCALE);
+    EXPECT_FALSE(view.zoomAbout({0, 0}, 2)) << "beyond the limit";
+    view.reset();
+    SiteArrays shown;
+    view.show(sites, shown);
+    EXPECT_TRUE(view.atStart() && shown.x == sites.x && shown.y == sites.y && shown.w == sites.w);
 }
 
 // A save writes the picture or the diagram and a site file that reads back bit for bit;
@@ -180,7 +248,11 @@ TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
     EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), picture.image());
     QFile text(txt);
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
-    const SiteFileContents read = parseSiteFile(text.readAll().toStdString());
+    const QByteArray written = text.readAll();
+    EXPECT_TRUE(written.startsWith("# voroquarn --explore, 200x150: voroquarn --sites FILE --size 200x150 --fill --smooth "
+                                   "draws it again\n"))
+        << "the replay leaves out an option of the picture";
+    const SiteFileContents read = parseSiteFile(written.toStdString());
     ASSERT_FALSE(read.error);
     ASSERT_EQ(read.sites.size(), sites.size());
     for (std::size_t k = 0; k < sites.size(); ++k) {
@@ -202,6 +274,41 @@ TEST(ExplorerSaving, WritesBothFilesOrKeepsTheOldOnes)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3) << "a temporary is left";
+}
+
+// The status line's area of a region: exact where the shape is known (a half, a disk
+// inside the area, a copy's nothing), the whole area over all the regions, and near the
+// pixels each region holds.
+TEST(StatusArea, MeasuresRegionsExactly)
+{
+    const ClipArea area = drawingArea(300, 200);
+    const SiteArrays halves = arraysOf({{100, 100, 5}, {200, 100, 5}, {200, 100, 5}});
+    EXPECT_DOUBLE_EQ(measureRegionOf(halves, 0, area).area, 150.5 * 200);
+    EXPECT_DOUBLE_EQ(measureRegionOf(halves, 1, area).area, 149.5 * 200);
+    EXPECT_EQ(measureRegionOf(halves, 2, area).area, 0) << "the later copy";
+    // The lighter site's region is the disk about (81.25, 100) of radius 56.25.
+    const SiteArrays disk = arraysOf({{100, 100, 1}, {250, 100, 3}});
+    const double circle = std::numbers::pi * 56.25 * 56.25;
+    EXPECT_NEAR(measureRegionOf(disk, 0, area).area, circle, 1e-9 * circle);
+    EXPECT_NEAR(measureRegionOf(disk, 1, area).area, 300 * 200 - circle, 1e-9 * circle);
+
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> unit(0, 1);
+    SiteArrays sites;
+    for (int k = 0; k < 40; ++k) {
+        sites.add(unit(engine) * 299, unit(engine) * 199, static_cast<float>(1 + 99 * unit(engine)));
+    }
+    std::vector<std::uint8_t> nearest;
+    labelNearestSites(sites, 0, 0, 300, 200, [&](int k, double x, double y) { return weightedRatio(sites, k, x, y); },
+                      nearest);
+    double total = 0;
+    for (std::int32_t k = 0; k < sites.N; ++k) {
+        const double measured = measureRegionOf(sites, k, area).area;
+        const auto pixels = static_cast<double>(std::count(nearest.begin(), nearest.end(), k));
+        EXPECT_NEAR(measured, pixels, 3 * std::sqrt(pixels) + 3) << "site " << k;
+        total += measured;
+    }
+    EXPECT_NEAR(total, 300 * 200, 1e-6);
 }
 
 }  // namespace

@@ -284,6 +284,7 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--count", "5", "--sites", "a"}, "--count does not go with --sites"},
         {{"--explore", "--cycle"}, "--explore edits a diagram in a window of its own; it does not go with --cycle"},
         {{"--root", "--explore"}, "does not go with --root"},
+        {{"--explore", "-fps"}, "--explore edits a diagram in a window of its own; it does not go with --fps"},
         {{"--geometry", "5x5", "--size", "5x5"}, "--geometry does not go with --size"},
         {{"-window", "-saver"}, "give one"},
         {{"-fps", "--output", "a.png"}, "does not go with --fps"},

@@ -247,11 +247,11 @@ std::vector<OptionRow> optionTable()
         {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site.",
          LOOKS},
         {"explore", 0, {}, flag(&O::explore),
-         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration"},
+         {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration", "fps"},
           "--explore edits a diagram in a window of its own; it does not go with {}"},
          {},
-         "Explore the diagram in a resizable window: drag sites, weigh them with the wheel, add and "
-         "remove them, undo; F1 lists the keys."},
+         "Explore the diagram in a resizable window: drag sites, weigh them with the wheel or type "
+         "their weights, add and remove them, zoom, undo; F1 lists the keys."},
         {"root", 0, {},
          [](O& options, std::string_view) -> std::optional<std::string> {
              if (options.target != Target::WindowId) {  // as in xscreensaver's hacks

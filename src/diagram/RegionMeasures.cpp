@@ -91,4 +91,14 @@ RegionMeasures measureRegions(const SiteArrays& sites, const ClipArea& area)
     return measures;
 }
 
+RegionMeasure measureRegionOf(const SiteArrays& sites, std::int32_t k, const ClipArea& area)
+{
+    SiteRegions regions(sites, area);
+    std::vector<RegionPart> parts;
+    regions.boundaryOf(k, parts);
+    RegionMeasure measure;
+    measureRegion(parts, measure);
+    return measure;
+}
+
 }  // namespace voroquarn

@@ -55,4 +55,7 @@ struct RegionMeasures {
 // The regions of the sites, in any order, within the area (which must not be empty).
 RegionMeasures measureRegions(const SiteArrays& sites, const ClipArea& area);
 
+// The measures of site k's region alone (k from 0, as given), as measureRegions finds them.
+RegionMeasure measureRegionOf(const SiteArrays& sites, std::int32_t k, const ClipArea& area);
+
 }  // namespace voroquarn

@@ -43,6 +43,9 @@ constexpr qreal SAVER_DIGITS_SHARE = 0.012;
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
 constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
+// How long a line said stays over the picture.
+constexpr int SAYING_MS = 6000;
+
 }  // namespace
 
 DiagramWindow::DiagramWindow(QSize drawingArea, WindowFit fit, bool labels)
@@ -205,8 +208,28 @@ void DiagramWindow::present()
 
 void DiagramWindow::showOverlay(const QString& text)
 {
+    overlayText_ = text;
+    updateOverlay();
+}
+
+void DiagramWindow::say(const QString& line)
+{
+    saying_ = line;
+    const int said = ++sayings_;
+    QTimer::singleShot(SAYING_MS, this, [this, said] {
+        if (said == sayings_) {
+            saying_.clear();
+            updateOverlay();
+        }
+    });
+    updateOverlay();
+}
+
+void DiagramWindow::updateOverlay()
+{
     const QRect before = overlay_.box(pictureSize(), pictureRatio());
-    overlay_.setText(text);
+    const QString line = TextOverlay::fitted(saying_, pictureSize().width(), pictureRatio());
+    overlay_.setText(overlayText_.isEmpty() || line.isEmpty() ? overlayText_ + line : overlayText_ + '\n' + line);
     putOnScreen(QRegion(before).united(overlay_.box(pictureSize(), pictureRatio())));
 }
 

@@ -76,6 +76,8 @@ public:
 
     // Shows the text over the picture at the bottom left (TextOverlay); empty: nothing.
     void showOverlay(const QString& text);
+    // Shows the line below that text for a few seconds.
+    void say(const QString& line);
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
@@ -92,6 +94,8 @@ private:
     static bool writesStraight(const QPaintDevice* device, qreal ratio);
     // Notes that the region, in the window's units, is in the backing store.
     void noteFilled(const QRegion& inWindow);
+    // Puts the overlay's text and the line said into the overlay, and on screen.
+    void updateOverlay();
 
     QSize drawingArea_;
     WindowFit fit_;
@@ -104,6 +108,9 @@ private:
     bool closed_ = false;
     std::function<void()> firstDrawn_;
     TextOverlay overlay_;
+    QString overlayText_;
+    QString saying_;
+    int sayings_ = 0;  // lines said so far: only the last one's timer takes it away
     // Whether the label font is ready, or not needed.
     bool labelFontReady_ = false;
     // The columns of the picture wiped so far (wipe), from the left.

@@ -11,14 +11,21 @@
 #include "screen/PlatformGuard.h"
 #include "screen/ProgramIcon.h"
 #include "screen/QtEnvironment.h"
+#include "screen/UnsavedSites.h"
 
 namespace voroquarn {
 
 int runExplorer(const char* program, const ScreenSettings& settings)
 {
     PlatformGuard guard(settings.display.has_value());
-    QtArguments arguments(program, settings.display ? std::vector<std::string>{"-platform", "xcb", "-display", *settings.display}
-                                                    : std::vector<std::string>{});
+    std::vector<std::string> qtOptions;
+    if (settings.display) {
+        qtOptions.insert(qtOptions.end(), {"-platform", "xcb", "-display", *settings.display});
+    }
+    if (!settings.position.empty()) {
+        qtOptions.insert(qtOptions.end(), {"-qwindowgeometry", settings.position});
+    }
+    QtArguments arguments(program, qtOptions);
     const QGuiApplication app(arguments.argc(), arguments.argv());
     guard.connected();
     if (!platformShowsWindows(QGuiApplication::platformName())) {
@@ -33,9 +40,14 @@ int runExplorer(const char* program, const ScreenSettings& settings)
     ExploredSites sites(runSites(settings.size.width(), settings.size.height(), random, run));
     const ExplorerLook look{run.fill, run.markers, run.labels, run.markSizes};
 
+    UnsavedEdits unsaved;
+    unsaved.printedAtClose = static_cast<bool>(report);
+    unsaved.path = unsavedSitesPath(unsaved.problem);
+    if (run.givenSites.empty()) {
+        unsaved.offered = keptUnsavedSites(unsaved.path);
+    }
     ExplorerWindow window(settings.size, look);
-    const ExplorerControls controls(window, sites, look);
-    window.showSites(sites.sites(), sites.ids());
+    ExplorerControls controls(window, sites, look, std::move(unsaved));
     window.show();
     setProgramIcon();
     const int status = QGuiApplication::exec();

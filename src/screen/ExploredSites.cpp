@@ -3,16 +3,58 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <tuple>
 
 #include "diagram/dist.h"
 
 namespace voroquarn {
 
-ExploredSites::ExploredSites(SiteArrays placed) : sites_(std::move(placed))
+std::variant<float, std::string> typedWeight(std::string_view text)
 {
+    if (text.find_first_not_of(" \t") == std::string_view::npos) {
+        return std::string("type a weight, then Enter");
+    }
+    const SiteFileContents read = parseSiteFile("0 0 " + std::string(text));
+    if (read.error) {
+        return "not a weight: " + read.error->message;
+    }
+    const float w = read.sites.front().w;
+    if (w < ExploredSites::LEAST_WEIGHT || w > ExploredSites::GREATEST_WEIGHT) {
+        return std::string(ExploredSites::WEIGHT_LIMITS);
+    }
+    return w;
+}
+
+ExploredSites::ExploredSites(SiteArrays placed)
+{
+    restart(std::move(placed));
+    saved_ = asSites();
+}
+
+void ExploredSites::restart(SiteArrays placed)
+{
+    sites_ = std::move(placed);
+    ids_.clear();
     for (std::int32_t k = 0; k < sites_.N; ++k) {
         ids_.push_back(nextId_++);
     }
+    // The history goes, and its memory with it.
+    done_ = {};
+    undone_ = {};
+    moving_.reset();
+}
+
+void ExploredSites::noteSaved(std::vector<Site> saved) { saved_ = std::move(saved); }
+
+bool ExploredSites::unsaved() const
+{
+    const auto at = [&](std::size_t k) { return std::tie(sites_.x[k], sites_.y[k], sites_.w[k]); };
+    for (std::size_t k = 0; k < saved_.size() && k < static_cast<std::size_t>(sites_.N); ++k) {
+        if (at(k) != std::tie(saved_[k].x, saved_[k].y, saved_[k].w)) {
+            return true;
+        }
+    }
+    return saved_.size() != static_cast<std::size_t>(sites_.N);
 }
 
 std::vector<Site> ExploredSites::asSites() const
@@ -95,6 +137,19 @@ bool ExploredSites::scaleWeight(std::int32_t k, bool heavier)
         return false;
     }
     const Edit edit{Edit::Kind::Weight, k, ids_[static_cast<std::size_t>(k)], before, {before.x, before.y, kept}};
+    apply(edit, true);
+    record(edit);
+    return true;
+}
+
+bool ExploredSites::setWeight(std::int32_t k, float w)
+{
+    endMove();
+    const Site before = site(k);
+    if (w == before.w) {
+        return false;
+    }
+    const Edit edit{Edit::Kind::Weight, k, ids_[static_cast<std::size_t>(k)], before, {before.x, before.y, w}};
     apply(edit, true);
     record(edit);
     return true;

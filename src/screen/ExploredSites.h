@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "diagram/SiteArrays.h"
@@ -11,12 +14,16 @@
 namespace voroquarn {
 
 // The explorer's sites as the user edits them, in their order of placement, each with an
-// id that stays with it through its changes; every edit can be undone and redone.
+// id that stays with it through its changes; every edit can be undone and redone. They
+// know the sites last saved (at first the sites they started with), to tell whether
+// edits would be lost.
 class ExploredSites {
 public:
     // Weights the edits keep to: a weight never reaches 0 or infinity.
     static constexpr float LEAST_WEIGHT = 1e-6F;
     static constexpr float GREATEST_WEIGHT = 1e6F;
+    // What is said when an edit would go beyond them.
+    static constexpr std::string_view WEIGHT_LIMITS = "weights stay within 0.000001 and 1000000";
     // What a turn of the wheel, or + and -, multiplies or divides a weight by.
     static constexpr double WEIGHT_STEP = 1.1;
     // A diagram keeps at least this many sites.
@@ -42,6 +49,8 @@ public:
     // GREATEST_WEIGHT; a weight beyond them (from a site file) only moves towards them.
     // False when the weight stays as it is.
     bool scaleWeight(std::int32_t k, bool heavier);
+    // Gives site k this weight; false when it has it already.
+    bool setWeight(std::int32_t k, float w);
     // A new site at (x, y), placed last, with the weight of the site nearest to it;
     // returns its index.
     std::int32_t add(double x, double y);
@@ -51,6 +60,15 @@ public:
     // Undoes the last edit, or does again the last one undone; false when there is none.
     bool undo();
     bool redo();
+
+    // These sites instead, with new ids and no edits to undo or redo; the sites last
+    // saved stay what they were.
+    void restart(SiteArrays placed);
+
+    // Notes that these sites, in their order, are saved.
+    void noteSaved(std::vector<Site> saved);
+    // Whether the sites differ from those last saved.
+    bool unsaved() const;
 
 private:
     struct Edit {
@@ -76,6 +94,11 @@ private:
     std::vector<Edit> done_;
     std::vector<Edit> undone_;
     std::optional<Edit> moving_;  // the drag going on: where the site was before it
+    std::vector<Site> saved_;
 };
+
+// A weight as typed, written as a site file writes one, within the weights the edits keep
+// to; or the line that says why it is none.
+std::variant<float, std::string> typedWeight(std::string_view text);
 
 }  // namespace voroquarn

@@ -43,6 +43,16 @@ ExplorerPicture::ExplorerPicture(const ExplorerLook& look) : look_(look)
     const LabelFace face = labelFace();
     font_ = face.font;
     ascent_ = face.ascent;
+    const QFontMetricsF metrics(font_);
+    double digitWidth = 0;
+    double digitsTop = metrics.ascent();
+    for (const QChar digit : QStringLiteral("0123456789")) {
+        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(digit));
+        digitsTop = std::min(digitsTop, metrics.ascent() + metrics.tightBoundingRect(digit).top());
+    }
+    // The marker's outline, half a pixel of smoothing and a quarter of a pixel off its
+    // site at most; a label's stamp takes two pixels more than its digits' advance.
+    sizes_ = {MARKER_RADIUS + 1.5, digitWidth, metrics.height() + 1, (digitsTop + ascent_) / 2, 3};
     // The marker as the run's circle, smooth, for each quarter of a pixel of its centre.
     for (int fy = 0; fy < QUARTERS; ++fy) {
         for (int fx = 0; fx < QUARTERS; ++fx) {
@@ -111,15 +121,18 @@ void ExplorerPicture::newDiagram(QSize size, std::int32_t sites)
 std::vector<ExplorerPicture::Mark> ExplorerPicture::marksOf(const SiteArrays& placed,
                                                             std::span<const std::uint32_t> ids) const
 {
-    std::vector<bool> fits;
-    if (look_.labels && placed.N > MAX_SITES) {
+    std::vector<LabelSpot> spots;
+    if (look_.labels) {
         const ClipArea extent{-0.5, -0.5, image_.width() - 0.5, image_.height() - 0.5};
-        fits = labelsThatFit(placed, look_.markSizes, look_.markers, extent);
+        spots = labelsBeside(placed, sizes_, look_.markers, extent);
     }
     std::vector<Mark> marks(ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end()) + std::size_t{1});
     for (std::size_t k = 0; k < ids.size(); ++k) {
-        const bool label = look_.labels && (fits.empty() || fits[k]);
-        marks[ids[k]] = {placed.x[k], placed.y[k], placed.w[k], label, true};
+        const LabelSpot spot = spots.empty() ? LabelSpot::None : spots[k];
+        const PlanePoint at = spot == LabelSpot::None
+                                  ? PlanePoint{0, 0}
+                                  : labelCorner(spot, placed.x[k], placed.y[k], placed.w[k], sizes_);
+        marks[ids[k]] = {placed.x[k], placed.y[k], placed.w[k], spot != LabelSpot::None, at, true};
     }
     return marks;
 }
@@ -171,7 +184,7 @@ QRect ExplorerPicture::markBox(const Mark& mark) const
     if (mark.label) {
         const QFontMetrics metrics(font_);
         const QString text = labelText(std::floor(static_cast<double>(mark.w)));
-        box |= QRect(static_cast<int>(std::lround(mark.x)), static_cast<int>(std::lround(mark.y)),
+        box |= QRect(static_cast<int>(std::lround(mark.labelAt.x)), static_cast<int>(std::lround(mark.labelAt.y)),
                      metrics.horizontalAdvance(text) + 2, metrics.height() + 1);
     }
     return box;
@@ -237,7 +250,7 @@ void ExplorerPicture::draw(const QRegion& region)
         if (!mark.label || std::abs(mark.x) > FAR_OUT || std::abs(mark.y) > FAR_OUT) {
             continue;
         }
-        const QPoint at(static_cast<int>(std::lround(mark.x)), static_cast<int>(std::lround(mark.y)));
+        const QPoint at(static_cast<int>(std::lround(mark.labelAt.x)), static_cast<int>(std::lround(mark.labelAt.y)));
         const QImage& stamp = labelStamp(mark.w);
         if (bounds.intersects(QRect(at, stamp.size()))) {
             painter.drawImage(at, stamp);

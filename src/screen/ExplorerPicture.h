@@ -25,9 +25,10 @@ struct ExplorerLook {
 };
 
 // The explorer's picture of a diagram: the exact pieces drawn smoothly, one pixel wide,
-// over black or the regions' colours, then every site's marker and the weight labels the
-// run would print (all of them for up to MAX_SITES sites, else those with room), white.
-// Pixel centres lie at whole coordinates, as the sites'.
+// over black or the regions' colours, then every site's marker and, white, the weight
+// labels that have room beside their markers, as the screen saver places them
+// (labelsBeside): none overlaps a marker or another label. Pixel centres lie at whole
+// coordinates, as the sites'.
 //
 // It follows the sites as they change and draws again only what a change can alter: the
 // tiles of the diagram found anew (TiledDiagram), the markers and labels that moved or
@@ -52,8 +53,13 @@ private:
         double y = 0;
         float w = 0;
         bool label = false;
+        PlanePoint labelAt{};  // the label's top-left corner
         bool present = false;
-        bool operator==(const Mark&) const = default;
+        bool operator==(const Mark& other) const
+        {
+            return x == other.x && y == other.y && w == other.w && label == other.label &&
+                   labelAt.x == other.labelAt.x && labelAt.y == other.labelAt.y && present == other.present;
+        }
     };
 
     void newDiagram(QSize size, std::int32_t sites);
@@ -68,6 +74,7 @@ private:
     ExplorerLook look_;
     QFont font_;
     int ascent_ = 0;
+    MarkSizes sizes_;  // of the markers and of the labels in font_
     std::optional<TiledDiagram> diagram_;
     std::int32_t tiledFor_ = 0;  // the number of sites the tiles' side was chosen for
     QImage image_;

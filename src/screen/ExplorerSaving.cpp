@@ -77,6 +77,22 @@ bool writePicture(ExplorerSaving::Kind kind, const std::vector<Site>& sites, QSi
 
 }  // namespace
 
+QString lookOptions(const ExplorerLook& look)
+{
+    QString options;
+    if (look.fill) {
+        options += QStringLiteral(" --fill");
+    }
+    options += QStringLiteral(" --smooth");
+    if (!look.markers) {
+        options += QStringLiteral(" --no-markers");
+    }
+    if (!look.labels) {
+        options += QStringLiteral(" --no-labels");
+    }
+    return options;
+}
+
 std::optional<QString> saveExplored(ExplorerSaving::Kind kind, const std::vector<Site>& sites, QSize size,
                                     const ExplorerLook& look, const QString& picturePath, const QString& sitesPath)
 {
@@ -92,10 +108,12 @@ std::optional<QString> saveExplored(ExplorerSaving::Kind kind, const std::vector
     if (!writePicture(kind, sites, size, look, picture, problem)) {
         return problem;
     }
-    const QByteArray text = siteFileText(
-        sites, {QStringLiteral("voroquarn --explore, %1x%2: voroquarn --sites FILE --size %1x%2 draws it again")
-                    .arg(size.width())
-                    .arg(size.height())});
+    const QByteArray text =
+        siteFileText(sites, {QStringLiteral("voroquarn --explore, %1x%2: voroquarn --sites FILE --size %1x%2%3 draws "
+                                            "it again")
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(lookOptions(look))});
     if (siteFile.write(text) != text.size()) {
         return siteFile.cannotBeWritten();
     }
@@ -108,8 +126,7 @@ std::optional<QString> saveExplored(ExplorerSaving::Kind kind, const std::vector
     return std::nullopt;
 }
 
-ExplorerSaving::ExplorerSaving(QObject& context, const ExplorerLook& look,
-                               std::function<void(const QString&, bool)> said)
+ExplorerSaving::ExplorerSaving(QObject& context, const ExplorerLook& look, Said said)
     : context_(context), look_(look), said_(std::move(said))
 {
 }
@@ -141,7 +158,7 @@ void ExplorerSaving::save(Kind kind, std::vector<Site> sites, QSize size)
     const QString folder = pictureFolder(problem);
     if (folder.isEmpty()) {
         say(problem);
-        said_(QStringLiteral("voroquarn: ") + problem, true);
+        said_(QStringLiteral("voroquarn: ") + problem, nullptr);
         return;
     }
     const QString base = baseName(folder);
@@ -158,7 +175,10 @@ void ExplorerSaving::save(Kind kind, std::vector<Site> sites, QSize size)
                                     : QStringLiteral("saved %1 and %2 in %3")
                                           .arg(picture.fileName(), QFileInfo(sitesPath).fileName(), picture.path());
         QMetaObject::invokeMethod(
-            &context, [said, line, failed = failed.has_value()] { said(line, failed); }, Qt::QueuedConnection);
+            &context, [said, line, saved = failed ? std::optional<std::vector<Site>>() : sites] {
+                said(line, saved ? &*saved : nullptr);
+            },
+            Qt::QueuedConnection);
     });
 }
 

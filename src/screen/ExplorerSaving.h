@@ -21,12 +21,14 @@ namespace voroquarn {
 // that a save that fails leaves the files there were as they were.
 //
 // A save runs in a thread of its own, one at a time; what it says comes back in the
-// thread of `context` through `said`: the line, and whether it is an error.
+// thread of `context` through `said`: the line, and the sites saved, or none for an
+// error.
 class ExplorerSaving {
 public:
     enum class Kind { Png, Svg };
+    using Said = std::function<void(const QString& line, const std::vector<Site>* saved)>;
 
-    ExplorerSaving(QObject& context, const ExplorerLook& look, std::function<void(const QString&, bool)> said);
+    ExplorerSaving(QObject& context, const ExplorerLook& look, Said said);
     ~ExplorerSaving();
 
     // Saves these sites, in their order of placement, as a picture of this size.
@@ -38,10 +40,14 @@ private:
 
     QObject& context_;
     ExplorerLook look_;
-    std::function<void(const QString&, bool)> said_;
+    Said said_;
     QString base_;
     std::jthread running_;
 };
+
+// The options after --sites FILE --size WxH that draw a picture of this look again: the
+// explorer draws its boundaries smoothly, as --smooth does.
+QString lookOptions(const ExplorerLook& look);
 
 // Writes a save's files: `picture` (PNG or SVG) and `sites`, both to temporaries first;
 // returns what went wrong, or nothing.

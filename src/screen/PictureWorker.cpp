@@ -77,6 +77,7 @@ void PictureWorker::run(const std::stop_token& stop)
             size = size_;
         }
         if (size.isEmpty() || sites.N == 0) {
+            finished_();  // nothing to draw, nothing to wait for
             continue;
         }
         const QRegion changed = picture_.update(sites, ids, size);

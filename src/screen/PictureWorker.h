@@ -23,7 +23,8 @@ namespace voroquarn {
 // changed, into a picture the window reads under a lock held only for such copies.
 class PictureWorker {
 public:
-    // `finished` is called in the worker's thread whenever a picture is done.
+    // `finished` is called in the worker's thread whenever a picture is done, or when
+    // there is none to draw.
     PictureWorker(const ExplorerLook& look, std::function<void()> finished);
     ~PictureWorker();
     PictureWorker(const PictureWorker&) = delete;

@@ -36,6 +36,13 @@ QRect TextOverlay::box(QSize picture, qreal scale) const
     return {QPoint(edge, picture.height() - edge - size.height()), size};
 }
 
+QString TextOverlay::fitted(const QString& line, int pictureWidth, qreal scale)
+{
+    const QFontMetricsF metrics(font(scale));
+    const qreal room = pictureWidth - 2 * qRound(EDGE * scale) - 2 * qRound(PADDING * scale);
+    return metrics.horizontalAdvance(line) <= room ? line : metrics.elidedText(line, Qt::ElideMiddle, room);
+}
+
 void TextOverlay::paint(QPainter& painter, const QRegion& region, QSize picture, qreal scale) const
 {
     const QRect at = box(picture, scale);

@@ -23,6 +23,10 @@ public:
     // Paints the box where it meets `region`, in the picture's pixels.
     void paint(QPainter& painter, const QRegion& region, QSize picture, qreal scale) const;
 
+    // The line as it fits in the box over a picture of that width: whole where there is
+    // room, else shortened in its middle.
+    static QString fitted(const QString& line, int pictureWidth, qreal scale);
+
 private:
     static QFont font(qreal scale);
 

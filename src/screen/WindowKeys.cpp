@@ -72,6 +72,7 @@ void WindowKeys::save() const
     const QString folder = pictureFolder(missing);
     if (folder.isEmpty()) {
         say(missing);
+        window_.say(missing);
         return;
     }
     const std::optional<std::uint32_t> seed = session_.seed();
@@ -79,9 +80,11 @@ void WindowKeys::save() const
     const QString path = QDir(folder).filePath(name);
     if (const auto problem = writePngFile(window_.image(), QFile::encodeName(path).toStdString())) {
         say(*problem);
+        window_.say(*problem);
         return;
     }
     say(QStringLiteral("saved the picture to %1").arg(path));
+    window_.say(QStringLiteral("saved %1 in %2").arg(name, folder));
 }
 
 }  // namespace voroquarn

@@ -12,8 +12,8 @@ class Session;
 
 // What keys and clicks do in a window of the program's own. In a window to look at:
 // Escape, q, Ctrl+Q and Ctrl+W close it as its close button does, space starts a new
-// diagram, Ctrl+S saves the picture and F11 toggles full screen, with the diagram drawn
-// anew at the new size. As a screen saver, a key or a click or a large motion of the
+// diagram, Ctrl+S saves the picture (and says where, on standard error and over the
+// picture) and F11 toggles full screen, with the diagram drawn anew at the new size. As a screen saver, a key or a click or a large motion of the
 // pointer closes it (SaverInput).
 class WindowKeys final : public QObject {
 public:

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace voroquarn::testing {
 // How well a smooth white-on-black picture of a diagram shows the diagram of the sites,
 // against the brute force: its bright pixels that lie farther than a pixel from any
 // boundary (stray), and the boundary pixels with no lit pixel within a pixel (unlit).
-// Markers and labels are left out: a box from 6 px left of and above each site to 40
-// right of and 20 below it. Antialiasing makes a line a pixel or two wide and its ends
+// Markers and labels are left out: a box 45 px to the left and right of each site and
+// 25 above and below it, where a label beside its marker may stand. Antialiasing makes a line a pixel or two wide and its ends
 // dim, which the reaches allow for.
 struct BoundaryFit {
     int stray = 0;
@@ -35,7 +36,7 @@ inline BoundaryFit boundaryFit(const QImage& picture, const SiteArrays& sites)
     };
     const auto marked = [&](int x, int y) {
         for (int s = 0; s < sites.N; ++s) {
-            if (x >= sites.x[s] - 6 && x <= sites.x[s] + 40 && y >= sites.y[s] - 6 && y <= sites.y[s] + 20) {
+            if (std::abs(x - sites.x[s]) <= 45 && std::abs(y - sites.y[s]) <= 25) {
                 return true;
             }
         }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <optional>
 
 namespace voroquarn::testing {
@@ -13,6 +15,20 @@ namespace voroquarn::testing {
 // waits, since the parallel tests can hold a window's program back for seconds. A wait
 // ends as soon as what it waits for is there.
 inline constexpr int PATIENCE_MS = 60000;
+
+// Waits until the condition holds, asking every 5 ms; false when the time runs out first.
+template <class Condition>
+bool waitUntil(Condition condition, int timeoutMs = PATIENCE_MS)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(5);
+    }
+    return true;
+}
 
 // Drives a real X session for the window tests: the window manager, the program under
 // test, and the command-line tools that find, inspect and close its window.

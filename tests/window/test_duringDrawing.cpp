@@ -172,19 +172,6 @@ protected:
     std::unique_ptr<DamageWatch> damage_;
 };
 
-template <class Condition>
-bool waitUntil(Condition condition, int timeoutMs = 10000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 TEST_F(ACloseRequest, EndsTheDrawingWithoutAnotherPixel)
 {
     ASSERT_TRUE(damage_ && damage_->isWatching());

@@ -121,18 +121,6 @@ QImage screenshot()
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// Waits until `condition` holds; false when the time runs out first.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // The id of a process that runs the program at `path`, started by someone else; -1 when
 // there is none.
@@ -418,7 +406,7 @@ TEST_F(SaverSession, RefusesAWindowThatIsNotThere)
 }
 
 // A window of the program's own: at rest while a diagram stands, and its keys save the
-// picture, start a new diagram, go full screen with the diagram drawn anew, and close.
+// picture (and say so over it), start a new diagram, go full screen with the diagram drawn anew, and close.
 TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
 {
     const QTemporaryDir home;
@@ -450,6 +438,8 @@ TEST_F(SaverSession, OwnWindowRestsWhileADiagramStandsAndTakesItsKeys)
         5000))
         << "standard error: " << said.toStdString();
     EXPECT_EQ(differences(QImage(saved).convertToFormat(QImage::Format_RGB32), standing), 0);
+    EXPECT_TRUE(waitUntil([&] { return differences(XSession::grab(*window), standing) > 100; }, 2000))
+        << "the window does not say that it saved";
     EXPECT_EQ(QDir(home.filePath("Pictures")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"voroquarn-77.png"});
 
