@@ -21,9 +21,10 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x
 # What the benchmarks need besides the build: Google Benchmark, X and xcb for the probes,
 # a virtual X server with a window manager and its tool, Python for the tables, git for
 # the earlier program that bench/output-run builds from the history and ImageMagick to
-# compare its pictures, and uptime for the load.
+# compare its pictures, uptime for the load, CGAL for the Delaunay reference of
+# bench/peers-run (the bench's only, never the program's) and valgrind for its callgrind.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev libxcb-damage0-dev xvfb xauth openbox wmctrl python3 git
-                procps imagemagick)
+                procps imagemagick libcgal-dev valgrind)
 
 # Installs the packages that are not installed yet; quick when all are there. apt-get
 # shows its progress on standard error, which keeps standard output for the program.
