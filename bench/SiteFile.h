@@ -5,8 +5,8 @@
 #pragma once
 
 #include <charconv>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,16 +19,18 @@ struct SiteFile {
 inline SiteFile readSiteFile(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    std::vector<char> chunk(1 << 16);
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
     SiteFile sites;
     const char* at = text.data();
     const char* const end = at + text.size();
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
     while (at < end) {
-        const char* lineEnd = at;
-        while (lineEnd < end && *lineEnd != '\n') {
-            ++lineEnd;
-        }
+        const void* newline = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+        const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
         double field[3] = {};
         int read = 0;
         if (at < lineEnd && *at != '#') {
@@ -53,7 +55,7 @@ inline SiteFile readSiteFile(const char* path)
             sites.ys.push_back(field[1]);
             sites.weights.push_back(field[2]);
         }
-        at = lineEnd + 1;
+        at = lineEnd == end ? end : lineEnd + 1;
     }
     return sites;
 }
