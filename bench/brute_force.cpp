@@ -5,14 +5,11 @@
 // writes the picture as a 1-bit PNG with libpng's defaults. One thread.
 //
 //   brute_force SITES WIDTHxHEIGHT OUT.png
-#include <png.h>
+#include "BoundaryPicture.h"
+#include "SiteFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <vector>
 
 int main(int argc, char* argv[])
@@ -21,20 +18,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: brute_force SITES WIDTHxHEIGHT OUT.png\n");
         return 2;
     }
-    std::ifstream in(argv[1]);
-    std::vector<double> xs;
-    std::vector<double> ys;
+    const SiteFile sites = readSiteFile(argv[1]);
+    const std::vector<double>& xs = sites.xs;
+    const std::vector<double>& ys = sites.ys;
     std::vector<double> inverse;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        double x = 0;
-        double y = 0;
-        double w = 0;
-        if (line.empty() || line[0] == '#' || !(fields >> x >> y >> w)) {
-            continue;
-        }
-        xs.push_back(x);
-        ys.push_back(y);
+    for (const double w : sites.weights) {
         inverse.push_back(1 / (w * w));
     }
     int width = 0;
@@ -63,31 +51,9 @@ int main(int argc, char* argv[])
         }
     }
 
-    FILE* out = std::fopen(argv[3], "wb");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (out == nullptr || png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+    if (!writeBoundaryPicture(argv[3], label, width, height)) {
         std::fprintf(stderr, "brute_force: cannot write %s\n", argv[3]);
         return 1;
     }
-    png_init_io(png, out);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 1, PNG_COLOR_TYPE_GRAY,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<std::size_t>((width + 7) / 8));
-    for (int y = 0; y < height; ++y) {
-        std::fill(row.begin(), row.end(), png_byte{0});
-        const std::uint32_t* line = &label[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)];
-        for (int x = 0; x < width; ++x) {
-            const bool changes = (x + 1 < width && line[x + 1] != line[x]) ||
-                                 (y + 1 < height && line[static_cast<std::size_t>(x) + static_cast<std::size_t>(width)] != line[x]);
-            if (changes) {
-                row[static_cast<std::size_t>(x / 8)] = static_cast<png_byte>(row[static_cast<std::size_t>(x / 8)] | (0x80U >> (x % 8)));
-            }
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0 ? 0 : 1;
+    return 0;
 }

@@ -22,10 +22,11 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x
 # What the benchmarks need besides the build: Google Benchmark, X and xcb for the probes,
 # a virtual X server with a window manager and its tool, Python for the tables, git for
 # the earlier program that bench/output-run builds from the history and ImageMagick to
-# compare its pictures, uptime for the load, and substrate, the screen saver the saver is
-# weighed against.
+# compare its pictures, uptime for the load, substrate, the screen saver the saver is
+# weighed against, CGAL for the Delaunay reference of bench/peers-run (the bench's only,
+# never the program's) and valgrind for its callgrind.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev libxcb-damage0-dev xvfb xauth openbox wmctrl python3 git
-                procps imagemagick xscreensaver-data-extra)
+                procps imagemagick xscreensaver-data-extra libcgal-dev valgrind)
 # What the pictures in docs/ need besides the build: matplotlib, which draws the regions
 # from their GeoJSON (scripts/regions-picture).
 DOCS_PACKAGES=(python3-matplotlib)
