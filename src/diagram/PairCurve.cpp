@@ -66,8 +66,13 @@ void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) 
     }
 }
 
-double PairCurve::between(double from, double to)
+double PairCurve::between(double from, double to) const
 {
+    if (!straight()) {
+        // t = tan(phi / 2) / k: the angle phi / 2 = atan(k t) runs over (-pi/2, pi/2).
+        const double k = c_.curvature;
+        return std::tan((std::atan(k * from) + std::atan(k * to)) / 2) / k;
+    }
     if (std::isfinite(from) && std::isfinite(to)) {
         return from + (to - from) / 2;
     }

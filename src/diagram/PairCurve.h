@@ -44,9 +44,10 @@ public:
     // The point of any parameter, infinity included.
     PlanePoint pointAt(double t) const;
 
-    // A parameter strictly between from < to (either may be infinite): a point to tell
-    // what the stretch between them is.
-    static double between(double from, double to);
+    // The parameter halfway along the curve from `from` to `to` (from < to, either may
+    // be infinite): around a circle halfway in angle, since halfway in t lies next to the
+    // far end of a long stretch, where a third site that cuts it may still tie.
+    double between(double from, double to) const;
 
     // The parameters where F is zero along the curve, appended to zeros. Along the
     // curve, (1 + k^2 t^2) F is a quadratic in t with no term that holds R.

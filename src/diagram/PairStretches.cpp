@@ -57,6 +57,16 @@ Stretch lineInBox(const PairCurve& line, const ClipArea& box)
     return {lo, hi};
 }
 
+// Shorter than this, a part of a curve is a point to the eye and to any file's precision.
+constexpr double TOUCH_LENGTH = 1e-7;
+
+bool tiny(const PairCurve& curve, double from, double to)
+{
+    const PlanePoint a = curve.pointAt(from);
+    const PlanePoint b = curve.pointAt(to);
+    return std::hypot(b.x - a.x, b.y - a.y) < TOUCH_LENGTH;
+}
+
 }  // namespace
 
 void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::span<const WeightedSite> thirds,
@@ -89,12 +99,14 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         for (std::size_t n = 0; n + 1 < zeros.size(); ++n) {
             const double from = zeros[n];
             const double to = zeros[n + 1];
-            if (from < to && inside(box, curve.at(PairCurve::between(from, to)))) {
+            if (from < to && inside(box, curve.at(curve.between(from, to)))) {
                 append(kept, from, to);
             }
         }
     }
 
+    using Verdict = StretchScratch::Verdict;
+    std::vector<StretchScratch::Part>& parts = scratch.parts;
     for (const WeightedSite& third : thirds) {
         if (kept.empty()) {
             return;
@@ -105,22 +117,39 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         std::vector<Stretch>& next = scratch.next;
         next.clear();
         for (const Stretch& stretch : kept) {
+            // The stretch cut at the third's ties, each part judged at its middle.
+            parts.clear();
             double from = stretch.from;
-            const auto keepUpTo = [&](double to) {
+            const auto judge = [&](double to) {
                 if (from < to) {
-                    const PlanePoint mid = curve.at(PairCurve::between(from, to));
-                    if (nearer(mid.x, mid.y, third, reference) != Nearer::First) {
-                        append(next, from, to);
-                    }
+                    const PlanePoint mid = curve.at(curve.between(from, to));
+                    const Nearer verdict = nearer(mid.x, mid.y, third, reference);
+                    parts.push_back({from, to, verdict == Nearer::First    ? Verdict::Drop
+                                               : verdict == Nearer::Second ? Verdict::Keep
+                                               : tiny(curve, from, to)    ? Verdict::Touch
+                                                                          : Verdict::Keep});
                 }
                 from = std::max(from, to);
             };
             for (const double zero : zeros) {
                 if (zero > stretch.from && zero < stretch.to) {
-                    keepUpTo(zero);
+                    judge(zero);
                 }
             }
-            keepUpTo(stretch.to);
+            judge(stretch.to);
+            // A part too short to see where the third ties is where it touches the pair's
+            // curve: kept between kept parts, so that the stretch stays whole, and
+            // dropped where the third is nearer on both sides, so that a curve the third
+            // outdoes everywhere but at one point leaves no sliver there.
+            for (std::size_t n = 0; n < parts.size(); ++n) {
+                const bool keep = parts[n].verdict == Verdict::Keep ||
+                                  (parts[n].verdict == Verdict::Touch &&
+                                   ((n > 0 && parts[n - 1].verdict == Verdict::Keep) ||
+                                    (n + 1 < parts.size() && parts[n + 1].verdict == Verdict::Keep)));
+                if (keep) {
+                    append(next, parts[n].from, parts[n].to);
+                }
+            }
         }
         std::swap(kept, next);
     }

@@ -18,9 +18,19 @@ struct Stretch {
 // What the search reuses from one pair to the next, so that it allocates nothing once
 // it has met its largest cell.
 struct StretchScratch {
+    // A part of a stretch between two ties with a third site, and what it holds: the
+    // third nearer, the third farther or tied along it, or the third touching the curve.
+    enum class Verdict { Drop, Keep, Touch };
+    struct Part {
+        double from;
+        double to;
+        Verdict verdict;
+    };
+
     std::vector<double> zeros;
     std::vector<Stretch> kept;
     std::vector<Stretch> next;
+    std::vector<Part> parts;
 };
 
 // The stretches of a pair's bisector inside the box (edges included) along which no
