@@ -68,15 +68,49 @@ std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays&
         around[fill[static_cast<std::size_t>(i)]++] = j;
         around[fill[static_cast<std::size_t>(j)]++] = i;
     }
-    std::vector<std::int32_t> byPlace(count);
+    // Smallest last: sites are taken off the graph fewest neighbours first, and coloured
+    // in the reverse order, so that each meets no more coloured neighbours than the
+    // graph's degeneracy (at most 5 where regions are connected, as the graph is then
+    // planar) and always finds a colour of the palette free. Among the free colours a
+    // site keeps the one of its place where it can.
+    std::vector<std::uint32_t> degree(count);
+    std::uint32_t most = 0;
     for (std::size_t k = 0; k < count; ++k) {
-        byPlace[static_cast<std::size_t>(places[k])] = static_cast<std::int32_t>(k);
+        degree[k] = start[k + 1] - start[k];
+        most = std::max(most, degree[k]);
+    }
+    std::vector<std::vector<std::int32_t>> byDegree(static_cast<std::size_t>(most) + 1);
+    for (std::size_t k = 0; k < count; ++k) {
+        byDegree[degree[k]].push_back(static_cast<std::int32_t>(k));
+    }
+    std::vector<bool> removed(count, false);
+    std::vector<std::int32_t> order;
+    order.reserve(count);
+    for (std::size_t least = 0; order.size() < count;) {
+        if (byDegree[least].empty()) {
+            ++least;
+            continue;
+        }
+        const auto k = static_cast<std::size_t>(byDegree[least].back());
+        byDegree[least].pop_back();
+        if (removed[k] || degree[k] != least) {
+            continue;  // an entry left behind when its degree fell
+        }
+        removed[k] = true;
+        order.push_back(static_cast<std::int32_t>(k));
+        for (std::uint32_t n = start[k]; n < start[k + 1]; ++n) {
+            const auto other = static_cast<std::size_t>(around[n]);
+            if (!removed[other]) {
+                byDegree[--degree[other]].push_back(static_cast<std::int32_t>(other));
+                least = std::min<std::size_t>(least, degree[other]);
+            }
+        }
     }
 
     const std::size_t NONE = palette.size();
     std::vector<std::size_t> colour(count, NONE);
-    for (const std::int32_t site : byPlace) {
-        const auto k = static_cast<std::size_t>(site);
+    for (auto site = order.rbegin(); site != order.rend(); ++site) {
+        const auto k = static_cast<std::size_t>(*site);
         std::array<bool, MAX_PALETTE> taken{};
         for (std::uint32_t n = start[k]; n < start[k + 1]; ++n) {
             const std::size_t other = colour[static_cast<std::size_t>(around[n])];
