@@ -112,11 +112,23 @@ Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const 
     const SweepRanges ranges = within(circleRanges(c), plotter.reach());
     co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn, [&](double X) {
         const ApolloniusCircle::Pair y = c.yInColumn(X);
+        if (y.first == y.second) [[unlikely]] {
+            const PlanePoint p = c.withinAPixel({X, y.first});
+            plotter.plotIfBoundary(p.x, p.y);
+            plotter.plotIfBoundary(p.x, p.y);
+            return;
+        }
         plotter.plotIfBoundary(X, y.first);
         plotter.plotIfBoundary(X, y.second);
     });
     co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow, [&](double Y) {
         const ApolloniusCircle::Pair x = c.xInRow(Y);
+        if (x.first == x.second) [[unlikely]] {
+            const PlanePoint p = c.withinAPixel({x.first, Y});
+            plotter.plotIfBoundary(p.x, p.y);
+            plotter.plotIfBoundary(p.x, p.y);
+            return;
+        }
         plotter.plotIfBoundary(x.first, Y);
         plotter.plotIfBoundary(x.second, Y);
     });
