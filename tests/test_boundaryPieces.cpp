@@ -179,10 +179,10 @@ Traced trace(const SiteArrays& sites, int i, int j)
     if (sites.w[i - 1] != sites.w[j - 1]) {
         const ApolloniusCircle c = apolloniusCircle(sites, i, j);
         if (Int(c.left()) < c.left()) {
-            nubs[0] = {Int(c.left()), c.yInColumn(Int(c.left())).first};
+            nubs[0] = c.withinAPixel({Int(c.left()), c.yInColumn(Int(c.left())).first});
         }
         if (Int(c.top()) < c.top()) {
-            nubs[1] = {c.xInRow(Int(c.top())).first, Int(c.top())};
+            nubs[1] = c.withinAPixel({c.xInRow(Int(c.top())).first, Int(c.top())});
         }
     }
     Traced traced;
