@@ -16,7 +16,7 @@ namespace voroquarn {
 //
 // One drawing can await another (`co_await traceBisector(...)`); their steps are the
 // steps of the whole, and the driver resumes the innermost one directly, so a step
-// costs the same however deep it is.
+// costs the same however deep it is, and the stack stays as deep as the nesting.
 //
 // An exception in a step (memory that runs out, say) ends the drawing in which it was
 // thrown and goes on to the one that awaits it, as from a function call, and from the
@@ -41,17 +41,18 @@ public:
 private:
     using Handle = std::coroutine_handle<promise_type>;
 
-    // At its end a nested drawing goes straight back to the one that awaits it.
+    // A drawing that starts or ends another hands control back to next(), which resumes
+    // the one to go on with: a chain of transfers from one coroutine to the next would
+    // nest a call each, wherever the compiler cannot make them tail calls (as under the
+    // sanitizers), and thousands of short drawings in a row would overflow the stack.
     struct FinalStep {
         bool await_ready() noexcept { return false; }
-        std::coroutine_handle<> await_suspend(Handle ending) noexcept
+        void await_suspend(Handle ending) noexcept
         {
             promise_type& promise = ending.promise();
-            if (promise.awaiting == nullptr) {
-                return std::noop_coroutine();
+            if (promise.awaiting != nullptr) {
+                promise.outermost->innermost = promise.awaiting;
             }
-            promise.outermost->innermost = promise.awaiting;
-            return Handle::from_promise(*promise.awaiting);
         }
         void await_resume() noexcept {}
     };
@@ -59,13 +60,12 @@ private:
     struct Nested {
         Handle nested;
         bool await_ready() noexcept { return !nested || nested.done(); }
-        Handle await_suspend(Handle awaiting) noexcept
+        void await_suspend(Handle awaiting) noexcept
         {
             promise_type& promise = nested.promise();
             promise.awaiting = &awaiting.promise();
             promise.outermost = awaiting.promise().outermost;
             promise.outermost->innermost = &promise;
-            return nested;
         }
         void await_resume()
         {
@@ -85,11 +85,13 @@ public:
         std::suspend_always yield_value(Step /*step*/) noexcept
         {
             outermost->paced = true;
+            outermost->yielded = true;
             return {};
         }
         std::suspend_always yield_value(Work /*work*/) noexcept
         {
             outermost->paced = false;
+            outermost->yielded = true;
             return {};
         }
         std::suspend_never yield_value(StepsAhead said) noexcept
@@ -104,6 +106,7 @@ public:
         promise_type* innermost = this;  // on the outermost one: where the next step runs
         promise_type* awaiting = nullptr;  // the drawing that awaits this one, if any
         bool paced = true;                 // on the outermost one: what the last yield was
+        bool yielded = false;              // on the outermost one: a step began since next() began
         std::optional<std::int64_t> ahead;  // on the outermost one: Steps said, not yet taken
         std::exception_ptr exception;      // what ended the drawing, if anything did
     };
@@ -130,7 +133,11 @@ public:
         if (!handle_ || handle_.done()) {
             return false;
         }
-        Handle::from_promise(*handle_.promise().innermost).resume();
+        promise_type& outermost = handle_.promise();
+        outermost.yielded = false;
+        do {
+            Handle::from_promise(*outermost.innermost).resume();
+        } while (!outermost.yielded && !handle_.done());
         if (handle_.done() && handle_.promise().exception) {
             std::rethrow_exception(std::exchange(handle_.promise().exception, nullptr));
         }
