@@ -12,7 +12,7 @@
 namespace voroquarn::bench {
 
 // A window without a window system for timing the tracing: its drawing area is a plain
-// pixel buffer, DoEvents returns at once, and it counts the yields and the pixels set.
+// pixel buffer, keepResponsive returns at once, and it counts the yields and the pixels set.
 // A listener, when given, hears of every pixel set in the drawing area and of every
 // yield, and may end the drawing there.
 // It reports the outer size of a window with the design frame, as the in-memory image
@@ -22,23 +22,23 @@ public:
     CountingSurface(int areaWidth, int areaHeight)
         : width_(areaWidth),
           height_(areaHeight),
-          outer_(outerSizeTwips(areaWidth, areaHeight)),
+          outer_(outerSize(areaWidth, areaHeight)),
           pixels_(static_cast<std::size_t>(areaWidth) * static_cast<std::size_t>(areaHeight), BLACK)
     {
     }
 
-    void Show() override {}
-    void Refresh() override {}
-    Colour ForeColor() const override { return foreColor_; }
-    void setForeColor(Colour colour) override { foreColor_ = colour; }
-    float Width() const override { return outer_.width; }
-    float Height() const override { return outer_.height; }
-    void Circle(float, float, float, Colour, float) override {}
-    void MoveTo(float, float) override {}
-    void Print(double) override {}
+    void showWindow() override {}
+    void clear() override {}
+    Colour drawingColour() const override { return drawingColour_; }
+    void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
+    float outerWidth() const override { return outer_.width; }
+    float outerHeight() const override { return outer_.height; }
+    void drawCircle(float, float, float, Colour, float) override {}
+    void moveTo(float, float) override {}
+    void drawNumber(double) override {}
 
     // Nearest pixel, half-way points to the right and below, as the picture surfaces do.
-    void PSet(float x, float y, Colour colour) override
+    void setPixel(float x, float y, Colour colour) override
     {
         ++points_;
         const double column = nearestPixel(x);
@@ -53,10 +53,10 @@ public:
                 static_cast<std::size_t>(column)] = colour;
     }
 
-    void FillBackground(int, int, int, Colour) override {}
-    void SmoothLine(std::span<const PlanePoint>, Colour) override {}
+    void fillBackground(int, int, int, Colour) override {}
+    void drawSmoothLine(std::span<const PlanePoint>, Colour) override {}
 
-    bool DoEvents() override
+    bool keepResponsive() override
     {
         ++yields_;
         return listener_ == nullptr || listener_->yield();
@@ -82,7 +82,7 @@ private:
     int height_;
     OuterSize outer_;
     std::vector<Colour> pixels_;
-    Colour foreColor_ = BLACK;
+    Colour drawingColour_ = BLACK;
     std::int64_t yields_ = 0;
     std::int64_t points_ = 0;
     Listener* listener_ = nullptr;

@@ -16,7 +16,7 @@
 #include "diagram/SiteArrays.h"
 #include "diagram/dist.h"
 #include "diagram/drawDiagram.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "diagram/traceBisector.h"
 #include "support/NearestSite.h"
 
@@ -49,7 +49,7 @@ SiteArrays diagramSites(int n)
         sites.y[at] = eleven[at].y;
         sites.w[at] = eleven[at].w;
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     return sites;
 }
 

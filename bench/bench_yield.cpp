@@ -1,8 +1,8 @@
-// What one sweep step costs in a real window: the drawing run on FrmVoroQuarn with its
-// DoEvents as the program has it (changed pixels put on screen, then the window
+// What one sweep step costs in a real window: the drawing run on DiagramWindow with its
+// keepResponsive as the program has it (changed pixels put on screen, then the window
 // system's events handled), against the same run with the flush left out (events
 // only) and with nothing done at a yield but what readies the drawing's next step (the
-// upper vector halves cleared, as DoEvents does). Needs a window system.
+// upper vector halves cleared, as keepResponsive does). Needs a window system.
 //
 //   bench_yield SITE-FILE [REPETITIONS [WIDTHxHEIGHT]]
 //
@@ -33,7 +33,7 @@
 #include "core/WindowMetrics.h"
 #include "core/driveToEnd.h"
 #include "diagram/drawDiagram.h"
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 namespace voroquarn::bench {
 namespace {
@@ -59,33 +59,36 @@ const char* name(Yield way)
 // depends on the way being measured.
 class YieldingSurface final : public DrawingSurface {
 public:
-    YieldingSurface(FrmVoroQuarn& window, Yield way) : window_(window), way_(way) {}
+    YieldingSurface(DiagramWindow& window, Yield way) : window_(window), way_(way) {}
 
-    void Show() override { window_.Show(); }
-    void Refresh() override { window_.Refresh(); }
-    Colour ForeColor() const override { return window_.ForeColor(); }
-    void setForeColor(Colour colour) override { window_.setForeColor(colour); }
-    float Width() const override { return window_.Width(); }
-    float Height() const override { return window_.Height(); }
-    void Circle(float x, float y, float radius, Colour colour, float aspect) override
+    void showWindow() override { window_.showWindow(); }
+    void clear() override { window_.clear(); }
+    Colour drawingColour() const override { return window_.drawingColour(); }
+    void setDrawingColour(Colour colour) override { window_.setDrawingColour(colour); }
+    float outerWidth() const override { return window_.outerWidth(); }
+    float outerHeight() const override { return window_.outerHeight(); }
+    void drawCircle(float x, float y, float radius, Colour colour, float aspect) override
     {
-        window_.Circle(x, y, radius, colour, aspect);
+        window_.drawCircle(x, y, radius, colour, aspect);
     }
-    void MoveTo(float x, float y) override { window_.MoveTo(x, y); }
-    void Print(double value) override { window_.Print(value); }
-    void PSet(float x, float y, Colour colour) override { window_.PSet(x, y, colour); }
-    void FillBackground(int y, int left, int right, Colour colour) override
+    void moveTo(float x, float y) override { window_.moveTo(x, y); }
+    void drawNumber(double value) override { window_.drawNumber(value); }
+    void setPixel(float x, float y, Colour colour) override { window_.setPixel(x, y, colour); }
+    void fillBackground(int y, int left, int right, Colour colour) override
     {
-        window_.FillBackground(y, left, right, colour);
+        window_.fillBackground(y, left, right, colour);
     }
-    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override { window_.SmoothLine(points, colour); }
+    void drawSmoothLine(std::span<const PlanePoint> points, Colour colour) override
+    {
+        window_.drawSmoothLine(points, colour);
+    }
 
-    bool DoEvents() override
+    bool keepResponsive() override
     {
         ++yields_;
         switch (way_) {
         case Yield::Window:
-            return window_.DoEvents();
+            return window_.keepResponsive();
         case Yield::EventsOnly:
             QCoreApplication::processEvents();
             clearUpperVectorHalves();
@@ -100,7 +103,7 @@ public:
     std::int64_t yields() const { return yields_; }
 
 private:
-    FrmVoroQuarn& window_;
+    DiagramWindow& window_;
     Yield way_;
     std::int64_t yields_ = 0;
 };
@@ -122,7 +125,7 @@ double processorNanoseconds()
 // One whole drawing run; the clock runs from the moment the sites are placed and marked
 // to the end of the last pair (and, in the window's own way, the last changes put on
 // screen), so it covers the sweeps and nothing before them.
-Timing drawOnce(FrmVoroQuarn& window, Yield way, const std::vector<Site>& sites)
+Timing drawOnce(DiagramWindow& window, Yield way, const std::vector<Site>& sites)
 {
     YieldingSurface surface(window, way);
     SeededRandom random(1);  // unused: the sites are given
@@ -177,7 +180,7 @@ int main(int argc, char* argv[])
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     const QSize area = *size;
 
-    FrmVoroQuarn window(area);
+    DiagramWindow window(area);
     // One run of each way first, untimed: fonts, caches and the window's mapping.
     for (const Yield way : WAYS) {
         drawOnce(window, way, sites);

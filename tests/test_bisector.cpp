@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "core/Int.h"
 #include "diagram/ApolloniusCircle.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/StraightBisector.h"
@@ -40,7 +39,7 @@ TEST(ApolloniusCircle, WorkedExample)
     EXPECT_EQ(c.cy, 99.99999999999999);
     EXPECT_DOUBLE_EQ(c.R, 200.0 / 3);
     EXPECT_EQ(c.cx - c.R, 0.0);
-    EXPECT_EQ(Int(c.cx + c.R), 133.0);
+    EXPECT_EQ(std::floor(c.cx + c.R), 133.0);
 }
 
 TEST(ApolloniusCircle, SeparatesTheSitesInTheRatioOfTheirWeights)

@@ -9,7 +9,6 @@
 #include <random>
 #include <vector>
 
-#include "core/Int.h"
 #include "core/driveToEnd.h"
 #include "core/nearestPixel.h"
 #include "diagram/ApolloniusCircle.h"
@@ -17,7 +16,7 @@
 #include "diagram/SiteArrays.h"
 #include "diagram/SiteFile.h"
 #include "diagram/dist.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "diagram/traceBisector.h"
 #include "support/RandomSites.h"
 #include "support/RecordingSurface.h"
@@ -172,21 +171,21 @@ struct Traced {
 
 Traced trace(const SiteArrays& sites, int i, int j)
 {
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    RecordingSurface window(OUTER_W, OUTER_H);
     driveToEnd(traceBisector(window, sites, i, j), window);
     constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
     PlanePoint nubs[2] = {{NONE, NONE}, {NONE, NONE}};
     if (sites.w[i - 1] != sites.w[j - 1]) {
         const ApolloniusCircle c = apolloniusCircle(sites, i, j);
-        if (Int(c.left()) < c.left()) {
-            nubs[0] = c.withinAPixel({Int(c.left()), c.yInColumn(Int(c.left())).first});
+        if (std::floor(c.left()) < c.left()) {
+            nubs[0] = c.withinAPixel({std::floor(c.left()), c.yInColumn(std::floor(c.left())).first});
         }
-        if (Int(c.top()) < c.top()) {
-            nubs[1] = c.withinAPixel({c.xInRow(Int(c.top())).first, Int(c.top())});
+        if (std::floor(c.top()) < c.top()) {
+            nubs[1] = c.withinAPixel({c.xInRow(std::floor(c.top())).first, std::floor(c.top())});
         }
     }
     Traced traced;
-    for (const Call& p : window.ofKind(Call::PSet)) {
+    for (const Call& p : window.ofKind(Call::SetPixel)) {
         const PlanePoint q{p.x, p.y};
         const double column = nearestPixel(q.x);  // as surfaces set it
         const double row = nearestPixel(q.y);
@@ -230,7 +229,7 @@ void checkPair(const SiteArrays& sites, const std::vector<BoundaryPiece>& all, i
         ASSERT_FALSE(c.fromNearSide);
         ASSERT_TRUE(c.left() == c.cx - c.R && c.right() == c.cx + c.R && c.top() == c.cy - c.R &&
                     c.bottom() == c.cy + c.R);
-        for (double X = std::max(0.0, Int(c.left())); X <= std::min<double>(OUTER_W, c.right()); ++X) {
+        for (double X = std::max(0.0, std::floor(c.left())); X <= std::min<double>(OUTER_W, c.right()); ++X) {
             const double h = c.halfChordAt(X - c.cx);
             ASSERT_TRUE(c.yInColumn(X).first == c.cy + h && c.yInColumn(X).second == c.cy - h) << X;
         }
@@ -278,7 +277,7 @@ TEST(BoundaryPieces, LieOnTheBoundaryAndMatchTheTracing)
     std::mt19937 engine(20261214);
     for (int round = 0; round < 1000; ++round) {
         SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);
         SCOPED_TRACE(::testing::Message() << "round " << round << ": " << describe(sites));
         const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, AREA);
         for (int i = 1; i < sites.N; ++i) {
@@ -296,7 +295,7 @@ SiteArrays sorted(std::initializer_list<Site> list)
     for (const Site& site : list) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     return sites;
 }
 

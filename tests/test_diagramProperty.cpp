@@ -100,7 +100,7 @@ std::vector<Call> runCalls(const SiteArrays& sites, bool fill)
         settings.givenSites.push_back({sites.x[k], sites.y[k], sites.w[k]});
     }
     settings.fill = fill;
-    RecordingSurface window(OUTER_W * 15.0F, OUTER_H * 15.0F);
+    RecordingSurface window(OUTER_W, OUTER_H);
     SeededRandom random;
     driveToEnd(drawDiagram(window, random, std::move(settings)), window);
     return window.calls;
@@ -112,7 +112,7 @@ Grid tracedPixels(const SiteArrays& sites)
     RecordingSurface window(0, 0);
     window.calls = runCalls(sites, false);
     Grid drawn;
-    for (const Call& p : window.ofKind(Call::PSet)) {
+    for (const Call& p : window.ofKind(Call::SetPixel)) {
         const double x = nearestPixel(p.x);
         const double y = nearestPixel(p.y);
         if (x >= -BORDER && x < W + BORDER && y >= -BORDER && y < H + BORDER) {
@@ -172,11 +172,11 @@ TEST(DiagramProperty, TheFillGivesEveryPixelItsNearestSitesColourRowByRow)
         const std::vector<Call> calls = runCalls(sites, true);
 
         const auto isKind = [&](Call::Kind kind) { return [kind](const Call& c) { return c.kind == kind; }; };
-        const auto lastPrint = std::find_if(calls.rbegin(), calls.rend(), isKind(Call::Print)).base();
+        const auto lastPrint = std::find_if(calls.rbegin(), calls.rend(), isKind(Call::DrawNumber)).base();
         const auto firstFill = std::find_if(calls.begin(), calls.end(), isKind(Call::FillBackground));
         const auto lastFill = std::find_if(calls.rbegin(), calls.rend(), isKind(Call::FillBackground)).base();
-        const auto firstPSet = std::find_if(calls.begin(), calls.end(), isKind(Call::PSet));
-        ASSERT_TRUE(lastPrint <= firstFill && lastFill <= firstPSet);
+        const auto firstPixel = std::find_if(calls.begin(), calls.end(), isKind(Call::SetPixel));
+        ASSERT_TRUE(lastPrint <= firstFill && lastFill <= firstPixel);
 
         std::vector<std::uint8_t> nearest;
         labelNearestSites(sites, 0, 0, COLUMNS, ROWS, [&](int k, int x, int y) { return weightedRatio(sites, k, x, y); },
@@ -186,7 +186,7 @@ TEST(DiagramProperty, TheFillGivesEveryPixelItsNearestSitesColourRowByRow)
         long yields = 0;
         long wrongPixels = 0;
         for (auto call = lastPrint; call != lastFill; ++call) {
-            if (call->kind == Call::DoEvents) {
+            if (call->kind == Call::KeepResponsive) {
                 ++yields;
             }
             if (call->kind != Call::FillBackground) {

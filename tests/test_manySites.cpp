@@ -17,8 +17,8 @@
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/RegionColours.h"
-#include "diagram/hSort.h"
 #include "diagram/labelsThatFit.h"
+#include "diagram/sortByWeight.h"
 #include "support/RecordingSurface.h"
 #include "support/SiteGrid.h"
 
@@ -79,7 +79,7 @@ std::vector<Case> cases()
     std::vector<Case> all{std::move(random), std::move(clustered), std::move(grid), std::move(close), std::move(eleven),
                           std::move(lattice)};
     for (Case& c : all) {
-        hSort(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
+        sortByWeight(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
     }
     return all;
 }
@@ -175,7 +175,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
         const float w = k % 5 == 0 ? 300.0F : static_cast<float>(999 * unit(engine) + 1);
         settings.givenSites.push_back({W * unit(engine), H * unit(engine), w});
     }
-    testing::RecordingSurface window((W + 6) * 15.0F, (H + 27) * 15.0F);
+    testing::RecordingSurface window(W + 6, H + 27);
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
 
@@ -183,7 +183,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     for (const Site& site : settings.givenSites) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const SiteGrid truth(sites, 0, 0, W, H, 64);
     const auto index = [&](int x, int y) { return static_cast<std::size_t>(y * W + x); };
     std::vector<std::int32_t> label(W * H);
@@ -197,7 +197,7 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     for (const testing::Call& call : window.calls) {
         const int x = static_cast<int>(std::floor(call.x + 0.5));
         const int y = static_cast<int>(std::floor(call.y + 0.5));
-        if (call.kind == testing::Call::PSet && x >= 0 && y >= 0 && x < W && y < H) {
+        if (call.kind == testing::Call::SetPixel && x >= 0 && y >= 0 && x < W && y < H) {
             white[index(x, y)] = true;
         } else if (call.kind == testing::Call::FillBackground && y >= 0 && y < H) {
             for (int column = std::max(0, static_cast<int>(call.x)); column < std::min(W, static_cast<int>(call.value)); ++column) {
@@ -287,7 +287,7 @@ TEST(ManySites, TracedPixelsLieWithinAPixelOfTheBoundary)
         settings.givenSites.push_back({static_cast<double>(x), static_cast<double>(y), 500});
     }
     // As an 800 x 600 picture reports it: its size with the window's frame.
-    testing::RecordingSurface window(806 * 15.0F, 627 * 15.0F);
+    testing::RecordingSurface window(806, 627);
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
 
@@ -295,10 +295,10 @@ TEST(ManySites, TracedPixelsLieWithinAPixelOfTheBoundary)
     for (const Site& site : settings.givenSites) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, {-0.5, -0.5, 805.5, 626.5});
     int pixels = 0;
-    for (const testing::Call& call : window.ofKind(testing::Call::PSet)) {
+    for (const testing::Call& call : window.ofKind(testing::Call::SetPixel)) {
         const PlanePoint pixel{std::floor(call.x + 0.5), std::floor(call.y + 0.5)};
         double nearest = HUGE_VAL;
         for (const BoundaryPiece& p : pieces) {
@@ -319,11 +319,11 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     settings.markers = false;
     settings.labels = false;
     settings.givenSites = {{200, 100, 20}, {std::nextafter(200.0, 300.0), 100, 20}, {200, std::nextafter(100.0, 300.0), 20}};
-    testing::RecordingSurface window(406 * 15.0F, 227 * 15.0F);
+    testing::RecordingSurface window(406, 227);
     SeededRandom random(1);
     ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
     int onRays = 0;
-    for (const testing::Call& call : window.ofKind(testing::Call::PSet)) {
+    for (const testing::Call& call : window.ofKind(testing::Call::SetPixel)) {
         const double x = call.x - 200;
         const double y = call.y - 100;
         // Up from the meeting point, left of it, and down to the right along y = 2x.
@@ -338,7 +338,7 @@ TEST(NearlyCoincidentSites, MeetInThreeRaysAndNoMore)
     for (const Site& site : settings.givenSites) {
         sites.add(site.x, site.y, site.w);
     }
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, {-0.5, -0.5, 399.5, 199.5});
     ASSERT_EQ(pieces.size(), 3U);
     for (const BoundaryPiece& p : pieces) {
@@ -363,10 +363,10 @@ TEST(FarSites, WhoseRatiosOverflowDrawNoBoundary)
             settings.givenSites.push_back({k % 3 == 0 ? out : 300.0 + k, k % 3 == 0 ? 200.0 : out, static_cast<float>(5 + k)});
         }
         settings.givenSites.push_back({300, 200, 13});
-        testing::RecordingSurface window(624 * 15.0F, 535 * 15.0F);
+        testing::RecordingSurface window(624, 535);
         SeededRandom random(1);
         ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
-        EXPECT_TRUE(window.ofKind(testing::Call::PSet).empty()) << far << " far sites";
+        EXPECT_TRUE(window.ofKind(testing::Call::SetPixel).empty()) << far << " far sites";
     }
 }
 
@@ -490,7 +490,7 @@ TEST(RegionColours, WhiteStaysLegibleAndTheSaversColoursAreHarmoniousAndApart)
     sets[2].add(19.5, 124.7, 71600.0F);
     for (const SiteArrays& placed : sets) {
         SiteArrays sorted = placed;
-        hSort(sorted.N, sorted.w, sorted.x, sorted.y);
+        sortByWeight(sorted.N, sorted.w, sorted.x, sorted.y);
         WeightedDiagram diagram(sorted, {-0.5, -0.5, 799.5, 599.5});
         diagram.buildAll();
         const auto neighbours = diagram.neighbours();

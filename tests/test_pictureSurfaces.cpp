@@ -17,7 +17,7 @@
 #include "output/ImageSurface.h"
 #include "output/PictureRaster.h"
 #include "output/PngWriter.h"
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 namespace voroquarn {
 namespace {
@@ -244,11 +244,11 @@ public:
     {
         raster().setMarkerScale(scale);
     }
-    void Show() override {}
-    void Refresh() override {}
-    float Width() const override { return static_cast<float>(visible_.width()) * 15; }
-    float Height() const override { return static_cast<float>(visible_.height()) * 15; }
-    bool DoEvents() override { return true; }
+    void showWindow() override {}
+    void clear() override {}
+    float outerWidth() const override { return static_cast<float>(visible_.width()); }
+    float outerHeight() const override { return static_cast<float>(visible_.height()); }
+    bool keepResponsive() override { return true; }
 
 private:
     QSize visible_;
@@ -266,9 +266,9 @@ TEST(SiteMargins, HoldEveryMarkerInsideTheVisibleArea)
         for (const QSize visible : {QSize(640, 400), QSize(150, 100)}) {
             for (std::uint32_t seed = 1; seed <= 20; ++seed) {
                 VisibleArea surface(visible, scale);
-                surface.setForeColor(WHITE);
+                surface.setDrawingColour(WHITE);
                 SeededRandom random(seed);
-                random.Randomize();
+                random.reseed();
                 SiteArrays sites;
                 makeSites(surface, random, sites, margins);
                 const int inside = countOf(surface.image(), OPAQUE_WHITE, QRect(QPoint(0, 0), visible));
@@ -284,9 +284,9 @@ TEST(SiteMargins, HoldEveryMarkerInsideTheVisibleArea)
 TEST(ImageSurface, ReportsTheOuterSizeOfAFramedWindow)
 {
     ImageSurface surface(QSize(618, 508));
-    EXPECT_EQ(surface.Width(), 9360.0F);
-    EXPECT_EQ(surface.Height(), 8025.0F);
-    EXPECT_TRUE(surface.DoEvents());
+    EXPECT_EQ(surface.outerWidth(), 624.0F);
+    EXPECT_EQ(surface.outerHeight(), 535.0F);
+    EXPECT_TRUE(surface.keepResponsive());
 }
 
 TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
@@ -315,18 +315,18 @@ TEST(ImageSurface, DrawsTheSamePictureForTheSameSeed)
 
 // Clearing a window that has put a drawing on screen leaves only the background, even
 // though the drawing's changes were taken on the way to the screen.
-TEST(FrmVoroQuarn, RefreshClearsADrawingAlreadyOnScreen)
+TEST(DiagramWindow, ClearWipesADrawingAlreadyOnScreen)
 {
-    FrmVoroQuarn window(QSize(120, 80));
-    window.Show();
+    DiagramWindow window(QSize(120, 80));
+    window.showWindow();
     ASSERT_TRUE(window.isExposed());
-    window.Refresh();
-    window.PSet(10, 10, WHITE);
-    window.Circle(60, 40, 3, WHITE, 1);
-    EXPECT_TRUE(window.DoEvents());
+    window.clear();
+    window.setPixel(10, 10, WHITE);
+    window.drawCircle(60, 40, 3, WHITE, 1);
+    EXPECT_TRUE(window.keepResponsive());
     window.present();
     ASSERT_GT(countOf(window.image(), OPAQUE_WHITE), 0);
-    window.Refresh();
+    window.clear();
     EXPECT_EQ(countOf(window.image(), OPAQUE_WHITE), 0);
 }
 
@@ -403,13 +403,13 @@ TEST(ImageSurface, FillsTheRegionsAroundTheMarkersAndUnderTheBoundariesIntoAFour
 TEST(SmoothStroke, BlendsByCoverageKeepsTheLargerShareAndFewColours)
 {
     ImageSurface surface(QSize(60, 30));
-    surface.Refresh();
-    surface.FillBackground(20, 0, 60, REGION_PALETTE[0]);
+    surface.clear();
+    surface.fillBackground(20, 0, 60, REGION_PALETTE[0]);
     const std::vector<PlanePoint> across = {{5, 10}, {30, 10}, {50, 10}};
     const std::vector<PlanePoint> down = {{40, 0}, {40, 29}};
-    surface.SmoothLine(across, WHITE);
+    surface.drawSmoothLine(across, WHITE);
     const QImage once = surface.image();
-    surface.SmoothLine(across, WHITE);
+    surface.drawSmoothLine(across, WHITE);
     EXPECT_EQ(surface.image(), once) << "a line drawn twice came out brighter";
     // 1.3 pixels wide about row 10: row 10 white, rows 9 and 11 a little, row 8 nothing.
     EXPECT_EQ(once.pixel(20, 10), OPAQUE_WHITE);
@@ -420,7 +420,7 @@ TEST(SmoothStroke, BlendsByCoverageKeepsTheLargerShareAndFewColours)
     EXPECT_EQ(once.pixel(20, 8), OPAQUE_BLACK);
     EXPECT_EQ(once.pixel(3, 10), OPAQUE_BLACK) << "beyond the line's end";
     // Across the line along row 20 and the black: shades of each towards white.
-    surface.SmoothLine(down, WHITE);
+    surface.drawSmoothLine(down, WHITE);
     const QImage both = surface.image();
     const QRgb fill = qRgb(0x3D, 0x51, 0x92);
     EXPECT_EQ(both.pixel(40, 20), OPAQUE_WHITE);

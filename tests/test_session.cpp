@@ -43,7 +43,7 @@ private:
 class RecordingWindow final : public SessionWindow {
 public:
     RecordingWindow(int width, int height, const PassingClock& clock)
-        : surface_(static_cast<float>(width) * 15, static_cast<float>(height) * 15), clock_(clock)
+        : surface_(static_cast<float>(width), static_cast<float>(height)), clock_(clock)
     {
         surface_.onYield = [this](long yield) {
             steps.push_back(clock_.now());
@@ -59,8 +59,8 @@ public:
 
     void resize(int width, int height)
     {
-        surface_.width = static_cast<float>(width) * 15;
-        surface_.height = static_cast<float>(height) * 15;
+        surface_.width = static_cast<float>(width);
+        surface_.height = static_cast<float>(height);
     }
     void closeAfter(long yields) { surface_.openYields = yields; }
 

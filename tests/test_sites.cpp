@@ -20,9 +20,9 @@ using testing::Call;
 using testing::RecordingSurface;
 using testing::ScriptedRandom;
 
-constexpr float DESIGN_WIDTH_TWIPS = 624 * 15;   // outer size of the design-time window
-constexpr float DESIGN_HEIGHT_TWIPS = 535 * 15;
-constexpr float BELOW_ONE = 0.99999994F;         // the largest float below 1
+constexpr float DESIGN_OUTER_WIDTH = 624;  // outer size of the design-time window
+constexpr float DESIGN_OUTER_HEIGHT = 535;
+constexpr float BELOW_ONE = 0.99999994F;  // the largest float below 1
 
 // Draws for four sites, each with the given x, y and weight draws.
 std::vector<float> fourSites(float rx, float ry, float rw)
@@ -45,27 +45,27 @@ std::vector<Call::Kind> kinds(const std::vector<Call>& calls)
 
 TEST(DrawingRun, ShowsAndClearsTheWindowBeforeTheFirstMarker)
 {
-    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
     ScriptedRandom random({0.0F, 0.1F, 0.1F, 0.1F, 0.9F, 0.1F, 0.2F, 0.1F, 0.9F, 0.3F, 0.9F, 0.9F, 0.4F},
                           window);
     EXPECT_TRUE(driveToEnd(drawDiagram(window, random), window));
 
     const auto firstCircle = std::find_if(window.calls.begin(), window.calls.end(),
-                                          [](const Call& c) { return c.kind == Call::Circle; });
+                                          [](const Call& c) { return c.kind == Call::DrawCircle; });
     ASSERT_NE(firstCircle, window.calls.end());
     const std::vector<Call> beforeMarkers(window.calls.begin(), firstCircle);
     std::vector<Call::Kind> start = kinds(beforeMarkers);
     start.resize(4);
-    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::Show, Call::Randomize, Call::Refresh,
-                                              Call::SetForeColor}));
+    EXPECT_EQ(start, (std::vector<Call::Kind>{Call::ShowWindow, Call::Reseed, Call::Clear,
+                                              Call::SetDrawingColour}));
     EXPECT_EQ(beforeMarkers[3].colour, 0xFFFFFFU);
     EXPECT_EQ(random.drawn(), 13U);
 
     // No yield before the tracing, and every marker before the first boundary pixel.
     const auto firstYield = std::find_if(window.calls.begin(), window.calls.end(),
-                                         [](const Call& c) { return c.kind == Call::DoEvents; });
+                                         [](const Call& c) { return c.kind == Call::KeepResponsive; });
     const auto lastPrint = std::find_if(window.calls.rbegin(), window.calls.rend(),
-                                        [](const Call& c) { return c.kind == Call::Print; });
+                                        [](const Call& c) { return c.kind == Call::DrawNumber; });
     EXPECT_LE(lastPrint.base(), firstYield);
 }
 
@@ -110,7 +110,7 @@ TEST(DrawingRun, SaysHowManyStepsItTakes)
     };
     for (std::uint32_t seed = 0; seed < 4; ++seed) {
         for (const Case& c : cases) {
-            RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+            RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
             SeededRandom random(seed);
             RunSettings settings;
             settings.givenSites = c.given;
@@ -148,7 +148,7 @@ TEST(DrawingRun, AnExceptionInAStepEndsTheDrawingAndReachesItsDriver)
     EXPECT_FALSE(drawing.next());
 
     // The run itself, with random numbers that run out among its sites.
-    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
     ScriptedRandom random({0.0F, 0.1F}, window);
     EXPECT_THROW(driveToEnd(drawDiagram(window, random), window), std::out_of_range);
 }
@@ -158,12 +158,12 @@ TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
     // Two given sites, the lighter first: their boundary is the worked example's circle
     // around the lighter site, centre (66.7, 100) and radius 66.7, two points in each of
     // its 134 columns and 134 rows.
-    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+    RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
     ScriptedRandom random({}, window);
     RunSettings settings;
     settings.givenSites = {{100, 100, 1}, {200, 100, 2}};
     EXPECT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
-    const std::vector<Call> plotted = window.ofKind(Call::PSet);
+    const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
     EXPECT_EQ(plotted.size(), 4U * 134U);
     double farthest = 0;
     for (const Call& p : plotted) {
@@ -174,20 +174,21 @@ TEST(DrawingRun, TracesEachPairAroundItsLighterSite)
 
 TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 {
-    RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
-    window.foreColor = 0xFFFFFF;
+    RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
+    window.currentColour = 0xFFFFFF;
     ScriptedRandom random(fourSites(0.5F, 0.5F, 0.5F), window);
     SiteArrays sites;
     makeSites(window, random, sites);
 
-    std::vector<Call::Kind> expected{Call::RandomNext};
+    std::vector<Call::Kind> expected{Call::NextUniform};
     for (int k = 0; k < 4; ++k) {
-        expected.insert(expected.end(), {Call::RandomNext, Call::Width, Call::RandomNext, Call::Height,
-                                         Call::RandomNext, Call::GetForeColor, Call::Circle, Call::Print});
+        expected.insert(expected.end(), {Call::NextUniform, Call::OuterWidth, Call::NextUniform, Call::OuterHeight,
+                                         Call::NextUniform, Call::GetDrawingColour, Call::DrawCircle,
+                                         Call::DrawNumber});
     }
     EXPECT_EQ(kinds(window.calls), expected);
 
-    for (const Call& circle : window.ofKind(Call::Circle)) {
+    for (const Call& circle : window.ofKind(Call::DrawCircle)) {
         EXPECT_EQ(circle.radius, 3.0F);
         EXPECT_EQ(circle.colour, 0xFFFFFFU);
     }
@@ -196,31 +197,31 @@ TEST(MakeSites, DrawsCountThenPositionAndWeightAndMarkerSiteBySite)
 TEST(MakeSites, PlacesSitesInsideTheMarginsOfTheOuterSize)
 {
     struct Case {
-        float widthTwips, heightTwips, rx, ry, rw;
+        float outerWidth, outerHeight, rx, ry, rw;
         double x, y;
         float w;
         SiteMargins margins = DESIGN_MARGINS;
     };
     const Case cases[] = {
-        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, 0.25F, 0.75F, 0.5F, 163.5, 393.75, 500.5F},
-        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, 0.0F, 0.0F, 0.0F, 15.0, 15.0, 1.0F},
+        {DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT, 0.25F, 0.75F, 0.5F, 163.5, 393.75, 500.5F},
+        {DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT, 0.0F, 0.0F, 0.0F, 15.0, 15.0, 1.0F},
         // The largest draw stays below the far margin: x < 609, y < 520.
-        {DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS, BELOW_ONE, BELOW_ONE, 0.5F, 594.0 * BELOW_ONE + 15,
+        {DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT, BELOW_ONE, BELOW_ONE, 0.5F, 594.0 * BELOW_ONE + 15,
          505.0 * BELOW_ONE + 15, 500.5F},
         // A window narrower and lower than two margins: the span is negative.
-        {20 * 15, 10 * 15, 0.5F, 0.5F, 0.5F, 10.0, 5.0, 500.5F},
+        {20, 10, 0.5F, 0.5F, 0.5F, 10.0, 5.0, 500.5F},
         // Margins of their own on every side, as for markers that must fit a screen.
-        {1000 * 15, 500 * 15, 0.0F, BELOW_ONE, 0.5F, 5.0, 474.0 * BELOW_ONE + 6, 500.5F, {5, 6, 30, 20}},
+        {1000, 500, 0.0F, BELOW_ONE, 0.5F, 5.0, 474.0 * BELOW_ONE + 6, 500.5F, {5, 6, 30, 20}},
     };
     for (const Case& c : cases) {
-        RecordingSurface window(c.widthTwips, c.heightTwips);
+        RecordingSurface window(c.outerWidth, c.outerHeight);
         ScriptedRandom random(fourSites(c.rx, c.ry, c.rw), window);
         SiteArrays sites;
         makeSites(window, random, sites, c.margins);
         EXPECT_EQ(sites.x[3], c.x);
         EXPECT_EQ(sites.y[3], c.y);
         EXPECT_EQ(sites.w[3], c.w);
-        EXPECT_EQ(window.ofKind(Call::Circle)[3].x, static_cast<float>(c.x));
+        EXPECT_EQ(window.ofKind(Call::DrawCircle)[3].x, static_cast<float>(c.x));
     }
 }
 
@@ -228,7 +229,7 @@ TEST(MakeSites, CountsFourToNineSites)
 {
     const std::pair<float, int> cases[] = {{0.0F, 4}, {0.5F, 7}, {BELOW_ONE, 9}, {1.0F / 6, 5}};
     for (const auto& [r, n] : cases) {
-        RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+        RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
         std::vector<float> draws(1 + 3 * 9, 0.5F);
         draws[0] = r;
         ScriptedRandom random(draws, window);
@@ -236,7 +237,7 @@ TEST(MakeSites, CountsFourToNineSites)
         makeSites(window, random, sites);
         EXPECT_EQ(sites.N, n) << "r = " << r;
         EXPECT_EQ(random.drawn(), static_cast<std::size_t>(1 + 3 * n));
-        EXPECT_EQ(window.ofKind(Call::Circle).size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(window.ofKind(Call::DrawCircle).size(), static_cast<std::size_t>(n));
     }
 }
 
@@ -246,12 +247,12 @@ TEST(MakeSites, LabelsShowTheIntegerPartOfTheStoredWeight)
     // draw gives 999.99994, labelled 999.
     const std::pair<float, double> cases[] = {{BELOW_ONE, 999}, {0.0F, 1}, {0.5F, 500}};
     for (const auto& [r, label] : cases) {
-        RecordingSurface window(DESIGN_WIDTH_TWIPS, DESIGN_HEIGHT_TWIPS);
+        RecordingSurface window(DESIGN_OUTER_WIDTH, DESIGN_OUTER_HEIGHT);
         ScriptedRandom random(fourSites(0.5F, 0.5F, r), window);
         SiteArrays sites;
         makeSites(window, random, sites);
         EXPECT_LT(sites.w[0], 1000.0F);
-        EXPECT_EQ(window.ofKind(Call::Print)[0].value, label);
+        EXPECT_EQ(window.ofKind(Call::DrawNumber)[0].value, label);
     }
 }
 

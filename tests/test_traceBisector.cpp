@@ -1,6 +1,7 @@
 // Tracing one pair's boundary: candidates, the dominance test, and one yield per step.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "core/driveToEnd.h"
@@ -14,8 +15,6 @@ namespace {
 
 using testing::Call;
 using testing::RecordingSurface;
-
-constexpr float twips(int pixels) { return static_cast<float>(pixels) * 15.0F; }
 
 // Traces one pair, handing the window its turn at every step as the program does.
 bool trace(RecordingSurface& window, const SiteArrays& sites, int i, int j)
@@ -37,8 +36,8 @@ std::size_t yieldsFollowedBy(const RecordingSurface& window, Call::Kind sizeRead
 {
     std::size_t count = 0;
     for (std::size_t n = 0; n + 1 < window.calls.size(); ++n) {
-        if (window.calls[n].kind == Call::DoEvents) {
-            EXPECT_TRUE(window.calls[n + 1].kind == Call::Width || window.calls[n + 1].kind == Call::Height)
+        if (window.calls[n].kind == Call::KeepResponsive) {
+            EXPECT_TRUE(window.calls[n + 1].kind == Call::OuterWidth || window.calls[n + 1].kind == Call::OuterHeight)
                 << "a yield must be followed by the size read, at call " << n;
             count += window.calls[n + 1].kind == sizeRead ? 1 : 0;
         }
@@ -52,14 +51,14 @@ TEST(TraceBisector, AThirdSiteSuppressesOrKeepsTheFirstCandidate)
     // candidate (0, 100) has ratio 100. A third site of weight 500 at (400,300) has
     // ratio 0.894 there and suppresses every candidate; of weight 1 its ratio is 447.2.
     {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 500}}), 1, 2);
-        EXPECT_TRUE(window.ofKind(Call::PSet).empty());
+        EXPECT_TRUE(window.ofKind(Call::SetPixel).empty());
     }
     {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}, {400, 300, 1}}), 1, 2);
-        const std::vector<Call> plotted = window.ofKind(Call::PSet);
+        const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
         ASSERT_GE(plotted.size(), 2U);
         for (int n : {0, 1}) {  // both candidates of the first step are (0, 100)
             EXPECT_EQ(plotted[n].x, 0.0F);
@@ -71,27 +70,27 @@ TEST(TraceBisector, AThirdSiteSuppressesOrKeepsTheFirstCandidate)
 
 TEST(TraceBisector, WithoutRivalsDrawsTheWholeCircle)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     const SiteArrays sites = makeArrays({{100, 100, 1}, {200, 100, 2}});
     trace(window, sites, 1, 2);
     const double cx = 200.0 / 3;
     const double R = 200.0 / 3;
     double farthest = 0;
-    for (const Call& p : window.ofKind(Call::PSet)) {
+    for (const Call& p : window.ofKind(Call::SetPixel)) {
         farthest = std::max(farthest, std::abs(std::hypot(p.x - cx, p.y - 100) - R));
     }
     EXPECT_LE(farthest, 1.0);
     // Two candidates in each of the 134 columns and the 134 rows.
-    EXPECT_EQ(window.ofKind(Call::PSet).size(), 4U * 134U);
+    EXPECT_EQ(window.ofKind(Call::SetPixel).size(), 4U * 134U);
 }
 
 TEST(TraceBisector, YieldsOncePerStepAndReadsTheSizeAfterIt)
 {
     // Columns 0..133 and rows 33..166 of the worked example's circle.
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
-    EXPECT_EQ(yieldsFollowedBy(window, Call::Width), 134U);
-    EXPECT_EQ(yieldsFollowedBy(window, Call::Height), 134U);
+    EXPECT_EQ(yieldsFollowedBy(window, Call::OuterWidth), 134U);
+    EXPECT_EQ(yieldsFollowedBy(window, Call::OuterHeight), 134U);
     EXPECT_EQ(window.yields, 268);
 }
 
@@ -99,35 +98,35 @@ TEST(TraceBisector, SweepsOnlyInsideTheWindowAndFollowsItsSize)
 {
     // A window 100 px wide (outer): columns 0..100 are drawn, and the yield of column
     // 101 ends the sweep.
-    RecordingSurface narrow(twips(100), twips(535));
+    RecordingSurface narrow(100, 535);
     trace(narrow, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
-    EXPECT_EQ(yieldsFollowedBy(narrow, Call::Width), 102U);
+    EXPECT_EQ(yieldsFollowedBy(narrow, Call::OuterWidth), 102U);
     for (const Call& call : narrow.calls) {
-        if (call.kind == Call::Height) {
+        if (call.kind == Call::OuterHeight) {
             break;  // the row sweep compares only y with the window
         }
-        EXPECT_TRUE(call.kind != Call::PSet || call.x <= 100.0F);
+        EXPECT_TRUE(call.kind != Call::SetPixel || call.x <= 100.0F);
     }
 
     // Shrinking during the 11th yield ends the column sweep at that step, before it
     // plots anything there.
-    RecordingSurface shrinking(twips(624), twips(535));
+    RecordingSurface shrinking(624, 535);
     shrinking.onYield = [&](long yields) {
         if (yields == 11) {
-            shrinking.width = twips(5);
+            shrinking.width = 5;
         }
     };
     trace(shrinking, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2);
-    EXPECT_EQ(yieldsFollowedBy(shrinking, Call::Width), 11U);
+    EXPECT_EQ(yieldsFollowedBy(shrinking, Call::OuterWidth), 11U);
 }
 
 TEST(TraceBisector, StopsAtTheYieldThatFindsTheWindowClosed)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     window.openYields = 5;
     EXPECT_FALSE(trace(window, makeArrays({{100, 100, 1}, {200, 100, 2}}), 1, 2));
     EXPECT_EQ(window.yields, 5);
-    EXPECT_EQ(window.calls.back().kind, Call::DoEvents);
+    EXPECT_EQ(window.calls.back().kind, Call::KeepResponsive);
 }
 
 TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
@@ -147,10 +146,10 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
         {"far outside", makeArrays({{-1e7, 100, 3}, {-1.1e7, 100, 7}})},
     };
     for (const Case& c : cases) {
-        RecordingSurface window(twips(624), twips(535));
+        RecordingSurface window(624, 535);
         EXPECT_TRUE(trace(window, c.sites, 1, 2));
         EXPECT_LE(window.yields, 625 + 536 + 2) << c.name;
-        for (const Call& p : window.ofKind(Call::PSet)) {
+        for (const Call& p : window.ofKind(Call::SetPixel)) {
             EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << c.name;
         }
     }
@@ -158,18 +157,18 @@ TEST(TraceBisector, DegenerateWeightsCostNoMoreThanTheWindow)
 
 TEST(TraceBisector, EqualWeightsDrawThePerpendicularBisector)
 {
-    RecordingSurface window(twips(624), twips(535));
+    RecordingSurface window(624, 535);
     trace(window, makeArrays({{100, 100, 7}, {300, 200, 7}}), 1, 2);
-    const std::vector<Call> plotted = window.ofKind(Call::PSet);
+    const std::vector<Call> plotted = window.ofKind(Call::SetPixel);
     ASSERT_FALSE(plotted.empty());
     for (const Call& p : plotted) {
         EXPECT_NEAR(std::hypot(p.x - 100, p.y - 100), std::hypot(p.x - 300, p.y - 200), 0.01);
     }
     // The vertical line x = 200 is met by the row sweep only: one point per row 0..535.
-    RecordingSurface vertical(twips(624), twips(535));
+    RecordingSurface vertical(624, 535);
     trace(vertical, makeArrays({{100, 100, 7}, {300, 100, 7}}), 1, 2);
-    EXPECT_EQ(yieldsFollowedBy(vertical, Call::Width), 0U);
-    EXPECT_EQ(vertical.ofKind(Call::PSet).size(), 536U);
+    EXPECT_EQ(yieldsFollowedBy(vertical, Call::OuterWidth), 0U);
+    EXPECT_EQ(vertical.ofKind(Call::SetPixel).size(), 536U);
 }
 
 TEST(SitePairs, VisitsPairsInLexicographicOrder)

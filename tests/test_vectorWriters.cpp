@@ -15,7 +15,7 @@
 #include "core/RandomSource.h"
 #include "diagram/Diagram.h"
 #include "diagram/drawDiagram.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "output/PdfWriter.h"
 #include "output/SvgWriter.h"
 #include "support/NearestSite.h"
@@ -162,7 +162,7 @@ TEST(VectorWriters, TheRegionsOfTheFilledFilesAreThoseOfTheNearestSites)
     std::mt19937 engine(20261209);
     for (int round = 0; round < 400; ++round) {
         SiteArrays sites = testing::randomSites(engine, W + 6, H + 27);
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);
         SCOPED_TRACE(::testing::Message() << "round " << round << ": " << testing::describe(sites));
         const ClipArea regionArea = grown(drawingArea(W, H), 1);
         const std::vector<BisectorSide> sides = lighterSides(sites, regionArea);

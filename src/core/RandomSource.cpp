@@ -6,7 +6,7 @@ namespace voroquarn {
 
 SeededRandom::SeededRandom(std::optional<std::uint32_t> fixedSeed) : fixedSeed_(fixedSeed) {}
 
-void SeededRandom::Randomize()
+void SeededRandom::reseed()
 {
     std::uint32_t seed = 0;
     if (fixedSeed_) {
@@ -22,7 +22,7 @@ void SeededRandom::Randomize()
     engine_.seed(seed);
 }
 
-float SeededRandom::RandomNext()
+float SeededRandom::nextUniform()
 {
     // The top 24 bits scaled by 2^-24: every value is exact in single precision and the
     // largest is 1 - 2^-24, so no rounding can reach 1.

@@ -10,22 +10,22 @@ namespace voroquarn {
 class RandomSource {
 public:
     virtual ~RandomSource() = default;
-    virtual void Randomize() = 0;
+    virtual void reseed() = 0;
     // The next uniform value, strictly below 1.
-    virtual float RandomNext() = 0;
+    virtual float nextUniform() = 0;
 };
 
-// A Mersenne twister. Randomize seeds it from the clock, or from the fixed seed given at
+// A Mersenne twister. reseed() seeds it from the clock, or from the fixed seed given at
 // construction, so that a seed reproduces the same values on every machine. A seed from
 // the clock is a 32-bit seed like any other, so that it can be given back to replay.
 class SeededRandom final : public RandomSource {
 public:
     explicit SeededRandom(std::optional<std::uint32_t> fixedSeed = std::nullopt);
 
-    void Randomize() override;
-    float RandomNext() override;
+    void reseed() override;
+    float nextUniform() override;
 
-    // The seed of the last Randomize; nothing before the first.
+    // The seed of the last reseed(); nothing before the first.
     std::optional<std::uint32_t> seed() const { return seed_; }
 
 private:

@@ -2,15 +2,12 @@
 
 namespace voroquarn {
 
-// Window sizes are reported in twips; a pixel is 15 twips.
-inline constexpr float TWIPS_PER_PIXEL = 15.0F;
-
 // The drawing area the window opens with, in pixels.
 inline constexpr int DESIGN_WIDTH = 618;
 inline constexpr int DESIGN_HEIGHT = 508;
 
-// The frame the window is designed with, in pixels: 45 twips at the left, right and
-// bottom and a 360-twip caption bar at the top.
+// The frame the window is designed with, in pixels: 3 at the left, right and bottom and
+// a 24-pixel caption bar at the top.
 struct FrameExtents {
     int left;
     int top;
@@ -19,7 +16,7 @@ struct FrameExtents {
 };
 inline constexpr FrameExtents DESIGN_FRAME{3, 24, 3, 3};
 
-// The outer size in twips of a window with the given drawing area and the design
+// The outer size in pixels of a window with the given drawing area and the design
 // frame. Windows report this size whatever frame a window manager actually draws, so
 // that a seed places its sites alike in a window, in an image and under every window
 // manager.
@@ -28,10 +25,10 @@ struct OuterSize {
     float height;
 };
 
-inline OuterSize outerSizeTwips(int areaWidth, int areaHeight)
+inline OuterSize outerSize(int areaWidth, int areaHeight)
 {
-    return {static_cast<float>(areaWidth + DESIGN_FRAME.left + DESIGN_FRAME.right) * TWIPS_PER_PIXEL,
-            static_cast<float>(areaHeight + DESIGN_FRAME.top + DESIGN_FRAME.bottom) * TWIPS_PER_PIXEL};
+    return {static_cast<float>(areaWidth + DESIGN_FRAME.left + DESIGN_FRAME.right),
+            static_cast<float>(areaHeight + DESIGN_FRAME.top + DESIGN_FRAME.bottom)};
 }
 
 }  // namespace voroquarn

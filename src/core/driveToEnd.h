@@ -6,12 +6,12 @@
 namespace voroquarn {
 
 // Runs a drawing to its end the plain way: before every step the window handles its
-// events (DoEvents). Returns false, leaving the rest undrawn, when the window was closed
+// events (keepResponsive). Returns false, leaving the rest undrawn, when the window was closed
 // during one of them.
 inline bool driveToEnd(Steps drawing, DrawingSurface& window)
 {
     while (drawing.next()) {
-        if (!window.DoEvents()) {
+        if (!window.keepResponsive()) {
             return false;
         }
     }

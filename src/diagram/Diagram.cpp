@@ -7,7 +7,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/WeightedDiagram.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 #include "core/driveToEnd.h"
 
 namespace voroquarn {
@@ -18,22 +18,22 @@ namespace {
 // values, and nothing else.
 class MarkerRecorder final : public DrawingSurface {
 public:
-    MarkerRecorder(int width, int height) : outer_(outerSizeTwips(width, height)) {}
+    MarkerRecorder(int width, int height) : outer_(outerSize(width, height)) {}
 
-    void Show() override {}
-    void Refresh() override
+    void showWindow() override {}
+    void clear() override
     {
         markers.clear();
         labels.clear();
     }
-    Colour ForeColor() const override { return foreColor_; }
-    void setForeColor(Colour colour) override { foreColor_ = colour; }
-    float Width() const override { return outer_.width; }
-    float Height() const override { return outer_.height; }
+    Colour drawingColour() const override { return drawingColour_; }
+    void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
+    float outerWidth() const override { return outer_.width; }
+    float outerHeight() const override { return outer_.height; }
     // A site beyond single precision is marked at infinity, where no picture shows it;
     // its marker and label are left out, so that a file never holds a number that is
     // not finite.
-    void Circle(float x, float y, float radius, Colour /*colour*/, float aspect) override
+    void drawCircle(float x, float y, float radius, Colour /*colour*/, float aspect) override
     {
         const EllipseRadii radii = ellipseRadii(radius, aspect);
         x_ = x;
@@ -42,29 +42,29 @@ public:
             markers.push_back({x, y, radii.rx, radii.ry});
         }
     }
-    void Print(double integralValue) override
+    void drawNumber(double integralValue) override
     {
         if (std::isfinite(x_) && std::isfinite(y_)) {
             labels.push_back({x_, y_, integralValue});
         }
     }
-    void MoveTo(float x, float y) override
+    void moveTo(float x, float y) override
     {
         x_ = x;
         y_ = y;
     }
-    void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
-    void FillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
-    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
-    bool DoEvents() override { return true; }
+    void setPixel(float /*x*/, float /*y*/, Colour /*colour*/) override {}
+    void fillBackground(int /*y*/, int /*left*/, int /*right*/, Colour /*colour*/) override {}
+    void drawSmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
+    bool keepResponsive() override { return true; }
 
     std::vector<DiagramMarker> markers;
     std::vector<DiagramLabel> labels;
 
 private:
     OuterSize outer_;
-    Colour foreColor_ = BLACK;
-    // The drawing position, where Circle leaves it.
+    Colour drawingColour_ = BLACK;
+    // The drawing position, where drawCircle leaves it.
     float x_ = 0;
     float y_ = 0;
 };
@@ -93,7 +93,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     diagram.labels = std::move(recorder.labels);
     SiteArrays& sites = diagram.sites;
     const SiteArrays placed = sites;
-    hSort(sites.N, sites.w, sites.x, sites.y);
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const ClipArea area = drawingArea(width, height);
     WeightedDiagram found(sites, area);
     found.buildAll();

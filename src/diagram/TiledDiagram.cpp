@@ -7,12 +7,11 @@
 #include <numeric>
 
 #include "core/DrawingSurface.h"
-#include "core/WindowMetrics.h"
 #include "core/driveToEnd.h"
 #include "diagram/RegionBound.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/fillRegions.h"
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 
 namespace voroquarn {
 
@@ -70,17 +69,17 @@ public:
     {
     }
 
-    void Show() override {}
-    void Refresh() override {}
-    Colour ForeColor() const override { return WHITE; }
-    void setForeColor(Colour /*colour*/) override {}
-    float Width() const override { return static_cast<float>(width_) * TWIPS_PER_PIXEL; }
-    float Height() const override { return static_cast<float>(height_) * TWIPS_PER_PIXEL; }
-    void Circle(float /*x*/, float /*y*/, float /*radius*/, Colour /*colour*/, float /*aspect*/) override {}
-    void MoveTo(float /*x*/, float /*y*/) override {}
-    void Print(double /*integralValue*/) override {}
-    void PSet(float /*x*/, float /*y*/, Colour /*colour*/) override {}
-    void FillBackground(int y, int left, int right, Colour id) override
+    void showWindow() override {}
+    void clear() override {}
+    Colour drawingColour() const override { return WHITE; }
+    void setDrawingColour(Colour /*colour*/) override {}
+    float outerWidth() const override { return static_cast<float>(width_); }
+    float outerHeight() const override { return static_cast<float>(height_); }
+    void drawCircle(float /*x*/, float /*y*/, float /*radius*/, Colour /*colour*/, float /*aspect*/) override {}
+    void moveTo(float /*x*/, float /*y*/) override {}
+    void drawNumber(double /*integralValue*/) override {}
+    void setPixel(float /*x*/, float /*y*/, Colour /*colour*/) override {}
+    void fillBackground(int y, int left, int right, Colour id) override
     {
         if (y < 0 || y >= height_) {
             return;
@@ -88,8 +87,8 @@ public:
         const auto row = owners_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
         std::fill(row + std::clamp(left, 0, width_), row + std::clamp(right, 0, width_), id);
     }
-    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
-    bool DoEvents() override { return true; }
+    void drawSmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
+    bool keepResponsive() override { return true; }
 
 private:
     std::vector<std::uint32_t>& owners_;
@@ -160,7 +159,7 @@ void TiledDiagram::sortSites(const SiteArrays& placed, std::span<const std::uint
     for (std::size_t k = 0; k < yAndId.size(); ++k) {
         yAndId[k] = {placed.y[k], ids[k]};
     }
-    hSort(placed.N, w, x, yAndId);
+    sortByWeight(placed.N, w, x, yAndId);
     sortedIds_.resize(yAndId.size());
     for (std::size_t k = 0; k < yAndId.size(); ++k) {
         sorted_.add(x[k], yAndId[k].first, w[k]);

@@ -56,7 +56,7 @@ public:
     // The tiles that meet the box of pixels [left, right) x [top, bottom), in order.
     std::vector<std::size_t> tilesMeeting(int left, int top, int right, int bottom) const;
 
-    // The sites sorted by weight as the drawing run sorts them (hSort), and their ids.
+    // The sites sorted by weight as the drawing run sorts them (sortByWeight), and their ids.
     const SiteArrays& sorted() const { return sorted_; }
     std::span<const std::uint32_t> sortedIds() const { return sortedIds_; }
     // Where a site of this id stands in sorted(), or -1 for none.

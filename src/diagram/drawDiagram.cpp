@@ -8,15 +8,14 @@
 
 #include "core/BackgroundWork.h"
 #include "core/DrawingSurface.h"
-#include "core/Int.h"
 #include "core/RandomSource.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawPieces.h"
 #include "diagram/fillRegions.h"
-#include "diagram/hSort.h"
 #include "diagram/makeSites.h"
+#include "diagram/sortByWeight.h"
 #include "diagram/sweep.h"
 #include "diagram/traceBisector.h"
 
@@ -95,7 +94,8 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
                 co_yield Steps::Work{};
             }
             const auto at = static_cast<std::size_t>(k);
-            window.Circle(quarter(placed.x[at]), quarter(placed.y[at]), MARKER_RADIUS, window.ForeColor(), 1.0F);
+            window.drawCircle(quarter(placed.x[at]), quarter(placed.y[at]), MARKER_RADIUS, window.drawingColour(),
+                              1.0F);
         }
     }
     if (!settings.labels) {
@@ -119,8 +119,8 @@ Steps markPlacedSites(DrawingSurface& window, const SiteArrays& placed, const Ru
         }
         if (spots[at] != LabelSpot::None) {
             const PlanePoint corner = labelCorner(spots[at], placed.x[at], placed.y[at], placed.w[at], settings.markSizes);
-            window.MoveTo(quarter(corner.x), quarter(corner.y));
-            window.Print(static_cast<double>(Int(placed.w[at])));
+            window.moveTo(quarter(corner.x), quarter(corner.y));
+            window.drawNumber(static_cast<double>(std::floor(placed.w[at])));
         }
     }
 }
@@ -137,12 +137,12 @@ SiteArrays placeRunSites(DrawingSurface& window, RandomSource& random, const Run
 {
     SiteArrays sites;
 
-    window.Show();
+    window.showWindow();
     // With given sites nothing is drawn at random; the generator is still seeded here,
     // so that the steps keep their order whichever way the sites come.
-    random.Randomize();
-    window.Refresh();
-    window.setForeColor(WHITE);
+    random.reseed();
+    window.clear();
+    window.setDrawingColour(WHITE);
 
     const SiteMarks marks = marksOf(settings, sitesToPlace(settings) <= MAX_SITES && settings.look == Look::Design);
     if (settings.givenSites.empty()) {
@@ -169,7 +169,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         if (settings.look == Look::Saver) {
             co_await markPlacedSites(window, placed, settings);
         }
-        hSort(sites.N, sites.w, sites.x, sites.y);  // lighter first
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);  // lighter first
         std::vector<BoundaryPiece> pieces;
         if (settings.smooth) {
             pieces = boundaryPieces(sites, extentOf(window));
@@ -205,7 +205,7 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     std::vector<Colour> colours;
     std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
-        hSort(sites.N, sites.w, sites.x, sites.y);
+        sortByWeight(sites.N, sites.w, sites.x, sites.y);
         diagram.emplace(sites, area, smooth ? WeightedDiagram::Keep::Pieces : WeightedDiagram::Keep::Meetings);
         while (!diagram->build(BUILD_PER_SLICE)) {
             if (stop.stop_requested()) {

@@ -60,7 +60,7 @@ Steps drawPieces(DrawingSurface& window, const std::vector<BoundaryPiece> pieces
                 const double t = (static_cast<double>(k) + static_cast<double>(c) / chords) / static_cast<double>(stretches);
                 points.push_back(k + 1 == stretches && c == chords ? piece.end : piece.pointAt(t));
             }
-            window.SmoothLine(points, QBColor(15));
+            window.drawSmoothLine(points, WHITE);
         }
     }
 }

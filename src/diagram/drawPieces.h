@@ -13,7 +13,7 @@ class DrawingSurface;
 
 // The boundaries drawn smoothly along their exact pieces, as the eye follows them: the
 // pieces in order, each in stretches of about SMOOTH_STEP pixels from its start to its
-// end, one stretch a step, each an antialiased line (SmoothLine) through points on the
+// end, one stretch a step, each an antialiased line (drawSmoothLine) through points on the
 // piece so close together that no chord strays more than CHORD_ERROR pixels from an arc.
 // The pieces are taken by value: the drawing may run long after the call.
 Steps drawPieces(DrawingSurface& window, std::vector<BoundaryPiece> pieces);

@@ -107,7 +107,7 @@ public:
     void end(int column)
     {
         if (site_ >= 0) {
-            window_.FillBackground(row_, start_, column, colours_[static_cast<std::size_t>(site_)]);
+            window_.fillBackground(row_, start_, column, colours_[static_cast<std::size_t>(site_)]);
         }
         site_ = -1;
     }

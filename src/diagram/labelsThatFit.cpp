@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/Int.h"
 #include "diagram/SiteArrays.h"
 
 namespace voroquarn {
@@ -25,7 +24,7 @@ struct Box {
 
 int digitsOf(float w)
 {
-    double value = std::abs(static_cast<double>(Int(w)));
+    double value = std::abs(static_cast<double>(std::floor(w)));
     int digits = 1;
     while (value >= 10 && digits < 40) {
         value /= 10;

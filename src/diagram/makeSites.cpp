@@ -1,11 +1,10 @@
 #include "diagram/makeSites.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/DrawingSurface.h"
-#include "core/Int.h"
 #include "core/RandomSource.h"
-#include "core/WindowMetrics.h"
 
 namespace voroquarn {
 
@@ -13,13 +12,12 @@ namespace {
 
 constexpr float MARKER_ASPECT = 1.0F;
 
-// A coordinate in [near, extent - far) for an extent given in twips. The span is formed
+// A coordinate in [near, extent - far) for an outer extent in pixels. The span is formed
 // in double precision; for windows narrower than the two margins it is negative and the
 // same formula applies.
-double coordinateWithin(float extentTwips, double near, double far, float r)
+double coordinateWithin(float extent, double near, double far, float r)
 {
-    const double extentPixels = static_cast<double>(extentTwips) / TWIPS_PER_PIXEL;
-    return (extentPixels - (near + far)) * static_cast<double>(r) + near;
+    return (static_cast<double>(extent) - (near + far)) * static_cast<double>(r) + near;
 }
 
 }  // namespace
@@ -27,13 +25,13 @@ double coordinateWithin(float extentTwips, double near, double far, float r)
 void drawSiteMarker(DrawingSurface& window, double x, double y, float w, const SiteMarks& marks)
 {
     if (marks.markers) {
-        window.Circle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.ForeColor(),
-                      MARKER_ASPECT);
+        window.drawCircle(static_cast<float>(x), static_cast<float>(y), MARKER_RADIUS, window.drawingColour(),
+                          MARKER_ASPECT);
     } else {
-        window.MoveTo(static_cast<float>(x), static_cast<float>(y));
+        window.moveTo(static_cast<float>(x), static_cast<float>(y));
     }
     if (marks.labels) {
-        window.Print(static_cast<double>(Int(w)));
+        window.drawNumber(static_cast<double>(std::floor(w)));
     }
 }
 
@@ -49,18 +47,18 @@ void makeSites(DrawingSurface& window, RandomSource& random, SiteArrays& sites,
 {
     // r * 6 is exact in double precision, and below 6 for every draw: 4 to 9 sites. A
     // given count still takes the draw, so that its sites start as the plain run's do.
-    const double r = random.RandomNext();
-    sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(Int(r * 6) + 4));
+    const double r = random.nextUniform();
+    sites.resize(marks.count ? *marks.count : static_cast<std::int16_t>(std::floor(r * 6) + 4));
 
     for (std::int32_t k = 1; k <= sites.N; ++k) {
         const int at = k - 1;
         // Each draw comes before its size read. Written as one call, the order would be
         // the compiler's choice: C++ leaves the order of a call's arguments open.
-        const float rx = random.RandomNext();
-        sites.x[at] = coordinateWithin(window.Width(), margins.left, margins.right, rx);
-        const float ry = random.RandomNext();
-        sites.y[at] = coordinateWithin(window.Height(), margins.top, margins.bottom, ry);
-        sites.w[at] = static_cast<float>(static_cast<double>(random.RandomNext()) * 999 + 1);
+        const float rx = random.nextUniform();
+        sites.x[at] = coordinateWithin(window.outerWidth(), margins.left, margins.right, rx);
+        const float ry = random.nextUniform();
+        sites.y[at] = coordinateWithin(window.outerHeight(), margins.top, margins.bottom, ry);
+        sites.w[at] = static_cast<float>(static_cast<double>(random.nextUniform()) * 999 + 1);
         if (marks.eachAsPlaced) {
             drawSiteMarker(window, sites.x[at], sites.y[at], sites.w[at], marks);
         }

@@ -6,7 +6,6 @@
 
 #include "core/DrawingSurface.h"
 #include "core/Steps.h"
-#include "core/WindowMetrics.h"
 
 namespace voroquarn {
 
@@ -15,8 +14,7 @@ enum class SweepAxis { Columns, Rows };
 // The window's extent along the axis in pixels, where a sweep ends.
 inline double sweepExtent(const DrawingSurface& window, SweepAxis axis)
 {
-    const float extentTwips = axis == SweepAxis::Columns ? window.Width() : window.Height();
-    return extentTwips / TWIPS_PER_PIXEL;
+    return axis == SweepAxis::Columns ? window.outerWidth() : window.outerHeight();
 }
 
 // The window's extent along both axes, as sweeps read it.

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/Int.h"
 #include "diagram/ApolloniusCircle.h"
 #include "diagram/BoundaryTest.h"
 #include "diagram/StraightBisector.h"
@@ -70,7 +69,7 @@ public:
             return;  // also every NaN
         }
         if (reach_.owns(px, py) && test_.isBoundaryPoint(px, py)) {
-            window_.PSet(static_cast<float>(px), static_cast<float>(py), QBColor(15));
+            window_.setPixel(static_cast<float>(px), static_cast<float>(py), WHITE);
         }
     }
 
@@ -87,7 +86,7 @@ constexpr double NO_SWEEP = -UNBOUNDED;  // as a last coordinate: nothing to ste
 // Different weights: the bisector is a circle, swept over the columns and rows it spans.
 SweepRanges circleRanges(const ApolloniusCircle& c)
 {
-    return {Int(c.left()), Int(c.right()), Int(c.top()), Int(c.bottom())};
+    return {std::floor(c.left()), std::floor(c.right()), std::floor(c.top()), std::floor(c.bottom())};
 }
 
 // Equal weights: the bisector is a straight line, met once per column unless it is

@@ -20,35 +20,35 @@ QColor toColor(Colour colour)
 
 IconSurface::IconSurface(int iconSize, double lineWidth) : iconSize_(iconSize), lineWidth_(lineWidth) {}
 
-void IconSurface::Refresh()
+void IconSurface::clear()
 {
     sites_.clear();
     points_.clear();
     spans_.clear();
 }
 
-float IconSurface::Width() const
+float IconSurface::outerWidth() const
 {
     const int side = iconSize_ * SUPERSAMPLING;
-    return outerSizeTwips(side, side).width;
+    return outerSize(side, side).width;
 }
 
-float IconSurface::Height() const
+float IconSurface::outerHeight() const
 {
     const int side = iconSize_ * SUPERSAMPLING;
-    return outerSizeTwips(side, side).height;
+    return outerSize(side, side).height;
 }
 
-void IconSurface::Circle(float x, float y, float /*radius*/, Colour colour, float /*aspect*/)
+void IconSurface::drawCircle(float x, float y, float /*radius*/, Colour colour, float /*aspect*/)
 {
     sites_.push_back({QPointF(x, y), colour});
 }
 
-void IconSurface::PSet(float x, float y, Colour colour) { points_.push_back({QPointF(x, y), colour}); }
+void IconSurface::setPixel(float x, float y, Colour colour) { points_.push_back({QPointF(x, y), colour}); }
 
 // Each span is painted whole, under the boundaries and the dots, which the icon paints
 // after all spans.
-void IconSurface::FillBackground(int y, int left, int right, Colour colour)
+void IconSurface::fillBackground(int y, int left, int right, Colour colour)
 {
     spans_.push_back({y, left, right, colour});
 }

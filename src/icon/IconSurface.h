@@ -23,22 +23,22 @@ public:
     // A site's dot is this many line widths across.
     static constexpr double SITE_DOT = 1.75;
 
-    void Show() override {}
-    void Refresh() override;
-    Colour ForeColor() const override { return foreColor_; }
-    void setForeColor(Colour colour) override { foreColor_ = colour; }
-    float Width() const override;
-    float Height() const override;
-    void Circle(float x, float y, float radius, Colour colour, float aspect) override;
-    void MoveTo(float /*x*/, float /*y*/) override {}
-    void Print(double /*integralValue*/) override {}
-    void PSet(float x, float y, Colour colour) override;
-    void FillBackground(int y, int left, int right, Colour colour) override;
+    void showWindow() override {}
+    void clear() override;
+    Colour drawingColour() const override { return drawingColour_; }
+    void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
+    float outerWidth() const override;
+    float outerHeight() const override;
+    void drawCircle(float x, float y, float radius, Colour colour, float aspect) override;
+    void moveTo(float /*x*/, float /*y*/) override {}
+    void drawNumber(double /*integralValue*/) override {}
+    void setPixel(float x, float y, Colour colour) override;
+    void fillBackground(int y, int left, int right, Colour colour) override;
     // The icon's boundaries are traced, supersampled; it is never drawn smoothly.
-    void SmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
-    bool DoEvents() override { return true; }
+    void drawSmoothLine(std::span<const PlanePoint> /*points*/, Colour /*colour*/) override {}
+    bool keepResponsive() override { return true; }
 
-    // The icon: what was drawn since the last Refresh, at the icon's size, transparent
+    // The icon: what was drawn since the last clear, at the icon's size, transparent
     // outside its tile.
     QImage icon() const;
 
@@ -57,7 +57,7 @@ private:
 
     int iconSize_;
     double lineWidth_;
-    Colour foreColor_ = BLACK;
+    Colour drawingColour_ = BLACK;
     std::vector<Mark> sites_;
     std::vector<Mark> points_;
     std::vector<Span> spans_;

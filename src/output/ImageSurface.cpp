@@ -6,19 +6,19 @@ namespace voroquarn {
 
 ImageSurface::ImageSurface(QSize drawingArea) : PictureSurface(drawingArea) {}
 
-void ImageSurface::Refresh() { raster().fill(BACK_COLOR); }
+void ImageSurface::clear() { raster().fill(BACK_COLOR); }
 
-float ImageSurface::Width() const
+float ImageSurface::outerWidth() const
 {
-    return outerSizeTwips(picture().size().width(), picture().size().height()).width;
+    return outerSize(picture().size().width(), picture().size().height()).width;
 }
 
-float ImageSurface::Height() const
+float ImageSurface::outerHeight() const
 {
-    return outerSizeTwips(picture().size().width(), picture().size().height()).height;
+    return outerSize(picture().size().width(), picture().size().height()).height;
 }
 
-bool ImageSurface::DoEvents()
+bool ImageSurface::keepResponsive()
 {
     // Nothing to show: the image is the output. Forgetting the changes keeps the record
     // from growing over a long run.

@@ -10,11 +10,11 @@ class ImageSurface final : public PictureSurface {
 public:
     explicit ImageSurface(QSize drawingArea);
 
-    void Show() override {}
-    void Refresh() override;
-    float Width() const override;
-    float Height() const override;
-    bool DoEvents() override;
+    void showWindow() override {}
+    void clear() override;
+    float outerWidth() const override;
+    float outerHeight() const override;
+    bool keepResponsive() override;
 };
 
 }  // namespace voroquarn

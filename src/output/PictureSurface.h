@@ -11,23 +11,23 @@ namespace voroquarn {
 // picture is shown and how big the window is.
 class PictureSurface : public DrawingSurface {
 public:
-    Colour ForeColor() const override { return foreColor_; }
-    void setForeColor(Colour colour) override { foreColor_ = colour; }
+    Colour drawingColour() const override { return drawingColour_; }
+    void setDrawingColour(Colour colour) override { drawingColour_ = colour; }
 
-    void Circle(float x, float y, float radius, Colour colour, float aspect) override
+    void drawCircle(float x, float y, float radius, Colour colour, float aspect) override
     {
         raster_.drawCircle(x, y, radius, colour, aspect);
     }
-    void MoveTo(float x, float y) override { raster_.moveTo(x, y); }
-    void Print(double integralValue) override { raster_.printNumber(integralValue, foreColor_); }
-    void PSet(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
-    void FillBackground(int y, int left, int right, Colour colour) override
+    void moveTo(float x, float y) override { raster_.moveTo(x, y); }
+    void drawNumber(double integralValue) override { raster_.printNumber(integralValue, drawingColour_); }
+    void setPixel(float x, float y, Colour colour) override { raster_.setPixel(x, y, colour); }
+    void fillBackground(int y, int left, int right, Colour colour) override
     {
         raster_.fillWhere(y, left, right, BACK_COLOR, colour);
     }
     // A smooth boundary is 1.3 pixels wide at marker scale 1, as bright to the eye as a
     // traced one of a pixel, and grows with the scale.
-    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override
+    void drawSmoothLine(std::span<const PlanePoint> points, Colour colour) override
     {
         smooth_.draw(raster_, points, colour, SMOOTH_WIDTH * raster_.markerScale());
     }
@@ -41,14 +41,14 @@ protected:
 
     PictureRaster& raster() { return raster_; }
 
-    // The window's background, which Refresh shows and a grown picture starts with.
+    // The window's background, which clear shows and a grown picture starts with.
     static constexpr Colour BACK_COLOR = BLACK;
     static constexpr double SMOOTH_WIDTH = 1.3;
 
 private:
     PictureRaster raster_;
     SmoothStroke smooth_;
-    Colour foreColor_ = BLACK;
+    Colour drawingColour_ = BLACK;
 };
 
 }  // namespace voroquarn

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/Int.h"
 #include "diagram/RegionColours.h"
 #include "diagram/makeSites.h"
 #include "output/Label.h"
@@ -171,7 +170,7 @@ QRect ExplorerPicture::markBox(const Mark& mark) const
     }
     if (mark.label) {
         const QFontMetrics metrics(font_);
-        const QString text = labelText(Int(static_cast<double>(mark.w)));
+        const QString text = labelText(std::floor(static_cast<double>(mark.w)));
         box |= QRect(static_cast<int>(std::lround(mark.x)), static_cast<int>(std::lround(mark.y)),
                      metrics.horizontalAdvance(text) + 2, metrics.height() + 1);
     }
@@ -280,7 +279,7 @@ const QImage& ExplorerPicture::markerStamp(double x, double y, QPoint& at)
 
 const QImage& ExplorerPicture::labelStamp(float w)
 {
-    const double value = Int(static_cast<double>(w));
+    const double value = std::floor(static_cast<double>(w));
     // Labels come and go with the weights; the few in use are kept.
     constexpr std::size_t MOST_KEPT = 4096;
     if (labels_.size() > MOST_KEPT) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 namespace voroquarn {
 
-RateDisplay::RateDisplay(FrmVoroQuarn& window, const Session& session)
+RateDisplay::RateDisplay(DiagramWindow& window, const Session& session)
     : window_(window), session_(session), last_(session.activity()), lastTime_(std::chrono::steady_clock::now())
 {
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { update(); });

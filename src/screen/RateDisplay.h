@@ -7,19 +7,19 @@
 
 namespace voroquarn {
 
-class FrmVoroQuarn;
+class DiagramWindow;
 
 // What --fps shows over the picture, anew every second, as xscreensaver's hacks show
 // their frame rate: the steps the session took a second, and its load, the share of the
 // time it spent drawing rather than waiting (a standing diagram: none).
 class RateDisplay {
 public:
-    RateDisplay(FrmVoroQuarn& window, const Session& session);
+    RateDisplay(DiagramWindow& window, const Session& session);
 
 private:
     void update();
 
-    FrmVoroQuarn& window_;
+    DiagramWindow& window_;
     const Session& session_;
     QTimer timer_;
     Session::Activity last_;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 #include "screen/ScreenSettings.h"
 #include "screen/WindowKeys.h"
 

@@ -141,7 +141,7 @@ void Session::advance()
         if (const auto ahead = drawing_->takeStepsAhead(); ahead && settings_.duration.count() > 0) {
             paceFrom(*ahead > 0 ? Pace(settings_.duration) / static_cast<double>(*ahead) : Pace(0));
         }
-        const bool open = window_.surface().DoEvents();
+        const bool open = window_.surface().keepResponsive();
         if (!open || stopped_ || restart_ != Restart::None) {
             advancing_ = false;
             if (!open) {

@@ -13,7 +13,7 @@ public:
     SessionWindow& operator=(const SessionWindow&) = delete;
     virtual ~SessionWindow() = default;
 
-    // What the diagrams are drawn on; its DoEvents handles the window's events.
+    // What the diagrams are drawn on; its keepResponsive handles the window's events.
     virtual DrawingSurface& surface() = 0;
     // Puts every change on screen now: at the end of a drawing, and before a wait.
     virtual void present() = 0;

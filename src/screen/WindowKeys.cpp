@@ -6,7 +6,7 @@
 
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 #include "screen/PictureFolder.h"
 #include "screen/Session.h"
 
@@ -22,7 +22,7 @@ bool isKey(const QKeyEvent& key, int code, Qt::KeyboardModifiers modifiers)
 
 }  // namespace
 
-WindowKeys::WindowKeys(FrmVoroQuarn& window, Session& session, Role role)
+WindowKeys::WindowKeys(DiagramWindow& window, Session& session, Role role)
     : window_(window), session_(session), role_(role)
 {
     if (role_ == Role::Saver) {

@@ -7,7 +7,7 @@
 
 namespace voroquarn {
 
-class FrmVoroQuarn;
+class DiagramWindow;
 class Session;
 
 // What keys and clicks do in a window of the program's own. In a window to look at:
@@ -19,7 +19,7 @@ class WindowKeys final : public QObject {
 public:
     enum class Role { Viewer, Saver };
 
-    WindowKeys(FrmVoroQuarn& window, Session& session, Role role);
+    WindowKeys(DiagramWindow& window, Session& session, Role role);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -27,7 +27,7 @@ protected:
 private:
     void save() const;
 
-    FrmVoroQuarn& window_;
+    DiagramWindow& window_;
     Session& session_;
     Role role_;
     std::optional<SaverInput> saverInput_;

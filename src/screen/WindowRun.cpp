@@ -10,9 +10,9 @@
 #include "core/Shown.h"
 #include "output/ImageOutput.h"
 #include "output/Messages.h"
+#include "screen/DiagramWindow.h"
 #include "screen/ExploreRun.h"
 #include "screen/ForeignParent.h"
-#include "screen/FrmVoroQuarn.h"
 #include "screen/PlatformGuard.h"
 #include "screen/ProgramIcon.h"
 #include "screen/QtEnvironment.h"
@@ -60,7 +60,7 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
                         .arg(QGuiApplication::platformName()));
     }
 
-    FrmVoroQuarn window(settings.size, plan.fit, settings.session.run.labels);
+    DiagramWindow window(settings.size, plan.fit, settings.session.run.labels);
     if (window.picture().isNull()) {
         return fail(notEnoughMemoryFor(settings.size));
     }

@@ -11,9 +11,10 @@ namespace voroquarn::testing {
 // One call made on the surface, with its arguments.
 struct Call {
     enum Kind {
-        Show, Refresh, GetForeColor, SetForeColor, Width, Height, Circle, MoveTo, Print, PSet, FillBackground, SmoothLine,
-        DoEvents,
-        Randomize, RandomNext,
+        ShowWindow, Clear, GetDrawingColour, SetDrawingColour, OuterWidth, OuterHeight, DrawCircle, MoveTo, DrawNumber,
+        SetPixel, FillBackground, DrawSmoothLine,
+        KeepResponsive,
+        Reseed, NextUniform,
     };
     Kind kind;
     float x = 0;
@@ -24,55 +25,55 @@ struct Call {
 };
 
 // A drawing surface that draws nothing and records every call. Its size is set by the
-// test; onYield runs inside every DoEvents, like an event handled there; the yield
+// test; onYield runs inside every keepResponsive, like an event handled there; the yield
 // numbered openYields, and every one after it, finds the window closed.
 class RecordingSurface final : public DrawingSurface {
 public:
-    RecordingSurface(float widthTwips, float heightTwips) : width(widthTwips), height(heightTwips) {}
+    RecordingSurface(float outerWidth, float outerHeight) : width(outerWidth), height(outerHeight) {}
 
-    void Show() override { record({Call::Show}); }
-    void Refresh() override { record({Call::Refresh}); }
-    Colour ForeColor() const override
+    void showWindow() override { record({Call::ShowWindow}); }
+    void clear() override { record({Call::Clear}); }
+    Colour drawingColour() const override
     {
-        calls.push_back({Call::GetForeColor, 0, 0, 0, 0, foreColor});
-        return foreColor;
+        calls.push_back({Call::GetDrawingColour, 0, 0, 0, 0, currentColour});
+        return currentColour;
     }
-    void setForeColor(Colour colour) override
+    void setDrawingColour(Colour colour) override
     {
-        foreColor = colour;
-        record({Call::SetForeColor, 0, 0, 0, 0, colour});
+        currentColour = colour;
+        record({Call::SetDrawingColour, 0, 0, 0, 0, colour});
     }
-    float Width() const override
+    float outerWidth() const override
     {
-        calls.push_back({Call::Width});
+        calls.push_back({Call::OuterWidth});
         return width;
     }
-    float Height() const override
+    float outerHeight() const override
     {
-        calls.push_back({Call::Height});
+        calls.push_back({Call::OuterHeight});
         return height;
     }
-    void Circle(float x, float y, float radius, Colour colour, float /*aspect*/) override
+    void drawCircle(float x, float y, float radius, Colour colour, float /*aspect*/) override
     {
-        record({Call::Circle, x, y, radius, 0, colour});
+        record({Call::DrawCircle, x, y, radius, 0, colour});
     }
-    void MoveTo(float x, float y) override { record({Call::MoveTo, x, y}); }
-    void Print(double value) override { record({Call::Print, 0, 0, 0, value}); }
-    void PSet(float x, float y, Colour colour) override { record({Call::PSet, x, y, 0, 0, colour}); }
+    void moveTo(float x, float y) override { record({Call::MoveTo, x, y}); }
+    void drawNumber(double value) override { record({Call::DrawNumber, 0, 0, 0, value}); }
+    void setPixel(float x, float y, Colour colour) override { record({Call::SetPixel, x, y, 0, 0, colour}); }
     // Recorded with the run's first column in x and its end in value.
-    void FillBackground(int y, int left, int right, Colour colour) override
+    void fillBackground(int y, int left, int right, Colour colour) override
     {
         record({Call::FillBackground, static_cast<float>(left), static_cast<float>(y), 0, static_cast<double>(right), colour});
     }
     // Recorded with its first point in x and y and its last in radius and value.
-    void SmoothLine(std::span<const PlanePoint> points, Colour colour) override
+    void drawSmoothLine(std::span<const PlanePoint> points, Colour colour) override
     {
-        record({Call::SmoothLine, static_cast<float>(points.front().x), static_cast<float>(points.front().y),
+        record({Call::DrawSmoothLine, static_cast<float>(points.front().x), static_cast<float>(points.front().y),
                 static_cast<float>(points.back().x), points.back().y, colour});
     }
-    bool DoEvents() override
+    bool keepResponsive() override
     {
-        record({Call::DoEvents});
+        record({Call::KeepResponsive});
         ++yields;
         if (onYield) {
             onYield(yields);
@@ -93,7 +94,7 @@ public:
 
     float width;
     float height;
-    Colour foreColor = 0;
+    Colour currentColour = 0;
     long yields = 0;
     long openYields = 1L << 62;
     std::function<void(long)> onYield;
@@ -112,10 +113,10 @@ public:
     {
     }
 
-    void Randomize() override { log_.calls.push_back({Call::Randomize}); }
-    float RandomNext() override
+    void reseed() override { log_.calls.push_back({Call::Reseed}); }
+    float nextUniform() override
     {
-        log_.calls.push_back({Call::RandomNext});
+        log_.calls.push_back({Call::NextUniform});
         return values_.at(next_++);
     }
 

@@ -133,7 +133,7 @@ TEST_F(DuringTheDrawing, AMinimizeLosesNothingDrawnMeanwhile)
 // after it the program draws not one more pixel.
 //
 // The drawing thread is held, under ptrace, where it looks for events in the middle of
-// a DoEvents: everything drawn so far is on screen, and the next step can come only
+// a keepResponsive: everything drawn so far is on screen, and the next step can come only
 // after this look. With the whole program stopped, the window manager's WM_DELETE_WINDOW
 // message is made to wait unread in the program's connection; then Qt's thread that
 // reads the connection takes it in while the drawing thread is still held. So the

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "diagram/hSort.h"
+#include "diagram/sortByWeight.h"
 
 namespace voroquarn {
 namespace {
@@ -19,11 +19,11 @@ struct Arrays {
 
 Arrays sorted(Arrays in, int n)
 {
-    hSort(static_cast<std::int16_t>(n), in.key, in.a, in.b);
+    sortByWeight(static_cast<std::int16_t>(n), in.key, in.a, in.b);
     return in;
 }
 
-TEST(HSort, BreaksTiesByItsTwoRules)
+TEST(SortByWeight, BreaksTiesByItsTwoRules)
 {
     // Equal weights come out in the order the two phases' rules decide: the build phase
     // prefers the left child on equal keys, the extract phase the right one. Each case
@@ -52,7 +52,7 @@ TEST(HSort, BreaksTiesByItsTwoRules)
     }
 }
 
-TEST(HSort, SortsOnlyTheFirstNNEntries)
+TEST(SortByWeight, SortsOnlyTheFirstCountEntries)
 {
     const Arrays two = sorted({{5, 3, 0}, {1, 2, 9}, {3, 4, 9}}, 2);
     EXPECT_EQ(two.key, (std::vector<float>{3, 5, 0}));
@@ -67,7 +67,7 @@ TEST(HSort, SortsOnlyTheFirstNNEntries)
     }
 }
 
-TEST(HSort, SortsAnyInputAndKeepsEveryTripleIntact)
+TEST(SortByWeight, SortsAnyInputAndKeepsEveryTripleIntact)
 {
     std::mt19937 engine(7);
     std::uniform_real_distribution<float> weight(1, 1000);

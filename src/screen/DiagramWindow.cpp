@@ -1,4 +1,4 @@
-#include "screen/FrmVoroQuarn.h"
+#include "screen/DiagramWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -18,7 +18,7 @@ namespace voroquarn {
 
 namespace {
 
-// How long Show waits for the window system to put the window on screen.
+// How long showWindow waits for the window system to put the window on screen.
 constexpr int SHOW_TIMEOUT_MS = 5000;
 
 // The largest size Qt gives a window: no limit.
@@ -32,7 +32,7 @@ std::chrono::nanoseconds frameIntervalOf(const QScreen* screen)
     return std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / usable));
 }
 
-// How late DoEvents may handle the window system's events.
+// How late keepResponsive may handle the window system's events.
 constexpr std::chrono::microseconds EVENTS_INTERVAL{250};
 
 // The most pixels converted for the screen at a time: 1 MiB of 32-bit colours.
@@ -40,7 +40,7 @@ constexpr int MAX_TILE_PIXELS = 256 * 1024;
 
 }  // namespace
 
-FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
+DiagramWindow::DiagramWindow(QSize drawingArea, WindowFit fit, bool labels)
     : PictureSurface(drawingArea), drawingArea_(drawingArea), fit_(fit), backingStore_(this), labelFontReady_(!labels)
 {
     static_assert(BACK_COLOR == BLACK, "a new picture is black: blank_ starts true");
@@ -63,9 +63,9 @@ FrmVoroQuarn::FrmVoroQuarn(QSize drawingArea, WindowFit fit, bool labels)
     }
 }
 
-FrmVoroQuarn::~FrmVoroQuarn() = default;
+DiagramWindow::~DiagramWindow() = default;
 
-void FrmVoroQuarn::Show()
+void DiagramWindow::showWindow()
 {
     // Not show(): it would also take the window out of full screen.
     setVisible(true);
@@ -86,7 +86,7 @@ void FrmVoroQuarn::Show()
     waitingForExpose_ = nullptr;
 }
 
-void FrmVoroQuarn::Refresh()
+void DiagramWindow::clear()
 {
     raster().setMarkerScale(pictureRatio());
     if (blank_ && !raster().hasChanges() && backingStoreFilled_ && raster().size() == pictureSize()) {
@@ -98,34 +98,34 @@ void FrmVoroQuarn::Refresh()
     blank_ = true;
 }
 
-float FrmVoroQuarn::Width() const
+float DiagramWindow::outerWidth() const
 {
     if (fit_ == WindowFit::Target) {
-        return static_cast<float>(pictureSize().width()) * TWIPS_PER_PIXEL;
+        return static_cast<float>(pictureSize().width());
     }
-    return outerSizeTwips(width(), height()).width;
+    return outerSize(width(), height()).width;
 }
 
-float FrmVoroQuarn::Height() const
+float DiagramWindow::outerHeight() const
 {
     if (fit_ == WindowFit::Target) {
-        return static_cast<float>(pictureSize().height()) * TWIPS_PER_PIXEL;
+        return static_cast<float>(pictureSize().height());
     }
-    return outerSizeTwips(width(), height()).height;
+    return outerSize(width(), height()).height;
 }
 
-qreal FrmVoroQuarn::pictureRatio() const
+qreal DiagramWindow::pictureRatio() const
 {
     return fit_ == WindowFit::Target ? devicePixelRatio() : 1.0;
 }
 
-QSize FrmVoroQuarn::pictureSize() const
+QSize DiagramWindow::pictureSize() const
 {
     const qreal ratio = pictureRatio();
     return ratio == 1 ? size() : QSize(qRound(width() * ratio), qRound(height() * ratio));
 }
 
-void FrmVoroQuarn::toggleFullScreen()
+void DiagramWindow::toggleFullScreen()
 {
     const bool design = fit_ == WindowFit::Design;
     if ((windowStates() & Qt::WindowFullScreen) != 0) {
@@ -143,7 +143,7 @@ void FrmVoroQuarn::toggleFullScreen()
     }
 }
 
-bool FrmVoroQuarn::DoEvents()
+bool DiagramWindow::keepResponsive()
 {
     // One clock reading serves both paces below.
     const auto now = std::chrono::steady_clock::now();
@@ -171,20 +171,20 @@ bool FrmVoroQuarn::DoEvents()
     return !closed_;
 }
 
-void FrmVoroQuarn::present()
+void DiagramWindow::present()
 {
     putChangesOnScreen();
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
-void FrmVoroQuarn::showOverlay(const QString& text)
+void DiagramWindow::showOverlay(const QString& text)
 {
     const QRect before = overlay_.box(pictureSize(), pictureRatio());
     overlay_.setText(text);
     putOnScreen(QRegion(before).united(overlay_.box(pictureSize(), pictureRatio())));
 }
 
-void FrmVoroQuarn::fitRun(RunSettings& run) const
+void DiagramWindow::fitRun(RunSettings& run) const
 {
     if (fit_ == WindowFit::Target) {
         const qreal ratio = pictureRatio();
@@ -194,7 +194,7 @@ void FrmVoroQuarn::fitRun(RunSettings& run) const
     }
 }
 
-void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
+void DiagramWindow::exposeEvent(QExposeEvent* /*event*/)
 {
     if (!isExposed()) {
         return;
@@ -211,7 +211,7 @@ void FrmVoroQuarn::exposeEvent(QExposeEvent* /*event*/)
     }
 }
 
-void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
+void DiagramWindow::resizeEvent(QResizeEvent* event)
 {
     // A window made larger (by a window manager that maximizes it anyway) keeps its
     // picture and gains background around it.
@@ -220,7 +220,7 @@ void FrmVoroQuarn::resizeEvent(QResizeEvent* event)
     backingStoreFilled_ = false;
 }
 
-void FrmVoroQuarn::closeEvent(QCloseEvent* event)
+void DiagramWindow::closeEvent(QCloseEvent* event)
 {
     closed_ = true;
     if (waitingForExpose_ != nullptr) {
@@ -229,7 +229,7 @@ void FrmVoroQuarn::closeEvent(QCloseEvent* event)
     QWindow::closeEvent(event);
 }
 
-void FrmVoroQuarn::putChangesOnScreen()
+void DiagramWindow::putChangesOnScreen()
 {
     if (!raster().hasChanges()) {
         return;
@@ -243,7 +243,7 @@ void FrmVoroQuarn::putChangesOnScreen()
     }
 }
 
-void FrmVoroQuarn::putOnScreen(const QRegion& region)
+void DiagramWindow::putOnScreen(const QRegion& region)
 {
     if (closed_ || !isExposed()) {
         // The backing store misses these changes now; an expose event repaints
@@ -312,14 +312,14 @@ void FrmVoroQuarn::putOnScreen(const QRegion& region)
     noteFilled(inWindow);
 }
 
-void FrmVoroQuarn::noteFilled(const QRegion& inWindow)
+void DiagramWindow::noteFilled(const QRegion& inWindow)
 {
     if (!backingStoreFilled_) {
         backingStoreFilled_ = QRegion(QRect(QPoint(0, 0), size())).subtracted(inWindow).isEmpty();
     }
 }
 
-bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
+bool DiagramWindow::writesStraight(const QPaintDevice* device, qreal ratio)
 {
     const auto* image = dynamic_cast<const QImage*>(device);
     if (ratio != 1 || image == nullptr || image->devicePixelRatio() != 1) {
@@ -330,7 +330,7 @@ bool FrmVoroQuarn::writesStraight(const QPaintDevice* device, qreal ratio)
            format == QImage::Format_ARGB32_Premultiplied;
 }
 
-void FrmVoroQuarn::drawPicture(QPainter& painter, const QRect& rect)
+void DiagramWindow::drawPicture(QPainter& painter, const QRect& rect)
 {
     // The picture holds palette indices and the screen takes colours: each area is
     // converted through a tile of bounded size, band by band, so that repainting a large

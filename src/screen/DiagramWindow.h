@@ -30,13 +30,13 @@ enum class WindowFit {
 // The program's window. Its picture lives in memory and is copied to the screen: at a
 // yield the pixels changed since the last copy, at most once per display frame, and all
 // of it whenever the window system asks for a repaint, so the picture survives being
-// covered or minimised. A new diagram (Refresh) takes the window's size of the moment.
-class FrmVoroQuarn final : public QWindow, public PictureSurface, public SessionWindow {
+// covered or minimised. A new diagram (clear) takes the window's size of the moment.
+class DiagramWindow final : public QWindow, public PictureSurface, public SessionWindow {
 public:
     // Without labels the window loads no fonts ahead of time.
-    explicit FrmVoroQuarn(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
+    explicit DiagramWindow(QSize drawingArea = QSize(DESIGN_WIDTH, DESIGN_HEIGHT),
                           WindowFit fit = WindowFit::Design, bool labels = true);
-    ~FrmVoroQuarn() override;
+    ~DiagramWindow() override;
 
     WindowFit fit() const { return fit_; }
     // The picture's pixels per unit of the window's size, which markers grow with: 1
@@ -48,11 +48,11 @@ public:
     // Full screen, or back; a design window is free to change its size while full screen.
     void toggleFullScreen();
 
-    void Show() override;
-    void Refresh() override;
-    float Width() const override;
-    float Height() const override;
-    bool DoEvents() override;
+    void showWindow() override;
+    void clear() override;
+    float outerWidth() const override;
+    float outerHeight() const override;
+    bool keepResponsive() override;
 
     // Puts every change on screen now; for the end of a drawing, and before any wait.
     void present() override;
