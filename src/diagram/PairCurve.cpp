@@ -52,18 +52,35 @@ int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots
 
 }  // namespace
 
-void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const
+AlongCurve PairCurve::along(const PlaneFunction& f) const
 {
     const double k = c_.curvature;
     const double mu = f.mx * c_.ux + f.my * c_.uy;
     const double mv = f.mx * vx_ + f.my * vy_;
+    return {4 * f.alpha - 2 * k * mu + k * k * f.f0, 2 * mv, f.f0};
+}
+
+int AlongCurve::zeros(std::array<double, 2>& zeros) const
+{
     std::array<double, 2> roots{};
-    const int count = quadraticRoots(4 * f.alpha - 2 * k * mu + k * k * f.f0, 2 * mv, f.f0, roots);
+    const int count = quadraticRoots(a2, a1, a0, roots);
+    int finite = 0;
     for (int n = 0; n < count; ++n) {
-        if (std::isfinite(roots[n])) {
-            zeros.push_back(roots[n]);
+        if (std::isfinite(roots[static_cast<std::size_t>(n)])) {
+            zeros[static_cast<std::size_t>(finite++)] = roots[static_cast<std::size_t>(n)];
         }
     }
+    if (finite == 2 && zeros[0] > zeros[1]) {
+        std::swap(zeros[0], zeros[1]);
+    }
+    return finite;
+}
+
+void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const
+{
+    std::array<double, 2> roots{};
+    const int count = along(f).zeros(roots);
+    zeros.insert(zeros.end(), roots.begin(), roots.begin() + count);
 }
 
 double PairCurve::between(double from, double to) const

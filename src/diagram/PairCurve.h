@@ -18,6 +18,20 @@ struct PlaneFunction {
     double f0;
 };
 
+// A plane function F along a curve: (1 + k^2 t^2) F at the curve's point of parameter t,
+// the quadratic a2 t^2 + a1 t + a0, whose sign is F's.
+struct AlongCurve {
+    double a2;
+    double a1;
+    double a0;
+
+    double at(double t) const { return (a2 * t + a1) * t + a0; }
+    // How large the value at t could be off by rounding, about: its terms' size.
+    double scaleAt(double t) const { return std::abs(a2 * t * t) + std::abs(a1 * t) + std::abs(a0); }
+    // Its finite zeros, ascending: 0, 1 or 2 of them.
+    int zeros(std::array<double, 2>& zeros) const;
+};
+
 // The bisector of a pair, its points P + (2 t v - 2 k t^2 u) / (1 + k^2 t^2) by one
 // rational parameter t over all real numbers (u turned by +90 degrees is v): along a
 // line (k = 0) the point 2t from P along v; around a circle the point at the angle
@@ -49,8 +63,9 @@ public:
     // far end of a long stretch, where a third site that cuts it may still tie.
     double between(double from, double to) const;
 
-    // The parameters where F is zero along the curve, appended to zeros. Along the
-    // curve, (1 + k^2 t^2) F is a quadratic in t with no term that holds R.
+    // F along the curve: (1 + k^2 t^2) F is a quadratic in t with no term that holds R.
+    AlongCurve along(const PlaneFunction& f) const;
+    // The parameters where F is zero along the curve, appended to zeros.
     void appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const;
 
     // The smallest box that holds the curve from parameter `from` to `to` (from < to,

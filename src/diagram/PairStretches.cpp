@@ -16,17 +16,27 @@ bool inside(const ClipArea& box, PlanePoint p)
     return p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom;
 }
 
-// Appends the stretch from..to, joined to the last one where it goes on from it.
-void append(std::vector<Stretch>& stretches, double from, double to)
+// Appends a stretch, joined to the last one where it goes on from it.
+void append(const PairCurve& curve, std::vector<CutStretch>& stretches, const CutStretch& cut)
 {
-    if (!(from < to)) {
+    if (!(cut.stretch.from < cut.stretch.to)) {
         return;
     }
-    if (!stretches.empty() && stretches.back().to == from) {
-        stretches.back().to = to;
+    if (!stretches.empty() && stretches.back().stretch.to == cut.stretch.from) {
+        CutStretch& last = stretches.back();
+        last.stretch.to = cut.stretch.to;
+        last.toCut = cut.toCut;
+        last.middleAt = curve.between(last.stretch.from, last.stretch.to);
+        last.middle = curve.at(last.middleAt);
         return;
     }
-    stretches.push_back({from, to});
+    stretches.push_back(cut);
+}
+
+CutStretch uncut(const PairCurve& curve, double from, double to)
+{
+    const double middle = curve.between(from, to);
+    return {{from, to}, CutStretch::NOT_CUT, CutStretch::NOT_CUT, middle, curve.at(middle)};
 }
 
 // The range of a line's parameter inside the box, or an empty one: half the distance
@@ -73,11 +83,11 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
                    const ClipArea& box, StretchScratch& scratch)
 {
     std::vector<double>& zeros = scratch.zeros;
-    std::vector<Stretch>& kept = scratch.kept;
+    std::vector<CutStretch>& kept = scratch.kept;
     kept.clear();
     if (curve.straight()) {
         const Stretch range = lineInBox(curve, box);
-        append(kept, range.from, range.to);
+        append(curve, kept, uncut(curve, range.from, range.to));
     } else {
         zeros.clear();
         // Only the edges whose line the circle reaches can cut it.
@@ -97,46 +107,71 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         zeros.push_back(INFINITE);
         std::sort(zeros.begin(), zeros.end());
         for (std::size_t n = 0; n + 1 < zeros.size(); ++n) {
-            const double from = zeros[n];
-            const double to = zeros[n + 1];
-            if (from < to && inside(box, curve.at(curve.between(from, to)))) {
-                append(kept, from, to);
+            if (zeros[n] < zeros[n + 1]) {
+                const CutStretch part = uncut(curve, zeros[n], zeros[n + 1]);
+                if (inside(box, part.middle)) {
+                    append(curve, kept, part);
+                }
             }
         }
     }
 
     using Verdict = StretchScratch::Verdict;
     std::vector<StretchScratch::Part>& parts = scratch.parts;
-    for (const WeightedSite& third : thirds) {
+    for (std::size_t third = 0; third < thirds.size(); ++third) {
         if (kept.empty()) {
             return;
         }
-        zeros.clear();
-        curve.appendZeros(curve.tieOf(reference.x, reference.y, reference.w, third.x, third.y, third.w), zeros);
-        std::sort(zeros.begin(), zeros.end());
-        std::vector<Stretch>& next = scratch.next;
+        const WeightedSite& t = thirds[third];
+        const auto cutBy = static_cast<std::int32_t>(third);
+        // Where the third ties with the pair along the curve: negative where the pair is
+        // nearer, positive where the third is.
+        const AlongCurve tie = curve.along(curve.tieOf(reference.x, reference.y, reference.w, t.x, t.y, t.w));
+        std::array<double, 2> ties{};
+        const int count = tie.zeros(ties);
+        // A part is judged by the tie's sign at its middle, and as `nearer` judges where
+        // that sign is too close to call.
+        const auto verdictAt = [&](const CutStretch& part) {
+            const double value = tie.at(part.middleAt);
+            const Nearer verdict = std::abs(value) > 1e-9 * tie.scaleAt(part.middleAt)
+                                       ? (value < 0 ? Nearer::Second : Nearer::First)
+                                       : nearer(part.middle.x, part.middle.y, t, reference);
+            return verdict == Nearer::First                           ? Verdict::Drop
+                   : verdict == Nearer::Second                        ? Verdict::Keep
+                   : tiny(curve, part.stretch.from, part.stretch.to) ? Verdict::Touch
+                                                                      : Verdict::Keep;
+        };
+        std::vector<CutStretch>& next = scratch.next;
         next.clear();
-        for (const Stretch& stretch : kept) {
+        for (const CutStretch& stretch : kept) {
+            const bool cut = (count > 0 && ties[0] > stretch.stretch.from && ties[0] < stretch.stretch.to) ||
+                             (count > 1 && ties[1] > stretch.stretch.from && ties[1] < stretch.stretch.to);
+            if (!cut) {
+                // Most often: no tie inside, and the stretch judged at the middle it has.
+                if (verdictAt(stretch) != Verdict::Drop) {
+                    append(curve, next, stretch);
+                }
+                continue;
+            }
             // The stretch cut at the third's ties, each part judged at its middle.
             parts.clear();
-            double from = stretch.from;
-            const auto judge = [&](double to) {
-                if (from < to) {
-                    const PlanePoint mid = curve.at(curve.between(from, to));
-                    const Nearer verdict = nearer(mid.x, mid.y, third, reference);
-                    parts.push_back({from, to, verdict == Nearer::First    ? Verdict::Drop
-                                               : verdict == Nearer::Second ? Verdict::Keep
-                                               : tiny(curve, from, to)    ? Verdict::Touch
-                                                                          : Verdict::Keep});
-                }
-                from = std::max(from, to);
-            };
-            for (const double zero : zeros) {
-                if (zero > stretch.from && zero < stretch.to) {
-                    judge(zero);
+            double from = stretch.stretch.from;
+            std::int32_t fromCut = stretch.fromCut;
+            for (int n = 0; n < count; ++n) {
+                const double zero = ties[static_cast<std::size_t>(n)];
+                if (zero > from && zero < stretch.stretch.to) {
+                    CutStretch part = uncut(curve, from, zero);
+                    part.fromCut = fromCut;
+                    part.toCut = cutBy;
+                    parts.push_back({part, verdictAt(part)});
+                    from = zero;
+                    fromCut = cutBy;
                 }
             }
-            judge(stretch.to);
+            CutStretch last = uncut(curve, from, stretch.stretch.to);
+            last.fromCut = fromCut;
+            last.toCut = stretch.toCut;
+            parts.push_back({last, verdictAt(last)});
             // A part too short to see where the third ties is where it touches the pair's
             // curve: kept between kept parts, so that the stretch stays whole, and
             // dropped where the third is nearer on both sides, so that a curve the third
@@ -147,7 +182,7 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
                                    ((n > 0 && parts[n - 1].verdict == Verdict::Keep) ||
                                     (n + 1 < parts.size() && parts[n + 1].verdict == Verdict::Keep)));
                 if (keep) {
-                    append(next, parts[n].from, parts[n].to);
+                    append(curve, next, parts[n].cut);
                 }
             }
         }
