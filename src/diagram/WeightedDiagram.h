@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diagram/BoundaryPieces.h"
+#include "diagram/OwnersAlong.h"
 #include "diagram/PairStretches.h"
 #include "diagram/SiteCells.h"
 
@@ -75,6 +76,15 @@ public:
 
 private:
     void findFragments(std::uint32_t leaf);
+    // The pairs of a crowded cell: those whose owners follow one another along its edges
+    // or leave a site inside it, and those that cut their stretches there, in turn.
+    void findCrowdedFragments(std::uint32_t leaf);
+    // The first site other than `owner` (from 0), the nearest at a, to be nearer than it
+    // along the segment from a to b; `owner` itself if none is.
+    std::int32_t firstOtherOwner(PlanePoint a, PlanePoint b, std::int32_t owner) const;
+    // Finds the stretches of sites i < j (from 0) in the cell among its other candidates
+    // (order_, best first), keeps them and their meeting, and leaves them in scratch_.
+    void findPair(std::int32_t i, std::int32_t j, std::uint32_t leaf, const ClipArea& box);
 
     const SiteArrays& sites_;
     SiteCells cells_;
@@ -87,6 +97,13 @@ private:
     // Reused from cell to cell.
     std::vector<std::pair<double, std::int32_t>> order_;
     std::vector<WeightedSite> thirds_;
+    std::vector<std::int32_t> thirdSites_;
+    std::vector<WeightedSite> crowd_;
+    std::vector<std::int32_t> crowdIds_;
+    std::vector<OwnerRun> runs_;
+    OwnersScratch ownersScratch_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> pairsToFind_;
+    std::vector<std::uint64_t> pairsFound_;
     StretchScratch scratch_;
 };
 
