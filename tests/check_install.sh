@@ -14,10 +14,14 @@ for tool in desktop-file-validate appstreamcli mandoc xmllint rsvg-convert; do
 done
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-
-cmake --install "$build" --prefix "$stage/usr" >/dev/null
-
 fail() { echo "install check: $*" >&2; exit 1; }
+
+# The program's own target, all that scripts/run builds, builds all that the install
+# copies: the install never stops half-way for a missing file.
+rm -f "$build/icons/scalable.svg"
+cmake --build "$build" --target voroquarn >/dev/null
+[ -f "$build/icons/scalable.svg" ] || fail "building the program leaves out the scalable icon"
+cmake --install "$build" --prefix "$stage/usr" >/dev/null
 [ -x "$stage/usr/bin/voroquarn" ] || fail "no program in bin"
 [ "$("$stage/usr/bin/voroquarn" --version | head -n 1)" = "voroquarn $version" ] ||
     fail "installed program does not give its version"

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", good, "--output", dir_.path()}, "folder"},
         {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf", {}, true},
         {{"--sites", good}, "no window system"},
+        {{"--sites", good, "--display", ":59999"}, "the X display that --display names could not be reached"},
         // Platforms that show no window would draw for nobody and never end.
         {{"--sites", good}, "--output", {{"QT_QPA_PLATFORM", "offscreen"}}},
         {{"--seed", "3"}, "--output", {{"QT_QPA_PLATFORM", "minimal"}}},
@@ -119,6 +121,41 @@ TEST_F(Cli, SitesFromAPipeAreReadToTheirEnd)
                     VOROQUARN_BINARY, path("piped.png")});
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_EQ(result.out.toStdString(), "100 100 300\n400 300 310\n250 420 900\n");
+}
+
+// What is no site file, or too large a one, is refused as soon as that shows: a regular
+// file by its size, a line once it is too long, the sites once there are too many. So
+// it takes far less memory than the 1 GiB a site file may have (not with the
+// sanitizers, which reserve more than any limit).
+TEST_F(Cli, SitesAreRefusedBeforeTheyCost)
+{
+    const auto sparse = [&](const QString& name, qint64 size) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+        return path(name);
+    };
+    const QByteArray tooMany = QByteArray("0 0 1\n").repeated(1000001);
+    const struct {
+        QString sites;
+        QByteArray input;
+        QString message;
+    } cases[] = {
+        {sparse("large.txt", qint64{2} << 30), {}, path("large.txt") + ": larger than 1024 MiB, not a site file"},
+        {sparse("nul.txt", 900 << 20), {}, path("nul.txt") + ":1: line is longer than 4096 characters"},
+        {"/dev/zero", {}, "/dev/zero:1: line is longer than 4096 characters"},
+        {"-", tooMany, "standard input:1000001: more than 1000000 sites, the most a file may hold"},
+    };
+    for (const auto& c : cases) {
+        const Result result = voroquarn::testing::runCommand(
+            VOROQUARN_BINARY, {"--sites", c.sites, "--output", path("out.png")}, c.input, {}, [] {
+#ifndef VOROQUARN_SANITIZED
+                const rlimit half{512 << 20, 512 << 20};
+                setrlimit(RLIMIT_AS, &half);
+#endif
+            });
+        EXPECT_EQ(result.status, 2) << c.sites.toStdString();
+        EXPECT_EQ(result.err, "voroquarn: " + c.message + "\n");
+    }
 }
 
 // Names are bytes: a site file and a picture whose names are not UTF-8 are read and
@@ -175,6 +212,22 @@ TEST_F(Cli, TheSameSeedGivesTheSamePictureAndAnotherSeedAnother)
     EXPECT_EQ(a, QImage(path("b.png")));
     EXPECT_NE(a, QImage(path("c.png")));
     EXPECT_EQ(files(), QStringList({"a.png", "b.png", "c.png"}));  // no temporary left
+
+    // The PDF too, to the byte, whenever and in whatever time zone: it was made at
+    // SOURCE_DATE_EPOCH, or else at a fixed date.
+    const auto pdf = [&](const QString& zone, const QString& epoch) {
+        const QString name = path("seven.pdf");
+        EXPECT_EQ(voroquarn::testing::runCommand(VOROQUARN_BINARY, {"--seed", "7", "--output", name}, {},
+                                                 {{"TZ", zone}, {"SOURCE_DATE_EPOCH", epoch}})
+                      .status,
+                  0);
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray fixed = pdf("UTC0", "");
+    EXPECT_TRUE(fixed.contains("/CreationDate (D:19700101000000Z)"));
+    EXPECT_EQ(pdf("IST-5:30", ""), fixed);
+    EXPECT_EQ(pdf("IST-5:30", "1672628645"), QByteArray(fixed).replace("D:19700101000000Z", "D:20230102030405Z"));
 }
 
 TEST_F(Cli, PrintedSitesReplayTheIdenticalPicture)
@@ -190,6 +243,25 @@ TEST_F(Cli, PrintedSitesReplayTheIdenticalPicture)
     ASSERT_EQ(replayed.status, 0) << replayed.err.toStdString();
     EXPECT_EQ(replayed.out, printed.out);
     EXPECT_EQ(QImage(path("random.png")), QImage(path("replay.png")));
+}
+
+// --count's sites lie anywhere in the picture, up to its edges and nowhere beyond.
+TEST_F(Cli, CountedSitesCoverThePicture)
+{
+    const Result printed = runProgram({"--count", "3000", "--seed", "1", "--size", "100x60", "--no-labels",
+                                       "--print-sites", "--output", path("many.png")});
+    ASSERT_EQ(printed.status, 0) << printed.err.toStdString();
+    double left = 100, top = 60, right = 0, bottom = 0;
+    for (const QString& line : printed.out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList xyw = line.split(' ');
+        left = std::min(left, xyw[0].toDouble());
+        right = std::max(right, xyw[0].toDouble());
+        top = std::min(top, xyw[1].toDouble());
+        bottom = std::max(bottom, xyw[1].toDouble());
+    }
+    EXPECT_EQ(printed.out.count('\n'), 3000);
+    EXPECT_TRUE(left >= 0 && left < 1 && top >= 0 && top < 1) << left << " " << top;
+    EXPECT_TRUE(right > 99 && right < 100 && bottom > 59 && bottom < 60) << right << " " << bottom;
 }
 
 TEST_F(Cli, AFailedWriteToStandardOutputIsAnError)

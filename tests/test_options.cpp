@@ -74,6 +74,7 @@ TEST(CommandLine, AcceptsEveryOptionInItsUsualSpellings)
     EXPECT_TRUE(contains(shortHelp.text, "Ctrl+S saves"));
     EXPECT_TRUE(contains(shortHelp.text, "with one dash")) << "the help does not tell of -root";
     EXPECT_EQ(parse({"-help"}).text, shortHelp.text);
+    EXPECT_EQ(parse({"--seed", "5", "-h", "--version"}).text, shortHelp.text);  // the first of the two
 }
 
 TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
@@ -269,6 +270,10 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"-window", "-saver"}, "give one"},
         {{"-fps", "--output", "a.png"}, "does not go with --fps"},
         {{"--print-sites", "--output", "-"}, "both write to standard output"},
+        // Help and version wait for the whole command line to be sound.
+        {{"--help", "--bogus"}, "unknown option '--bogus'"},
+        {{"--help", "--seed", "abc"}, "--seed takes"},
+        {{"-v", "--linger", "5"}, "--linger needs"},
     };
     for (const auto& [arguments, fragment] : cases) {
         const CommandLine result = parse(arguments);

@@ -1,6 +1,7 @@
 // Reading site files: good files, each kind of fault, and writing sites back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -153,7 +154,7 @@ TEST(SiteFile, RefusesBadFilesNamingTheLine)
     }
 }
 
-TEST(SiteFile, TakesAnyNumberOfSites)
+TEST(SiteFile, TakesUpToAMillionSites)
 {
     EXPECT_EQ(parseSiteFile(siteLines(11)).sites.size(), 11U);
     EXPECT_EQ(parseSiteFile(siteLines(5000)).sites.size(), 5000U);
@@ -162,6 +163,17 @@ TEST(SiteFile, TakesAnyNumberOfSites)
     ASSERT_TRUE(late.error);
     EXPECT_EQ(late.error->line, 5000);
     EXPECT_EQ(late.error->message, "too few numbers: expected x y weight");
+
+    std::string million = "# comment\n";
+    for (int k = 0; k < MAX_SITE_FILE_SITES; ++k) {
+        million += "1 2 3\n";
+    }
+    EXPECT_EQ(parseSiteFile(million + "\n# more\n").sites.size(), 1000000U);
+    const SiteFileContents more = parseSiteFile(million + "\n4 5 6\n");
+    ASSERT_TRUE(more.error);
+    EXPECT_EQ(more.error->line, 1000003);
+    EXPECT_EQ(more.error->message, "more than 1000000 sites, the most a file may hold");
+    EXPECT_TRUE(more.sites.empty());
 }
 
 TEST(SiteFile, LimitsTheLengthOfEveryLine)
@@ -186,6 +198,18 @@ TEST(SiteFile, LimitsTheLengthOfEveryLine)
         EXPECT_EQ(contents.error->message, "line is longer than 4096 characters");
         EXPECT_EQ(contents.error->line, text.size() == limit + 1 ? 1 : 2);
     }
+
+    // Read as it arrives, a line is refused as soon as it is too long, its end unseen;
+    // up to then its byte order mark and a CR that may end it do not count.
+    SiteFileReader reader;
+    EXPECT_TRUE(reader.read("\xEF\xBB"));
+    EXPECT_TRUE(reader.read("\xBF" + padded(limit) + "\r"));
+    EXPECT_TRUE(reader.read("\n\xEF\xBB\xBF" + std::string(limit - 3, 'x')));
+    EXPECT_FALSE(reader.read("x"));
+    const SiteFileContents refused = reader.finish();
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->line, 2);
+    EXPECT_EQ(refused.error->message, "line is longer than 4096 characters");
 }
 
 TEST(SiteFile, SurvivesGarbage)
@@ -202,8 +226,22 @@ TEST(SiteFile, SurvivesGarbage)
         for (char& c : text) {
             c = round % 2 == 0 ? static_cast<char>(byte(random)) : alphabet[pick(random)];
         }
-        const std::string broken = brokenSiteFileInvariant(text, parseSiteFile(text));
-        EXPECT_EQ(broken, "") << "round " << round;
+        const SiteFileContents whole = parseSiteFile(text);
+        EXPECT_EQ(brokenSiteFileInvariant(text, whole), "") << "round " << round;
+        // Read as it arrives, in pieces, the text gives the same.
+        SiteFileReader reader;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t piece = std::min<std::size_t>(text.size() - at, 1 + length(random) % 8);
+            reader.read(std::string_view(text).substr(at, piece));
+            at += piece;
+        }
+        const SiteFileContents pieces = reader.finish();
+        EXPECT_EQ(describe(pieces.sites), describe(whole.sites)) << "round " << round;
+        EXPECT_EQ(pieces.error.has_value(), whole.error.has_value()) << "round " << round;
+        if (pieces.error && whole.error) {
+            EXPECT_EQ(pieces.error->line, whole.error->line) << "round " << round;
+            EXPECT_EQ(pieces.error->message, whole.error->message) << "round " << round;
+        }
     }
 }
 

@@ -405,6 +405,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 
     Options options;
     options.size = QSize(DESIGN_WIDTH, DESIGN_HEIGHT);
+    std::optional<std::string> toShow;  // the help or the version
     bool optionsEnded = false;
     for (std::size_t at = 1; at < arguments.size(); ++at) {
         const std::string_view argument = arguments[at];
@@ -446,12 +447,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         if (++given[static_cast<std::size_t>(row - table.begin())] > 1) {
             return failure(name + " is given more than once");
         }
-        // Help and version end the reading, as the first of their kind.
-        if (row->name == "help") {
-            return {std::nullopt, helpText(table), false};
+        // Help and version are shown once the whole command line is read and found
+        // sound, the first of the two that was given.
+        if (row->name == "help" && !toShow) {
+            toShow = helpText(table);
         }
-        if (row->name == "version") {
-            return {std::nullopt, VERSION_NOTICE, false};
+        if (row->name == "version" && !toShow) {
+            toShow = VERSION_NOTICE;
         }
         if (const auto problem = row->feed(options, value)) {
             return failure(name + " " + *problem);
@@ -475,6 +477,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
     }
     if (options.printSites && options.outputPath == "-") {
         return failure("--print-sites and --output - would both write to standard output");
+    }
+    if (toShow) {
+        return {std::nullopt, *toShow, false};
     }
     options.cycle = options.cycle || options.target != Target::Window;
     return {options, {}, false};

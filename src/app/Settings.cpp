@@ -10,6 +10,11 @@ RunSettings runSettingsOf(const Options& options)
     run.fill = options.fill && !options.mono;
     run.smooth = options.smooth && !options.mono;
     run.count = options.count;
+    // A count of random sites covers the whole picture; the design's 4 to 9 keep its
+    // margins. A window fitted to its picture keeps the margins that hold the markers.
+    if (options.count) {
+        run.margins = WHOLE_AREA;
+    }
     run.markers = options.markers;
     run.labels = options.labels;
     // Diagram after diagram is the screen saver, which has a look of its own; one

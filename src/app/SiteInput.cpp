@@ -13,14 +13,17 @@ namespace voroquarn {
 
 namespace {
 
-// A site file holds at most 11 sites; anything this large is not one.
+// A million sites as --print-sites writes them take some 50 MB; anything this large is
+// not a site file.
 constexpr std::size_t MAX_FILE_BYTES = std::size_t{1} << 30;
 
-// Reads `fd` to its end, or to one byte more than MAX_FILE_BYTES; 0 or the error.
-int readToEnd(int fd, std::string& text)
+// Reads `fd` into `reader` until its end, until the reader refuses it, or until it
+// gave more than MAX_FILE_BYTES (`tooLarge`); 0 or the error.
+int readInto(int fd, SiteFileReader& reader, bool& tooLarge)
 {
     char block[65536];
-    while (text.size() <= MAX_FILE_BYTES) {
+    std::size_t total = 0;
+    for (;;) {
         const ssize_t got = ::read(fd, block, sizeof block);
         if (got < 0) {
             if (errno == EINTR) {
@@ -28,12 +31,12 @@ int readToEnd(int fd, std::string& text)
             }
             return errno;
         }
-        if (got == 0) {
+        total += static_cast<std::size_t>(got);
+        tooLarge = total > MAX_FILE_BYTES;
+        if (got == 0 || tooLarge || !reader.read({block, static_cast<std::size_t>(got)})) {
             return 0;
         }
-        text.append(block, static_cast<std::size_t>(got));
     }
-    return 0;
 }
 
 }  // namespace
@@ -59,11 +62,13 @@ std::variant<std::vector<Site>, std::string> loadSites(const std::string& path)
         }
     }
     struct stat status {};
-    std::string text;
+    SiteFileReader reader;
     int error = ::fstat(fd, &status) != 0 ? errno : 0;
     const bool folder = error == 0 && S_ISDIR(status.st_mode);
-    if (error == 0 && !folder) {
-        error = readToEnd(fd, text);
+    // A regular file shows its size before it is read.
+    bool tooLarge = error == 0 && S_ISREG(status.st_mode) && static_cast<std::size_t>(status.st_size) > MAX_FILE_BYTES;
+    if (error == 0 && !folder && !tooLarge) {
+        error = readInto(fd, reader, tooLarge);
     }
     if (!standardInput) {
         ::close(fd);
@@ -74,11 +79,11 @@ std::variant<std::vector<Site>, std::string> loadSites(const std::string& path)
     if (error != 0) {
         return cannotBeRead(error);
     }
-    if (text.size() > MAX_FILE_BYTES) {
+    if (tooLarge) {
         return name + ": larger than " + std::to_string(MAX_FILE_BYTES >> 20U) + " MiB, not a site file";
     }
 
-    SiteFileContents contents = parseSiteFile(text);
+    SiteFileContents contents = reader.finish();
     if (contents.error) {
         if (contents.error->line > 0) {
             return name + ":" + std::to_string(contents.error->line) + ": " + contents.error->message;

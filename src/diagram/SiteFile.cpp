@@ -147,11 +147,13 @@ std::size_t splitFields(std::string_view line, std::array<std::string_view, 3>& 
     return count;
 }
 
+std::string lineTooLong() { return "line is longer than " + std::to_string(MAX_SITE_FILE_LINE) + " characters"; }
+
 // Reads one line, without its line end.
 LineReading readLine(std::string_view line)
 {
     if (line.size() > static_cast<std::size_t>(MAX_SITE_FILE_LINE)) {
-        return failure("line is longer than " + std::to_string(MAX_SITE_FILE_LINE) + " characters");
+        return failure(lineTooLong());
     }
     if (std::any_of(line.begin(), line.end(), isControl)) {
         return failure("unexpected control character");
@@ -198,45 +200,93 @@ LineReading readLine(std::string_view line)
     return {Site{numbers[0].value, numbers[1].value, w}, {}};
 }
 
-SiteFileContents failed(int line, std::string message)
+// A line as the file's text counts it: without the byte order mark that may start the
+// first line, and without the CR of a CRLF line end.
+std::string_view counted(std::string_view line, bool first)
 {
-    return {{}, SiteFileError{line, std::move(message)}};
+    if (first && line.starts_with(UTF8_BOM)) {
+        line.remove_prefix(UTF8_BOM.size());
+    }
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line;
 }
 
 }  // namespace
 
 SiteFileContents parseSiteFile(std::string_view text)
 {
-    if (text.starts_with(UTF8_BOM)) {
-        text.remove_prefix(UTF8_BOM.size());
-    }
-    SiteFileContents contents;
-    int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        if (lineNumber == std::numeric_limits<int>::max()) {
-            return failed(0, "more lines than can be counted");
-        }
-        ++lineNumber;
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        start = end + 1;
+    SiteFileReader reader;
+    reader.read(text);
+    return reader.finish();
+}
 
-        LineReading reading = readLine(line);
-        if (!reading.error.empty()) {
-            return failed(lineNumber, std::move(reading.error));
+bool SiteFileReader::read(std::string_view bytes)
+{
+    while (!refused_ && !bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        if (end == std::string_view::npos) {
+            keepPart(bytes);
+            break;
         }
-        if (reading.site) {
-            contents.sites.push_back(*reading.site);
+        if (partLine_.empty()) {
+            take(bytes.substr(0, end));
+        } else {
+            keepPart(bytes.substr(0, end));
+            if (!refused_) {
+                take(partLine_);
+            }
+            partLine_.clear();
         }
+        bytes.remove_prefix(end + 1);
     }
-    if (contents.sites.empty()) {
-        return failed(0, "no sites in the file");
+    return !refused_;
+}
+
+SiteFileContents SiteFileReader::finish()
+{
+    if (!refused_ && !partLine_.empty()) {
+        take(partLine_);
     }
-    return contents;
+    if (!refused_ && contents_.sites.empty()) {
+        refuse(0, "no sites in the file");
+    }
+    return std::move(contents_);
+}
+
+void SiteFileReader::take(std::string_view line)
+{
+    if (lineNumber_ == std::numeric_limits<int>::max()) {
+        refuse(0, "more lines than can be counted");
+        return;
+    }
+    ++lineNumber_;
+    LineReading reading = readLine(counted(line, lineNumber_ == 1));
+    if (!reading.error.empty()) {
+        refuse(lineNumber_, std::move(reading.error));
+    } else if (reading.site && contents_.sites.size() == MAX_SITE_FILE_SITES) {
+        refuse(lineNumber_, "more than " + std::to_string(MAX_SITE_FILE_SITES) + " sites, the most a file may hold");
+    } else if (reading.site) {
+        contents_.sites.push_back(*reading.site);
+    }
+}
+
+// Keeps no more of a line than it takes to tell that it is too long, and refuses it then.
+void SiteFileReader::keepPart(std::string_view bytes)
+{
+    constexpr std::size_t KEPT = MAX_SITE_FILE_LINE + UTF8_BOM.size() + 2;
+    partLine_.append(bytes.substr(0, KEPT - partLine_.size()));
+    if (counted(partLine_, lineNumber_ == 0).size() > static_cast<std::size_t>(MAX_SITE_FILE_LINE)) {
+        refuse(lineNumber_ < std::numeric_limits<int>::max() ? lineNumber_ + 1 : 0, lineTooLong());
+    }
+}
+
+void SiteFileReader::refuse(int line, std::string message)
+{
+    std::vector<Site>().swap(contents_.sites);
+    contents_.error = SiteFileError{line, std::move(message)};
+    refused_ = true;
 }
 
 std::string formatSite(const Site& site)

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "core/WindowMetrics.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/SiteFile.h"
 
@@ -29,6 +30,11 @@ struct SiteMargins {
 
 // The design margins, the same on every side.
 inline constexpr SiteMargins DESIGN_MARGINS{MARGIN, MARGIN, MARGIN, MARGIN};
+
+// No margins within the drawing area of a window whose extent is that of the design
+// frame around it: sites anywhere in [0, W) x [0, H).
+inline constexpr SiteMargins WHOLE_AREA{0, 0, DESIGN_FRAME.left + DESIGN_FRAME.right,
+                                        DESIGN_FRAME.top + DESIGN_FRAME.bottom};
 
 // The margins that keep every marker wholly inside a window that reports its visible
 // extent: `marker` is the box a marker covers around its site (left and top negative),

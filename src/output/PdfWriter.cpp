@@ -1,6 +1,7 @@
 #include "output/PdfWriter.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
@@ -18,6 +19,40 @@ namespace {
 
 // A point, the unit of a PDF page, is 1/72 inch; the page gets a point for every pixel.
 constexpr int POINTS_PER_INCH = 72;
+
+// The last second whose date has a four-digit year: 9999-12-31 23:59:59 UTC.
+constexpr qint64 LAST_FOUR_DIGIT_SECOND = 253402300799;
+
+// When the document says it was made: at SOURCE_DATE_EPOCH, seconds since 1970 as
+// reproducible builds give it, or else at 1970-01-01 00:00:00 UTC, so that the same
+// sites always give the same bytes.
+QDateTime creationDate()
+{
+    const QByteArray given = qgetenv("SOURCE_DATE_EPOCH");
+    bool whole = false;
+    const qint64 seconds = given.toLongLong(&whole);
+    const bool usable = whole && !given.startsWith('+') && !given.startsWith('-') && seconds <= LAST_FOUR_DIGIT_SECOND;
+    return QDateTime::fromSecsSinceEpoch(usable ? seconds : 0, Qt::UTC);
+}
+
+// Qt writes the time it made the document, with no way to set it: "/CreationDate
+// (D:YYYYMMDDHHmmSS" and "Z)" or an offset, "+HH'mm')". That date is replaced by
+// `date`, in UTC and in the same length, so that no offset in the file moves.
+void setCreationDate(QByteArray& pdf, const QDateTime& date)
+{
+    const QByteArray key = "/CreationDate (D:";
+    const qsizetype from = pdf.indexOf(key);
+    const qsizetype end = from < 0 ? -1 : pdf.indexOf(')', from);
+    if (end < 0) {
+        return;
+    }
+    const qsizetype start = from + key.size();
+    QByteArray written = date.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    written += end - start == written.size() + 1 ? "Z" : "+00'00'";
+    if (written.size() == end - start) {
+        pdf.replace(start, written.size(), written);
+    }
+}
 
 QColor toColor(Colour colour)
 {
@@ -155,6 +190,7 @@ bool writePdf(const Diagram& diagram, QIODevice& device)
     if (!drawPdf(diagram, document)) {
         return false;
     }
+    setCreationDate(document.buffer(), creationDate());
     return device.write(document.data()) == document.data().size();
 }
 

@@ -16,7 +16,7 @@ namespace voroquarn {
 
 int runExplorer(const char* program, const ScreenSettings& settings)
 {
-    PlatformGuard guard;
+    PlatformGuard guard(settings.display.has_value());
     QtArguments arguments(program, settings.display ? std::vector<std::string>{"-platform", "xcb", "-display", *settings.display}
                                                     : std::vector<std::string>{});
     const QGuiApplication app(arguments.argc(), arguments.argv());

@@ -33,6 +33,16 @@ void handleWhileConnecting(QtMsgType type, const QMessageLogContext& /*context*/
     }
 }
 
+// The same with --display, which takes the place of DISPLAY.
+void handleWhileConnectingToGiven(QtMsgType type, const QMessageLogContext& /*context*/,
+                                  const QString& /*message*/)
+{
+    if (type == QtFatalMsg) {
+        printLine("cannot open a window: the X display that --display names could not be reached");
+        std::_Exit(2);
+    }
+}
+
 void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
 {
     if (type == QtDebugMsg || type == QtInfoMsg) {
@@ -51,10 +61,10 @@ void handleWhileRunning(QtMsgType type, const QMessageLogContext& /*context*/, c
 
 }  // namespace
 
-PlatformGuard::PlatformGuard()
+PlatformGuard::PlatformGuard(bool displayGiven)
 {
     std::signal(SIGPIPE, SIG_IGN);
-    qInstallMessageHandler(handleWhileConnecting);
+    qInstallMessageHandler(displayGiven ? handleWhileConnectingToGiven : handleWhileConnecting);
 }
 
 PlatformGuard::~PlatformGuard() { qInstallMessageHandler(nullptr); }

@@ -12,7 +12,8 @@ namespace voroquarn {
 // silently with SIGPIPE.
 class PlatformGuard {
 public:
-    PlatformGuard();
+    // `displayGiven`: the X display is the one --display names, which a failure blames.
+    explicit PlatformGuard(bool displayGiven = false);
     ~PlatformGuard();
     PlatformGuard(const PlatformGuard&) = delete;
     PlatformGuard& operator=(const PlatformGuard&) = delete;

@@ -68,6 +68,8 @@ void useFixedRenderingEnvironment()
     }
     // The language picks among fonts for the same family name.
     qputenv("FC_LANG", "en");
+    // Qt's PDF writer notes the time in the local zone, in a length that depends on it.
+    qputenv("TZ", "UTC0");
 }
 
 QtArguments::QtArguments(const char* program, std::vector<std::string> forQt)

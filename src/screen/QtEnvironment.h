@@ -20,7 +20,8 @@ void useUsableRuntimeFolder();
 // offscreen at scale 1 and 96 dots per inch whatever the Qt variables ask, with the
 // default platform theme, and with the system's font configuration rather than the
 // user's own (fontconfig's user files and fonts are found through HOME, XDG_CONFIG_HOME
-// and XDG_DATA_HOME). The system's fonts themselves are used as installed.
+// and XDG_DATA_HOME). The system's fonts themselves are used as installed. Times are
+// UTC.
 void useFixedRenderingEnvironment();
 
 // The arguments the program hands to Qt's application object: its own name, and what it

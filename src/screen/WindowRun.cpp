@@ -50,7 +50,7 @@ int drawOnScreen(const char* program, ScreenSettings settings, std::optional<Ter
                  int& endingSignal)
 {
     const ScreenPlan plan = planOf(settings);
-    PlatformGuard guard;
+    PlatformGuard guard(settings.display.has_value());
     QtArguments arguments(program, plan.qtOptions);
     const QGuiApplication app(arguments.argc(), arguments.argv());
     guard.connected();
