@@ -192,6 +192,13 @@ void SiteCells::step(std::size_t& work)
     keepCandidates(box.begin, end, high);
     const std::size_t highEnd = work_.size();
     keepCandidates(box.begin, end, low);
+    if (count > CROWD && 10 * (highEnd - end) >= 9 * count && 10 * (work_.size() - highEnd) >= 9 * count) {
+        // Neither half sheds a tenth of the crowd: boundaries that all meet in the box,
+        // as a pencil of circles does at its point, and cutting would find them again in
+        // every half.
+        makeLeaf(box.node, b, box.begin, pruneBeaten(box.begin, count, b));
+        return;
+    }
 
     const auto first = static_cast<std::uint32_t>(nodes_.size());
     Node& node = nodes_[box.node];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -34,6 +35,18 @@ bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const Weighte
 // Cells own their points half-open, [left, right) x [top, bottom), but for the area's
 // own right and bottom edges. Sites are taken sorted by weight, counted from 0; an exact
 // copy of an earlier site is left out (the first stands for all). Candidates ascend.
+// The whole coordinates (pixel centres) that a cell from `from` to `to` owns along one
+// axis, first to last: from its near edge on, up to its far edge, which belongs to the
+// next cell but at the area's own end (`closed`).
+struct OwnedWhole {
+    double first;
+    double last;
+};
+inline OwnedWhole ownedWhole(double from, double to, bool closed)
+{
+    return {std::ceil(from), closed ? std::floor(to) : std::ceil(to) - 1};
+}
+
 class SiteCells {
 public:
     // A cell can hold at most this many candidates before it is cut.
@@ -41,13 +54,21 @@ public:
     // Boxes no wider than this (pixels) are not cut: where more boundaries than that
     // cross a pixel, cutting further would cost as many cells as the boundaries are close.
     static constexpr double FLOOR = 4.0;
+    // A box of more candidates than this is not cut where both halves keep nine tenths.
+    static constexpr std::uint32_t CROWD = 32;
     // A safety for areas of any size: no box is cut more often than this.
     static constexpr int MAX_DEPTH = 96;
+
+    // A cell of more candidates than this is crowded: WeightedDiagram finds its pairs
+    // along its edges, and the tracing and the fill go through it line by line.
+    static constexpr std::uint32_t CROWDED = 12;
 
     struct Leaf {
         ClipArea box;
         std::uint32_t first;  // of its candidates in candidates()
         std::uint32_t count;
+
+        bool crowded() const { return count > CROWDED; }
     };
 
     // The sites (sorted by weight, kept by reference while building) and the area to
@@ -60,6 +81,14 @@ public:
     bool built() const { return pending_.empty(); }
 
     const ClipArea& area() const { return area_; }
+    OwnedWhole ownedColumns(const Leaf& leaf) const
+    {
+        return ownedWhole(leaf.box.left, leaf.box.right, leaf.box.right == area_.right);
+    }
+    OwnedWhole ownedRows(const Leaf& leaf) const
+    {
+        return ownedWhole(leaf.box.top, leaf.box.bottom, leaf.box.bottom == area_.bottom);
+    }
     const std::deque<Leaf>& leaves() const { return leaves_; }
     std::span<const std::int32_t> candidates(const Leaf& leaf) const
     {

@@ -17,10 +17,6 @@ namespace {
 
 constexpr double INFINITE = std::numeric_limits<double>::infinity();
 
-// Cells of more candidates than this find their pairs along their edges: trying every
-// pair costs O(k^3), and a crowd of k sites meets in O(k) boundaries.
-constexpr std::size_t CROWDED = 12;
-
 // The real roots of a2 s^2 + a1 s + a0, formed without cancellation; none where all
 // vanish.
 int realRoots(double a2, double a1, double a0, std::array<double, 2>& roots)
@@ -125,7 +121,8 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
         order_.emplace_back(((cx - s.x) * (cx - s.x) + (cy - s.y) * (cy - s.y)) / (s.w * s.w), k);
     }
     std::sort(order_.begin(), order_.end());
-    if (candidates.size() > CROWDED) {
+    // Trying every pair of a crowd of k sites costs O(k^3); they meet in O(k) boundaries.
+    if (cell.crowded()) {
         findCrowdedFragments(leaf);
         return;
     }
