@@ -85,10 +85,16 @@ void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) 
 
 double PairCurve::between(double from, double to) const
 {
-    if (!straight()) {
-        // t = tan(phi / 2) / k: the angle phi / 2 = atan(k t) runs over (-pi/2, pi/2).
-        const double k = c_.curvature;
-        return std::tan((std::atan(k * from) + std::atan(k * to)) / 2) / k;
+    const double k = c_.curvature;
+    if (!straight() && !(std::abs(k * from) <= 1 && std::abs(k * to) <= 1)) {
+        // t = tan(phi / 2) / k, and halfway in angle tan((a + b) / 2) = (sin a + sin b) /
+        // (cos a + cos b) for tan a = k from, tan b = k to: two square roots, no arctangent.
+        // Within a quarter turn either side of P, halfway in t is near enough to it.
+        const auto sine = [](double u) { return std::isfinite(u) ? u / std::sqrt(1 + u * u) : std::copysign(1.0, u); };
+        const auto cosine = [](double u) { return std::isfinite(u) ? 1 / std::sqrt(1 + u * u) : 0.0; };
+        const double a = k * from;
+        const double b = k * to;
+        return (sine(a) + sine(b)) / ((cosine(a) + cosine(b)) * k);
     }
     if (std::isfinite(from) && std::isfinite(to)) {
         return from + (to - from) / 2;

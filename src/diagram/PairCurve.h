@@ -58,9 +58,10 @@ public:
     // The point of any parameter, infinity included.
     PlanePoint pointAt(double t) const;
 
-    // The parameter halfway along the curve from `from` to `to` (from < to, either may
-    // be infinite): around a circle halfway in angle, since halfway in t lies next to the
-    // far end of a long stretch, where a third site that cuts it may still tie.
+    // A parameter well inside the curve from `from` to `to` (from < to, either may be
+    // infinite), where a third site's tie with the pair is far from zero unless it is
+    // zero all along: around a circle about halfway in angle, since halfway in t lies
+    // next to the far end of a long stretch, where the third may still seem to tie.
     double between(double from, double to) const;
 
     // F along the curve: (1 + k^2 t^2) F is a quadratic in t with no term that holds R.

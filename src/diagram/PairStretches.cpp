@@ -27,7 +27,6 @@ void append(const PairCurve& curve, std::vector<CutStretch>& stretches, const Cu
         last.stretch.to = cut.stretch.to;
         last.toCut = cut.toCut;
         last.middleAt = curve.between(last.stretch.from, last.stretch.to);
-        last.middle = curve.at(last.middleAt);
         return;
     }
     stretches.push_back(cut);
@@ -35,8 +34,7 @@ void append(const PairCurve& curve, std::vector<CutStretch>& stretches, const Cu
 
 CutStretch uncut(const PairCurve& curve, double from, double to)
 {
-    const double middle = curve.between(from, to);
-    return {{from, to}, CutStretch::NOT_CUT, CutStretch::NOT_CUT, middle, curve.at(middle)};
+    return {{from, to}, CutStretch::NOT_CUT, CutStretch::NOT_CUT, curve.between(from, to)};
 }
 
 // The range of a line's parameter inside the box, or an empty one: half the distance
@@ -109,7 +107,7 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         for (std::size_t n = 0; n + 1 < zeros.size(); ++n) {
             if (zeros[n] < zeros[n + 1]) {
                 const CutStretch part = uncut(curve, zeros[n], zeros[n + 1]);
-                if (inside(box, part.middle)) {
+                if (inside(box, curve.at(part.middleAt))) {
                     append(curve, kept, part);
                 }
             }
@@ -133,9 +131,11 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         // that sign is too close to call.
         const auto verdictAt = [&](const CutStretch& part) {
             const double value = tie.at(part.middleAt);
-            const Nearer verdict = std::abs(value) > 1e-9 * tie.scaleAt(part.middleAt)
-                                       ? (value < 0 ? Nearer::Second : Nearer::First)
-                                       : nearer(part.middle.x, part.middle.y, t, reference);
+            if (std::abs(value) > 1e-9 * tie.scaleAt(part.middleAt)) {
+                return value < 0 ? Verdict::Keep : Verdict::Drop;
+            }
+            const PlanePoint middle = curve.at(part.middleAt);
+            const Nearer verdict = nearer(middle.x, middle.y, t, reference);
             return verdict == Nearer::First                           ? Verdict::Drop
                    : verdict == Nearer::Second                        ? Verdict::Keep
                    : tiny(curve, part.stretch.from, part.stretch.to) ? Verdict::Touch

@@ -26,7 +26,6 @@ struct CutStretch {
     std::int32_t fromCut = NOT_CUT;
     std::int32_t toCut = NOT_CUT;
     double middleAt = 0;  // the parameter halfway along it in angle, where it is judged
-    PlanePoint middle{};  // the curve's point there
 };
 
 // What the search reuses from one pair to the next, so that it allocates nothing once

@@ -73,8 +73,11 @@ bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const Weighte
                CERTAIN * (std::abs(toS) + std::abs(alongX) + std::abs(alongY) + riseScale);
     };
     // Most sites asked about are nearer than t somewhere, most often at the centre
-    // already: that settles it at the cost of two distances.
-    if (!positiveAt(0, 0, 0, 0)) {
+    // already: that settles it at the cost of two distances, unless the two are so close
+    // that only the careful form tells them apart.
+    const double toT = t.w * t.w * (sx * sx + sy * sy);
+    const double fromT = ws2 * (squared(t.x - cx) + squared(t.y - cy));
+    if (toT - fromT < -CERTAIN * (toT + fromT) || !positiveAt(0, 0, 0, 0)) {
         return false;
     }
     const double hx = (box.right - box.left) / 2;
@@ -192,7 +195,8 @@ void SiteCells::step(std::size_t& work)
     keepCandidates(box.begin, end, high);
     const std::size_t highEnd = work_.size();
     keepCandidates(box.begin, end, low);
-    if (count > CROWD && 10 * (highEnd - end) >= 9 * count && 10 * (work_.size() - highEnd) >= 9 * count) {
+    if (count > CROWD && std::max(b.right - b.left, b.bottom - b.top) <= CROWD_WIDTH &&
+        10 * (highEnd - end) >= 9 * count && 10 * (work_.size() - highEnd) >= 9 * count) {
         // Neither half sheds a tenth of the crowd: boundaries that all meet in the box,
         // as a pencil of circles does at its point, and cutting would find them again in
         // every half.
@@ -248,13 +252,19 @@ void SiteCells::keepCandidates(std::size_t begin, std::size_t end, const ClipAre
 
 std::int32_t SiteCells::nearestAtCentre(std::size_t begin, std::size_t end, const ClipArea& box) const
 {
-    // Told apart as `nearer` tells them, so that near copies of one site, whose ratios
-    // differ in the last digits, come in their true order.
+    // By squared ratios, and where two come within rounding of each other as `nearer`
+    // tells them, so that near copies of one site, whose ratios differ in the last
+    // digits, come in their true order.
     const double cx = (box.left + box.right) / 2;
     const double cy = (box.top + box.bottom) / 2;
     std::int32_t nearest = work_[begin];
-    for (std::size_t n = begin + 1; n < end; ++n) {
-        if (nearer(cx, cy, site(work_[n]), site(nearest)) == Nearer::First) {
+    double least = std::numeric_limits<double>::infinity();
+    for (std::size_t n = begin; n < end; ++n) {
+        const Packed& p = packed_[static_cast<std::size_t>(work_[n])];
+        const double ratio = (squared(cx - p.x) + squared(cy - p.y)) * p.inverseSquaredWeight;
+        if (ratio < least * (1 - CERTAIN) ||
+            (!(ratio > least * (1 + CERTAIN)) && nearer(cx, cy, site(work_[n]), site(nearest)) == Nearer::First)) {
+            least = std::min(least, ratio);
             nearest = work_[n];
         }
     }

@@ -54,8 +54,10 @@ public:
     // Boxes no wider than this (pixels) are not cut: where more boundaries than that
     // cross a pixel, cutting further would cost as many cells as the boundaries are close.
     static constexpr double FLOOR = 4.0;
-    // A box of more candidates than this is not cut where both halves keep nine tenths.
+    // A box of more candidates than this, and no wider than CROWD_WIDTH, is not cut where
+    // both halves keep nine tenths of them (wider boxes keep many by the rough bound alone).
     static constexpr std::uint32_t CROWD = 32;
+    static constexpr double CROWD_WIDTH = 256;
     // A safety for areas of any size: no box is cut more often than this.
     static constexpr int MAX_DEPTH = 96;
 
