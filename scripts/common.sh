@@ -12,18 +12,22 @@ BUILD_PACKAGES=(g++ cmake make qt6-base-dev libpng-dev libxcb1-dev fonts-dejavu-
 # manager and its tools, another X client to draw into, the xscreensaver daemon, a
 # headless Wayland compositor with its screenshot tool, clang
 # for the fuzzers (pkg-config finds Qt for the one that draws), the validators of the
-# desktop entry, the software-centre metadata and the manual page, and an SVG renderer,
-# a PDF rasteriser and an XML checker for the vector output.
+# desktop entry, the software-centre metadata and the manual page, an SVG renderer,
+# a PDF rasteriser and an XML checker for the vector output, and GDAL and shapely, which
+# read the regions as data.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xauth openbox wmctrl xdotool x11-utils
                x11-apps xscreensaver weston clang libclang-rt-14-dev pkg-config desktop-file-utils libxcb1-dev
                libxcb-damage0-dev appstream mandoc
-               librsvg2-bin poppler-utils libxml2-utils)
+               librsvg2-bin poppler-utils libxml2-utils gdal-bin python3-shapely)
 # What the benchmarks need besides the build: Google Benchmark, X and xcb for the probes,
 # a virtual X server with a window manager and its tool, Python for the tables, git for
 # the earlier program that bench/output-run builds from the history and ImageMagick to
 # compare its pictures, and uptime for the load.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev libxcb-damage0-dev xvfb xauth openbox wmctrl python3 git
                 procps imagemagick)
+# What the pictures in docs/ need besides the build: matplotlib, which draws the regions
+# from their GeoJSON (scripts/regions-picture).
+DOCS_PACKAGES=(python3-matplotlib)
 
 # Installs the packages that are not installed yet; quick when all are there. apt-get
 # shows its progress on standard error, which keeps standard output for the program.

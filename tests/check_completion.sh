@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every option that `voroquarn --help` lists is completed by bash, zsh and fish, so that
-# the completion files cannot fall behind the program.
+# Every option that `voroquarn --help` lists is completed by bash, zsh and fish, and
+# every extension that --output writes, so that the completion files cannot fall behind
+# the program.
 #
 #   check_completion.sh PROGRAM COMPLETION-FOLDER
 set -euo pipefail
@@ -23,8 +24,17 @@ for name in $names; do
     grep -qE -- "(^|[^a-z0-9-])--$name([^a-z0-9-]|$)" <<<"$zsh_specs" || missing+=("zsh: --$name")
     grep -qE -- "^complete -c voroquarn .*-l $name( |$)" "$folder/voroquarn.fish" || missing+=("fish: --$name")
 done
+# The extensions, from the error of one it does not write.
+extensions=$({ "$program" --output x.bogus 2>&1 || true; } | sed -n 's/.*writes \(.*\) files.*/\1/p' | grep -oE '\.[a-z]+' | tr -d .)
+[ -n "$extensions" ] || { echo "completion check: no extensions found in the error of --output" >&2; exit 1; }
+for extension in $extensions; do
+    for file in voroquarn.bash _voroquarn voroquarn.fish; do
+        grep -q -- "$extension" "$folder/$file" || missing+=("$file: .$extension")
+    done
+done
 if [ ${#missing[@]} -gt 0 ]; then
     printf 'completion check: not completed: %s\n' "${missing[@]}" >&2
     exit 1
 fi
-echo "completion check: bash, zsh and fish complete all $(wc -w <<<"$names") options of --help"
+echo "completion check: bash, zsh and fish complete all $(wc -w <<<"$names") options of --help" \
+    "and the extensions $(echo $extensions)"

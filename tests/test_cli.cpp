@@ -70,7 +70,7 @@ TEST_F(Cli, EveryErrorIsOneLineAndStatusTwoAndLeavesNoFile)
         {{"--sites", garbage, "--output", out}, garbage + ":1:"},
         {{"--sites", good, "--output", path("no/such/folder/out.png")}, "does not exist"},
         {{"--sites", good, "--output", dir_.path()}, "folder"},
-        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg or .pdf", {}, true},
+        {{"--sites", good, "--output", path("out.jpg")}, "--output writes .png, .svg, .pdf, .csv or .geojson", {}, true},
         {{"--sites", good}, "no window system"},
         {{"--sites", good, "--display", ":59999"}, "the X display that --display names could not be reached"},
         // Platforms that show no window would draw for nobody and never end.

@@ -81,7 +81,7 @@ TEST(CommandLine, TheOutputsExtensionChoosesItsFormatInAnyCase)
 {
     const std::pair<const char*, OutputFormat> cases[] = {
         {"a.png", OutputFormat::Png}, {"a.SVG", OutputFormat::Svg}, {"b.tar.Pdf", OutputFormat::Pdf},
-        {"dir.svg/a.pdf", OutputFormat::Pdf},
+        {"dir.svg/a.pdf", OutputFormat::Pdf}, {"r.csv", OutputFormat::Csv}, {"r.GeoJSON", OutputFormat::GeoJson},
         // Without an extension, as ever: standard output, devices, plain names.
         {"-", OutputFormat::Png}, {"/dev/null", OutputFormat::Png}, {"dir.svg/picture", OutputFormat::Png},
         {".svg", OutputFormat::Png}, {"picture.", OutputFormat::Png},
@@ -209,7 +209,8 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--size", "-5x10"}, "--size"},
         {{"--size", "10x"}, "--size"},
         {{"--output", ""}, "--output"},
-        {{"--output", "a.jpg"}, "--output writes .png, .svg or .pdf files, not 'a.jpg'"},
+        {{"--output", "a.jpg"}, "--output writes .png, .svg, .pdf, .csv or .geojson files, not 'a.jpg'"},
+        {{"--output", "a.json"}, "--output writes"},
         {{"--output", "a.svg.txt"}, "--output writes"},
         {{"--sites", ""}, "--sites needs a file name"},
         {{"--colour", "red"}, "unknown option"},
@@ -274,6 +275,11 @@ TEST(CommandLine, RefusesBadValuesWithAMessage)
         {{"--help", "--bogus"}, "unknown option '--bogus'"},
         {{"--help", "--seed", "abc"}, "--seed takes"},
         {{"-v", "--linger", "5"}, "--linger needs"},
+        // What only changes the picture's look has no place among the regions as data.
+        {{"--output", "r.csv", "--fill"}, "--fill does not go with --output 'r.csv', which holds the regions as data"},
+        {{"--smooth", "--output", "r.geojson"}, "--smooth does not go with --output 'r.geojson'"},
+        {{"--output", "r.CSV", "--no-markers"}, "--no-markers does not go"},
+        {{"--no-labels", "--output", "r.geojson"}, "--no-labels does not go"},
     };
     for (const auto& [arguments, fragment] : cases) {
         const CommandLine result = parse(arguments);

@@ -27,8 +27,9 @@ _voroquarn()
             return
             ;;
         --output)
-            # The extension chooses the format; - writes PNG to standard output.
-            _filedir '@(png|svg|pdf|PNG|SVG|PDF)'
+            # The extension chooses the format, a picture or the regions as data; - writes
+            # PNG to standard output.
+            _filedir '@(png|svg|pdf|csv|geojson|PNG|SVG|PDF|CSV|GEOJSON)'
             return
             ;;
         --size)

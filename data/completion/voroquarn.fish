@@ -1,8 +1,9 @@
-# fish completion for voroquarn: options, site files for --sites, pictures by their
-# format for --output, and the usual sizes for --size.
+# fish completion for voroquarn: options, site files for --sites, pictures and region
+# data by their format for --output, and the usual sizes for --size.
 
 function __voroquarn_pictures
-    # The extension chooses the format: folders to go on into, and .png, .svg, .pdf files.
+    # The extension chooses the format: folders to go on into, .png, .svg, .pdf pictures
+    # and .csv, .geojson region data.
     set -l token (commandline -ct)
     string replace -r -- '^--output=' '' $token | read -l path
     for candidate in $path*
@@ -10,6 +11,8 @@ function __voroquarn_pictures
             printf '%s/\tfolder\n' $candidate
         else if string match -qir -- '\.(png|svg|pdf)$' $candidate
             printf '%s\t%s picture\n' $candidate (string upper (string split -r -m1 . $candidate)[-1])
+        else if string match -qir -- '\.(csv|geojson)$' $candidate
+            printf '%s\t%s regions\n' $candidate (string upper (string split -r -m1 . $candidate)[-1])
         end
     end
 end
@@ -23,7 +26,7 @@ complete -c voroquarn -s v -l version -d 'Show the version and exit'
 complete -c voroquarn -l seed -x -d 'Seed the random sites with N instead of the clock'
 complete -c voroquarn -l sites -r -F -a - -d 'Take the sites from a file, - for standard input'
 complete -c voroquarn -l size -x -a "$sizes" -d 'Drawing area in pixels, WxH'
-complete -c voroquarn -l output -x -a '(__voroquarn_pictures)' -d 'Draw into a PNG, SVG or PDF file, by its extension'
+complete -c voroquarn -l output -x -a '(__voroquarn_pictures)' -d 'Draw into a PNG, SVG or PDF file, or write the regions as CSV or GeoJSON, by its extension'
 complete -c voroquarn -l print-sites -d 'Write the sites used to standard output'
 complete -c voroquarn -l fill -d 'Fill each region with a colour of its own'
 complete -c voroquarn -l count -x -d 'Place N random sites'

@@ -41,7 +41,13 @@ struct OptionRow {
     Rule forbids;  // none of these may be given with it
     Rule needs;    // one of these must be given with it
     std::string_view help;
+    // It changes only how the picture looks, so that it changes nothing in the regions
+    // as data (--output .csv or .geojson) and is refused with them.
+    bool looks = false;
 };
+
+// An option's row is marked LOOKS where it changes only the picture's look.
+constexpr bool LOOKS = true;
 
 // Appended rather than "'" + shown(value): GCC 12's -Wrestrict sees a false overlap in
 // that form at -O3, which fails the Release build.
@@ -199,7 +205,7 @@ std::vector<OptionRow> optionTable()
              }
              const auto format = outputFormatOf(value);
              if (!format) {
-                 return "writes .png, .svg or .pdf files, not " + quoted(value);
+                 return "writes .png, .svg, .pdf, .csv or .geojson files, not " + quoted(value);
              }
              options.outputPath = std::string(value);
              options.outputFormat = *format;
@@ -210,17 +216,22 @@ std::vector<OptionRow> optionTable()
           "--output draws one picture into a file; it does not go with {}"},
          {},
          "Draw without a window and write the picture to FILE, as PNG, SVG or PDF by its extension "
-         "(.png, .svg, .pdf)."},
+         "(.png, .svg, .pdf), or the sites' regions as data: .csv, a row of area, perimeter and "
+         "neighbours a site; .geojson, their shapes."},
         {"print-sites", 0, {}, flag(&O::printSites), {}, {},
          "Write the sites used to standard output, in the --sites format."},
         {"fill", 0, {}, flag(&O::fill), {}, {},
          "Fill each site's region with a colour of its own before the boundaries are traced; in every "
-         "mode and output format."},
+         "mode and picture format.",
+         LOOKS},
         {"smooth", 0, {}, flag(&O::smooth), {}, {},
          "Draw the boundaries antialiased, smoothly along their exact pieces, in the screen's device "
-         "pixels (or the PNG's); SVG and PDF draw them exactly anyway."},
-        {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site."},
-        {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site."},
+         "pixels (or the PNG's); SVG and PDF draw them exactly anyway.",
+         LOOKS},
+        {"no-markers", 0, {}, flag(&O::markers, false), {}, {}, "Leave out the small circle that marks each site.",
+         LOOKS},
+        {"no-labels", 0, {}, flag(&O::labels, false), {}, {}, "Leave out the weight written beside each site.",
+         LOOKS},
         {"explore", 0, {}, flag(&O::explore),
          {{"output", "root", "window-id", "saver", "window", "cycle", "linger", "delay", "duration"},
           "--explore edits a diagram in a window of its own; it does not go with {}"},
@@ -473,6 +484,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         const auto& needed = table[n].needs.options;
         if (!needed.empty() && std::none_of(needed.begin(), needed.end(), isGiven)) {
             return failure(std::string(table[n].needs.message));
+        }
+        if (table[n].looks && options.outputPath && !isPicture(options.outputFormat)) {
+            return failure("--" + std::string(table[n].name) + " does not go with --output " +
+                           quoted(*options.outputPath) + ", which holds the regions as data, not a picture");
         }
     }
     if (options.printSites && options.outputPath == "-") {

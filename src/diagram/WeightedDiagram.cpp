@@ -111,16 +111,7 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
         return;
     }
     const ClipArea& box = cell.box;
-    // The candidates best first, by their ratio at the cell's centre: the likeliest to
-    // take a pair's bisector away come first.
-    const double cx = (box.left + box.right) / 2;
-    const double cy = (box.top + box.bottom) / 2;
-    order_.clear();
-    for (const std::int32_t k : candidates) {
-        const WeightedSite s = siteOf(sites_, k);
-        order_.emplace_back(((cx - s.x) * (cx - s.x) + (cy - s.y) * (cy - s.y)) / (s.w * s.w), k);
-    }
-    std::sort(order_.begin(), order_.end());
+    orderCandidates(cell, order_);
     // Trying every pair of a crowd of k sites costs O(k^3); they meet in O(k) boundaries.
     if (cell.crowded()) {
         findCrowdedFragments(leaf);
@@ -131,6 +122,20 @@ void WeightedDiagram::findFragments(std::uint32_t leaf)
             findPair(candidates[a], candidates[b], leaf, box);
         }
     }
+}
+
+void WeightedDiagram::orderCandidates(const SiteCells::Leaf& cell,
+                                      std::vector<std::pair<double, std::int32_t>>& order) const
+{
+    const ClipArea& box = cell.box;
+    const double cx = (box.left + box.right) / 2;
+    const double cy = (box.top + box.bottom) / 2;
+    order.clear();
+    for (const std::int32_t k : cells_.candidates(cell)) {
+        const WeightedSite s = siteOf(sites_, k);
+        order.emplace_back(((cx - s.x) * (cx - s.x) + (cy - s.y) * (cy - s.y)) / (s.w * s.w), k);
+    }
+    std::sort(order.begin(), order.end());
 }
 
 void WeightedDiagram::findPair(std::int32_t i, std::int32_t j, std::uint32_t leaf, const ClipArea& box)
@@ -284,45 +289,88 @@ std::vector<BoundaryPiece> WeightedDiagram::pieces() const
     });
 
     std::vector<BoundaryPiece> pieces;
-    std::vector<Stretch> joined;
+    std::vector<Stretch> stretches;
     for (std::size_t n = 0; n < order.size();) {
         const std::int32_t i = fragments_[order[n]].i;
         const std::int32_t j = fragments_[order[n]].j;
-        joined.clear();
+        stretches.clear();
         for (; n < order.size() && fragments_[order[n]].i == i && fragments_[order[n]].j == j; ++n) {
-            const Stretch& s = fragments_[order[n]].stretch;
-            if (!joined.empty() && joined.back().to >= s.from) {
-                joined.back().to = std::max(joined.back().to, s.to);
-            } else {
-                joined.push_back(s);
-            }
+            stretches.push_back(fragments_[order[n]].stretch);
         }
-        const PairCurve curve(*bisectorCurve(sites_, i + 1, j + 1));
-        const auto emit = [&](double from, double to) {
-            const BoundaryPiece piece = curve.piece(i + 1, j + 1, from, to);
-            if (finite(piece)) {
-                pieces.push_back(piece);
-            }
-        };
-        if (!curve.straight() && joined.size() == 1 && joined.front().from == -INFINITE &&
-            joined.front().to == INFINITE) {
-            emit(-INFINITE, 0);  // the whole circle, as two half circles
-            emit(0, INFINITE);
-            continue;
-        }
-        // A circle's stretch that goes on across the point opposite P is one piece.
-        std::size_t first = 0;
-        if (!curve.straight() && joined.size() > 1 && joined.front().from == -INFINITE &&
-            joined.back().to == INFINITE) {
-            emit(joined.back().from, joined.front().to);
-            first = 1;
-            joined.pop_back();
-        }
-        for (std::size_t m = first; m < joined.size(); ++m) {
-            emit(joined[m].from, joined[m].to);
-        }
+        appendPieces(i, j, stretches, pieces);
     }
     return pieces;
+}
+
+void WeightedDiagram::piecesOf(std::size_t first, std::vector<BoundaryPiece>& pieces, PairScratch& scratch) const
+{
+    const std::int32_t i = meetings_[first].i;
+    const std::int32_t j = meetings_[first].j;
+    const std::optional<BisectorCurve> curve = bisectorCurve(sites_, i + 1, j + 1);
+    if (!curve) {
+        return;
+    }
+    const PairCurve pair(*curve);
+    scratch.stretches.clear();
+    for (auto m = meetings_.begin() + static_cast<std::ptrdiff_t>(first); m != meetings_.end() && m->i == i && m->j == j;
+         ++m) {
+        const SiteCells::Leaf& cell = cells_.leaves()[m->leaf];
+        orderCandidates(cell, scratch.order);
+        scratch.thirds.clear();
+        for (const auto& [ratio, k] : scratch.order) {
+            if (k != i && k != j) {
+                scratch.thirds.push_back(siteOf(sites_, k));
+            }
+        }
+        keptStretches(pair, siteOf(sites_, i), scratch.thirds, cell.box, scratch.stretch);
+        for (const CutStretch& kept : scratch.stretch.kept) {
+            scratch.stretches.push_back(kept.stretch);
+        }
+    }
+    std::sort(scratch.stretches.begin(), scratch.stretches.end(),
+              [](const Stretch& a, const Stretch& b) { return a.from < b.from; });
+    appendPieces(i, j, scratch.stretches, pieces);
+}
+
+void WeightedDiagram::appendPieces(std::int32_t i, std::int32_t j, std::vector<Stretch>& stretches,
+                                   std::vector<BoundaryPiece>& pieces) const
+{
+    if (stretches.empty()) {
+        return;
+    }
+    std::size_t joined = 0;
+    for (std::size_t n = 1; n < stretches.size(); ++n) {
+        if (stretches[joined].to >= stretches[n].from) {
+            stretches[joined].to = std::max(stretches[joined].to, stretches[n].to);
+        } else {
+            stretches[++joined] = stretches[n];
+        }
+    }
+    stretches.resize(joined + 1);
+    const PairCurve curve(*bisectorCurve(sites_, i + 1, j + 1));
+    const auto emit = [&](double from, double to) {
+        const BoundaryPiece piece = curve.piece(i + 1, j + 1, from, to);
+        if (finite(piece)) {
+            pieces.push_back(piece);
+        }
+    };
+    if (!curve.straight() && stretches.size() == 1 && stretches.front().from == -INFINITE &&
+        stretches.front().to == INFINITE) {
+        emit(-INFINITE, 0);  // the whole circle, as two half circles
+        emit(0, INFINITE);
+        return;
+    }
+    // A circle's stretch that goes on across the point opposite P is one piece.
+    std::size_t first = 0;
+    if (!curve.straight() && stretches.size() > 1 && stretches.front().from == -INFINITE &&
+        stretches.back().to == INFINITE) {
+        emit(stretches.back().from, stretches.front().to);
+        first = 1;
+        stretches.pop_back();
+    }
+    for (std::size_t m = first; m < stretches.size(); ++m) {
+        emit(stretches[m].from, stretches[m].to);
+    }
 }
 
 std::vector<std::pair<std::int32_t, std::int32_t>> WeightedDiagram::neighbours() const

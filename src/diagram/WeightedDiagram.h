@@ -74,8 +74,29 @@ public:
     // once, in order.
     std::vector<std::pair<std::int32_t, std::int32_t>> neighbours() const;
 
+    // What piecesOf reuses from one pair to the next.
+    struct PairScratch {
+        std::vector<std::pair<double, std::int32_t>> order;
+        std::vector<WeightedSite> thirds;
+        std::vector<Stretch> stretches;
+        StretchScratch stretch;
+    };
+
+    // The pieces of the pair whose first meeting is meetings()[first], as pieces() has
+    // them, appended to `pieces`: found again in the cells of the pair's meetings, so
+    // that a diagram that keeps only its meetings gives them one pair at a time. Once
+    // built.
+    void piecesOf(std::size_t first, std::vector<BoundaryPiece>& pieces, PairScratch& scratch) const;
+
 private:
     void findFragments(std::uint32_t leaf);
+    // The candidates of a cell best first, by their ratio at the cell's centre: the
+    // likeliest to take a pair's bisector away come first.
+    void orderCandidates(const SiteCells::Leaf& cell, std::vector<std::pair<double, std::int32_t>>& order) const;
+    // The pieces of the pair i < j from its stretches in all its cells, sorted by their
+    // start, appended to `pieces`; joins the stretches in place.
+    void appendPieces(std::int32_t i, std::int32_t j, std::vector<Stretch>& stretches,
+                      std::vector<BoundaryPiece>& pieces) const;
     // The pairs of a crowded cell: those whose owners follow one another along its edges
     // or leave a site inside it, and those that cut their stretches there, in turn.
     void findCrowdedFragments(std::uint32_t leaf);

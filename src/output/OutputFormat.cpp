@@ -27,7 +27,27 @@ std::optional<OutputFormat> outputFormatOf(std::string_view path)
     if (is("pdf")) {
         return OutputFormat::Pdf;
     }
+    if (is("csv")) {
+        return OutputFormat::Csv;
+    }
+    if (is("geojson")) {
+        return OutputFormat::GeoJson;
+    }
     return std::nullopt;
+}
+
+bool isPicture(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::Png:
+    case OutputFormat::Svg:
+    case OutputFormat::Pdf:
+        return true;
+    case OutputFormat::Csv:
+    case OutputFormat::GeoJson:
+        return false;
+    }
+    return true;  // not reached: every format has its case
 }
 
 }  // namespace voroquarn

@@ -4,7 +4,10 @@
 #include "diagram/Diagram.h"
 #include "output/ImageOutput.h"
 #include "output/ImageSurface.h"
+#include "diagram/SiteRegions.h"
 #include "output/PdfWriter.h"
+#include "output/RegionShapes.h"
+#include "output/RegionTable.h"
 #include "output/SvgWriter.h"
 #include "output/VectorOutput.h"
 
@@ -39,6 +42,20 @@ std::optional<QString> writeVector(VectorWriter writer, const std::string& path,
     return writeVectorFile(diagram, writer, path);
 }
 
+// The regions of the run's sites as data, by `writer`: writeRegionTable or
+// writeRegionShapes.
+std::optional<QString> writeRegions(bool (*writer)(SiteRegions&, QIODevice&), const std::string& path, QSize size,
+                                    RandomSource& random, RunSettings settings, const std::function<bool()>& stillWanted)
+{
+    const SiteArrays sites = runSites(size.width(), size.height(), random, settings);
+    std::vector<Site>().swap(settings.givenSites);  // placed: a million of them are 24 MB
+    SiteRegions regions(sites, drawingArea(size.width(), size.height()));
+    if (!stillWanted()) {
+        return std::nullopt;
+    }
+    return writeFileWith(path, [&](QIODevice& device) { return writer(regions, device); });
+}
+
 }  // namespace
 
 std::optional<QString> writeRunOutput(OutputFormat format, const std::string& path, QSize size, RandomSource& random,
@@ -51,6 +68,10 @@ std::optional<QString> writeRunOutput(OutputFormat format, const std::string& pa
         return writeVector(writeSvg, path, size, random, settings, stillWanted);
     case OutputFormat::Pdf:
         return writeVector(writePdf, path, size, random, settings, stillWanted);
+    case OutputFormat::Csv:
+        return writeRegions(writeRegionTable, path, size, random, std::move(settings), stillWanted);
+    case OutputFormat::GeoJson:
+        return writeRegions(writeRegionShapes, path, size, random, std::move(settings), stillWanted);
     }
     return std::nullopt;  // not reached: every format has its case
 }

@@ -2,11 +2,9 @@
 
 #include <QIODevice>
 #include <QXmlStreamWriter>
-#include <array>
-#include <charconv>
-
 #include "diagram/Diagram.h"
 #include "output/Label.h"
+#include "output/ShortestNumber.h"
 
 namespace voroquarn {
 
@@ -16,9 +14,8 @@ namespace {
 template <class Real>
 QString number(Real value)
 {
-    std::array<char, 32> text{};
-    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value + Real(0));
-    return QString::fromLatin1(text.data(), error == std::errc() ? end - text.data() : 0);
+    const ShortestNumber text(value);
+    return QString::fromLatin1(text.view().data(), static_cast<qsizetype>(text.view().size()));
 }
 
 QString point(PlanePoint p) { return number(p.x) + QLatin1Char(' ') + number(p.y); }

@@ -6,11 +6,16 @@ namespace voroquarn {
 
 std::optional<QString> writeVectorFile(const Diagram& diagram, VectorWriter writer, const std::string& path)
 {
+    return writeFileWith(path, [&](QIODevice& device) { return writer(diagram, device); });
+}
+
+std::optional<QString> writeFileWith(const std::string& path, const std::function<bool(QIODevice&)>& write)
+{
     OutputFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return file.cannotBeWritten();
     }
-    if (!writer(diagram, file) || !file.commit()) {
+    if (!write(file) || !file.commit()) {
         return file.cannotBeWritten();
     }
     return std::nullopt;

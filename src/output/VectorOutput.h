@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,5 +18,9 @@ using VectorWriter = bool (*)(const Diagram& diagram, QIODevice& device);
 // OutputFile, so that a failure harms no existing file. Returns the one line that says
 // what went wrong, or nothing.
 std::optional<QString> writeVectorFile(const Diagram& diagram, VectorWriter writer, const std::string& path);
+
+// The same for any writer: `write` writes into the open device, and says whether every
+// write succeeded.
+std::optional<QString> writeFileWith(const std::string& path, const std::function<bool(QIODevice&)>& write);
 
 }  // namespace voroquarn
