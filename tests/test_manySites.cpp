@@ -17,6 +17,7 @@
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/RegionColours.h"
+#include "diagram/RegionMeasures.h"
 #include "diagram/labelsThatFit.h"
 #include "diagram/sortByWeight.h"
 #include "support/RecordingSurface.h"
@@ -110,6 +111,15 @@ TEST(ManySites, EveryPieceIsOnTheDiagramAndEveryCrossingHasAPiece)
         const std::vector<BoundaryPiece> pieces = diagram.pieces();
         const SiteGrid truth(s, AREA.left, AREA.top, AREA.right, AREA.bottom, 256);
         ASSERT_GT(pieces.size(), static_cast<std::size_t>(s.N) / 2);
+
+        // The regions the pieces bound fill the area: a piece missing anywhere leaves
+        // one region open, and their areas no longer add up.
+        double total = 0;
+        for (const double area : measureRegions(s, AREA).area) {
+            total += area;
+        }
+        const double whole = (AREA.right - AREA.left) * (AREA.bottom - AREA.top);
+        EXPECT_NEAR(total / whole, 1, 1e-9);
 
         // Along every piece, its two sites tie and no other is nearer.
         for (const BoundaryPiece& p : pieces) {

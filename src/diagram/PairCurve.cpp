@@ -57,7 +57,14 @@ AlongCurve PairCurve::along(const PlaneFunction& f) const
     const double k = c_.curvature;
     const double mu = f.mx * c_.ux + f.my * c_.uy;
     const double mv = f.mx * vx_ + f.my * vy_;
-    return {4 * f.alpha - 2 * k * mu + k * k * f.f0, 2 * mv, f.f0};
+    const double mSize = std::max(f.mSize, std::abs(f.mx) + std::abs(f.my));
+    const double f0Size = std::max(f.f0Size, std::abs(f.f0));
+    return {4 * f.alpha - 2 * k * mu + k * k * f.f0,
+            2 * mv,
+            f.f0,
+            4 * std::abs(f.alpha) + 2 * std::abs(k) * mSize + k * k * f0Size,
+            2 * mSize,
+            f0Size};
 }
 
 int AlongCurve::zeros(std::array<double, 2>& zeros) const
@@ -94,7 +101,8 @@ double PairCurve::between(double from, double to) const
         const auto cosine = [](double u) { return std::isfinite(u) ? 1 / std::sqrt(1 + u * u) : 0.0; };
         const double a = k * from;
         const double b = k * to;
-        return (sine(a) + sine(b)) / ((cosine(a) + cosine(b)) * k);
+        const double cosines = cosine(a) + cosine(b);
+        return cosines > 0 ? (sine(a) + sine(b)) / (cosines * k) : 0.0;  // the whole circle: P
     }
     if (std::isfinite(from) && std::isfinite(to)) {
         return from + (to - from) / 2;
@@ -143,14 +151,23 @@ ClipArea PairCurve::bounds(double from, double to) const
 
 PlaneFunction PairCurve::tieOf(double sx, double sy, double ws, double kx, double ky, double w) const
 {
+    // w² |Q - S|² - ws² |Q - K|² as (w² - ws²) |Q - S|² + ws² (K - S).(2Q - S - K), about
+    // P: no term cancels another where S and K lie close together, whose difference is
+    // then exact.
     const double ax = c_.px - sx;
     const double ay = c_.py - sy;
-    const double bx = c_.px - kx;
-    const double by = c_.py - ky;
-    const double w2 = w * w;
+    const double dx = kx - sx;
+    const double dy = ky - sy;
     const double ws2 = ws * ws;
-    return {w2 - ws2, 2 * (w2 * ax - ws2 * bx), 2 * (w2 * ay - ws2 * by),
-            w2 * (ax * ax + ay * ay) - ws2 * (bx * bx + by * by)};
+    const double alpha = w * w - ws2;
+    const double toS = alpha * (ax * ax + ay * ay);
+    const double across = ws2 * (dx * (2 * ax - dx) + dy * (2 * ay - dy));
+    return {alpha,
+            2 * (alpha * ax + ws2 * dx),
+            2 * (alpha * ay + ws2 * dy),
+            toS + across,
+            2 * (std::abs(alpha * ax) + std::abs(alpha * ay) + ws2 * (std::abs(dx) + std::abs(dy))),
+            std::abs(toS) + ws2 * (std::abs(dx * (2 * ax - dx)) + std::abs(dy * (2 * ay - dy)))};
 }
 
 std::array<PlaneFunction, 4> PairCurve::edgesOf(const ClipArea& box) const

@@ -16,6 +16,10 @@ struct PlaneFunction {
     double mx;
     double my;
     double f0;
+    // The size of the terms that m and f0 were summed from, which their rounding goes
+    // with: 0 where they were formed exactly.
+    double mSize = 0;
+    double f0Size = 0;
 };
 
 // A plane function F along a curve: (1 + k^2 t^2) F at the curve's point of parameter t,
@@ -24,10 +28,19 @@ struct AlongCurve {
     double a2;
     double a1;
     double a0;
+    // The size of the terms each coefficient was summed from: a coefficient far smaller
+    // than its size is rounding, of either sign.
+    double size2 = 0;
+    double size1 = 0;
+    double size0 = 0;
 
     double at(double t) const { return (a2 * t + a1) * t + a0; }
-    // How large the value at t could be off by rounding, about: its terms' size.
-    double scaleAt(double t) const { return std::abs(a2 * t * t) + std::abs(a1 * t) + std::abs(a0); }
+    // What the value at t could be off by rounding is a small share of this.
+    double scaleAt(double t) const
+    {
+        return std::max(std::abs(a2), size2) * t * t + std::max(std::abs(a1), size1) * std::abs(t) +
+               std::max(std::abs(a0), size0);
+    }
     // Its finite zeros, ascending: 0, 1 or 2 of them.
     int zeros(std::array<double, 2>& zeros) const;
 };

@@ -65,8 +65,10 @@ Stretch lineInBox(const PairCurve& line, const ClipArea& box)
     return {lo, hi};
 }
 
-// Shorter than this, a part of a curve is a point to the eye and to any file's precision.
-constexpr double TOUCH_LENGTH = 1e-7;
+// Shorter than this, a part of a curve is a point to any file's precision: where a third
+// site touches a pair's curve, rounding splits the double tie into two about sqrt(2^-52)
+// of the curve's size apart (1e-6 px for a circle of 100 px).
+constexpr double TOUCH_LENGTH = 1e-4;
 
 bool tiny(const PairCurve& curve, double from, double to)
 {
