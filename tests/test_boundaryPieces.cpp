@@ -178,10 +178,10 @@ Traced trace(const SiteArrays& sites, int i, int j)
     if (sites.w[i - 1] != sites.w[j - 1]) {
         const ApolloniusCircle c = apolloniusCircle(sites, i, j);
         if (std::floor(c.left()) < c.left()) {
-            nubs[0] = {std::floor(c.left()), c.yInColumn(std::floor(c.left())).first};
+            nubs[0] = c.withinAPixel({std::floor(c.left()), c.yInColumn(std::floor(c.left())).first});
         }
         if (std::floor(c.top()) < c.top()) {
-            nubs[1] = {c.xInRow(std::floor(c.top())).first, std::floor(c.top())};
+            nubs[1] = c.withinAPixel({c.xInRow(std::floor(c.top())).first, std::floor(c.top())});
         }
     }
     Traced traced;

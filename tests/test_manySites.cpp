@@ -17,6 +17,7 @@
 #include "diagram/WeightedDiagram.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/RegionColours.h"
+#include "diagram/RegionMeasures.h"
 #include "diagram/labelsThatFit.h"
 #include "diagram/sortByWeight.h"
 #include "support/RecordingSurface.h"
@@ -64,7 +65,20 @@ std::vector<Case> cases()
     for (int k = 0; k < 20; ++k) {
         close.sites.add(800 * unit(engine), 600 * unit(engine), weight());
     }
-    std::vector<Case> all{std::move(random), std::move(clustered), std::move(grid), std::move(close)};
+    // Weights in arithmetic progression on a lattice: a third site's tie can touch a
+    // pair's circle at the point opposite where it crosses between the pair. Eleven such
+    // sites once had an arc in their SVG along which a third site is nearer.
+    Case eleven{"eleven sites in arithmetic progression", {}};
+    for (const auto& [x, y] : {std::pair{30, 40}, {80, 177}, {130, 314}, {180, 451}, {230, 158}, {280, 295},
+                               {330, 432}, {380, 139}, {430, 276}, {480, 413}, {530, 120}}) {
+        eleven.sites.add(x, y, static_cast<float>(10 + 80 * eleven.sites.N));
+    }
+    Case lattice{"arithmetic weights on a lattice", {}};
+    for (int k = 0; k < 300; ++k) {
+        lattice.sites.add(20 + 40 * (k % 20), 20 + 40 * (k / 20), static_cast<float>(5 + 7 * k));
+    }
+    std::vector<Case> all{std::move(random), std::move(clustered), std::move(grid), std::move(close), std::move(eleven),
+                          std::move(lattice)};
     for (Case& c : all) {
         sortByWeight(c.sites.N, c.sites.w, c.sites.x, c.sites.y);
     }
@@ -97,6 +111,15 @@ TEST(ManySites, EveryPieceIsOnTheDiagramAndEveryCrossingHasAPiece)
         const std::vector<BoundaryPiece> pieces = diagram.pieces();
         const SiteGrid truth(s, AREA.left, AREA.top, AREA.right, AREA.bottom, 256);
         ASSERT_GT(pieces.size(), static_cast<std::size_t>(s.N) / 2);
+
+        // The regions the pieces bound fill the area: a piece missing anywhere leaves
+        // one region open, and their areas no longer add up.
+        double total = 0;
+        for (const double area : measureRegions(s, AREA).area) {
+            total += area;
+        }
+        const double whole = (AREA.right - AREA.left) * (AREA.bottom - AREA.top);
+        EXPECT_NEAR(total / whole, 1, 1e-9);
 
         // Along every piece, its two sites tie and no other is nearer.
         for (const BoundaryPiece& p : pieces) {
@@ -292,6 +315,43 @@ TEST(ManySites, TheTracedAndFilledPictureIsTheDiagram)
     EXPECT_GT(changes, W * H / 20);
 }
 
+// Every traced pixel lies within a pixel of the diagram's pieces, also beside a circle
+// smaller than a pixel, where a sweep line that misses the circle once plotted a pixel a
+// row away from it.
+TEST(ManySites, TracedPixelsLieWithinAPixelOfTheBoundary)
+{
+    RunSettings settings;
+    settings.markers = false;
+    settings.labels = false;
+    settings.givenSites = {{673.4248665723874, 300.0, 377.77593994140625F}, {673.4913959656869, 300.0, 914.7390747070312F}};
+    for (const auto& [x, y] : {std::pair{100, 100}, {300, 100}, {500, 100}, {700, 100}, {100, 500}, {300, 500},
+                               {500, 500}, {700, 500}, {100, 300}, {400, 300}}) {
+        settings.givenSites.push_back({static_cast<double>(x), static_cast<double>(y), 500});
+    }
+    // As an 800 x 600 picture reports it: its size with the window's frame.
+    testing::RecordingSurface window(806, 627);
+    SeededRandom random(1);
+    ASSERT_TRUE(driveToEnd(drawDiagram(window, random, settings), window));
+
+    SiteArrays sites;
+    for (const Site& site : settings.givenSites) {
+        sites.add(site.x, site.y, site.w);
+    }
+    sortByWeight(sites.N, sites.w, sites.x, sites.y);
+    const std::vector<BoundaryPiece> pieces = boundaryPieces(sites, {-0.5, -0.5, 805.5, 626.5});
+    int pixels = 0;
+    for (const testing::Call& call : window.ofKind(testing::Call::SetPixel)) {
+        const PlanePoint pixel{std::floor(call.x + 0.5), std::floor(call.y + 0.5)};
+        double nearest = HUGE_VAL;
+        for (const BoundaryPiece& p : pieces) {
+            nearest = std::min(nearest, distanceTo(p, pixel));
+        }
+        EXPECT_LE(nearest, 1.0) << "pixel " << pixel.x << ", " << pixel.y;
+        ++pixels;
+    }
+    EXPECT_GT(pixels, 1000);
+}
+
 // Three sites of one weight within a rounding step of each other still have an order:
 // the diagram is three rays from their meeting point, traced and as pieces, and none of
 // the rays goes on beyond it, dotted by rounding.
@@ -458,20 +518,35 @@ TEST(RegionColours, WhiteStaysLegibleAndTheSaversColoursAreHarmoniousAndApart)
             EXPECT_GE(std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]), 0.08) << a << " and " << b;
         }
     }
+
+    // Neighbours differ in colour, whatever the weights: random ones, weights from 1e-6 to
+    // 1e6, and a heavy site whose region surrounds a dozen others, each of which would
+    // otherwise leave it no colour of its own.
     std::mt19937 engine(3);
     std::uniform_real_distribution<double> unit(0, 1);
-    SiteArrays placed;
+    std::vector<SiteArrays> sets(3);
     for (int k = 0; k < 500; ++k) {
-        placed.add(800 * unit(engine), 600 * unit(engine), static_cast<float>(999 * unit(engine) + 1));
+        sets[0].add(800 * unit(engine), 600 * unit(engine), static_cast<float>(999 * unit(engine) + 1));
+        sets[1].add(800 * unit(engine), 600 * unit(engine), static_cast<float>(std::pow(10.0, 12 * unit(engine) - 6)));
     }
-    SiteArrays sorted = placed;
-    sortByWeight(sorted.N, sorted.w, sorted.x, sorted.y);
-    WeightedDiagram diagram(sorted, {-0.5, -0.5, 799.5, 599.5});
-    diagram.buildAll();
-    const auto neighbours = diagram.neighbours();
-    const std::vector<Colour> colours = neighbourColours(placed, sorted, neighbours, SAVER_PALETTE);
-    for (const auto& [i, j] : neighbours) {
-        EXPECT_NE(colours[static_cast<std::size_t>(i)], colours[static_cast<std::size_t>(j)]) << i << " and " << j;
+    sets[2].add(261.1, 74.0, 2420.0F);
+    for (int k = 0; k < 14; ++k) {
+        sets[2].add(300 + 250 * std::cos(k * 0.45), 300 + 250 * std::sin(k * 0.45), static_cast<float>(k + 1));
+    }
+    sets[2].add(19.5, 124.7, 71600.0F);
+    for (const SiteArrays& placed : sets) {
+        SiteArrays sorted = placed;
+        sortByWeight(sorted.N, sorted.w, sorted.x, sorted.y);
+        WeightedDiagram diagram(sorted, {-0.5, -0.5, 799.5, 599.5});
+        diagram.buildAll();
+        const auto neighbours = diagram.neighbours();
+        for (const std::span<const Colour> palette : {std::span<const Colour>(REGION_PALETTE), std::span<const Colour>(SAVER_PALETTE)}) {
+            const std::vector<Colour> colours = neighbourColours(placed, sorted, neighbours, palette);
+            for (const auto& [i, j] : neighbours) {
+                EXPECT_NE(colours[static_cast<std::size_t>(i)], colours[static_cast<std::size_t>(j)])
+                    << placed.N << " sites: " << i << " and " << j;
+            }
+        }
     }
 }
 

@@ -231,6 +231,17 @@ TEST_F(VectorOutput, SvgAndPdfShowThePngsBoundariesForSeedsAndSiteFiles)
     EXPECT_GT(arcs, 4);
 }
 
+// Sites on a diagonal, each weighted by its distance from one point: every boundary is a
+// circle through that point.
+QByteArray pencil(int count)
+{
+    QByteArray text;
+    for (int k = 1; k <= count; ++k) {
+        text += QByteArray::number(300 + k) + ' ' + QByteArray::number(250 + k) + ' ' + QByteArray::number(k) + '\n';
+    }
+    return text;
+}
+
 // With --fill, the SVG and the PDF show the PNG's regions in the PNG's colours: every
 // pixel away from the boundaries, markers and labels has the colour it has in the PNG,
 // which has four bits a pixel.
@@ -247,6 +258,10 @@ TEST_F(VectorOutput, FilledSvgAndPdfShowThePngsRegions)
         // Weights one float apart: a circle of radius 3e9 px, which librsvg does not place
         // exactly.
         {{"--sites", siteFile("flat.txt", "100 100 500\n400 300 500.00003\n250 60 200\n")}, "flat", false},
+        // Many sites, each region filled by its own outline, and a crowd of circles
+        // through one point.
+        {{"--seed", "5", "--count", "100", "--no-labels"}, "many"},
+        {{"--sites", siteFile("pencil.txt", pencil(60)), "--no-labels"}, "pencil"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.toStdString());

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "core/nearestPixel.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/dist.h"
 
@@ -92,6 +93,22 @@ double ApolloniusCircle::halfChordAt(double d) const
 {
     const double s = R < PLAIN_FORM_LIMIT ? R * R - d * d : (R - d) * (R + d);
     return s > 0 ? std::sqrt(s) : 0.0;
+}
+
+PlanePoint ApolloniusCircle::withinAPixel(PlanePoint missed) const
+{
+    if (!(R < 1)) {
+        return missed;  // as the sweeps have always drawn it, a little beyond a pixel at worst
+    }
+    const double px = nearestPixel(static_cast<float>(missed.x));
+    const double py = nearestPixel(static_cast<float>(missed.y));
+    if (std::abs(std::hypot(px - cx, py - cy) - R) <= 1) {
+        return missed;
+    }
+    const double dx = missed.x - cx;
+    const double dy = missed.y - cy;
+    const double length = std::hypot(dx, dy);
+    return length > 0 ? PlanePoint{cx + R * dx / length, cy + R * dy / length} : PlanePoint{cx - R, cy};
 }
 
 // From the near side the extent is P -/+ R (1 +/- u), since the centre is P - R u.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PlanePoint.h"
 #include "diagram/BisectorCurve.h"
 
 namespace voroquarn {
@@ -55,6 +56,13 @@ struct ApolloniusCircle {
         const double h = halfChordAt(Y - cy);
         return {cx + h, cx - h};
     }
+
+    // A sweep line that misses the circle gets the candidate (X, cy) or (cx, Y), up to a
+    // pixel outside the circle. For a circle smaller than a pixel, whose pixel would then
+    // lie up to 1.12 px from it, the circle's point nearest to the candidate stands in
+    // wherever that is so; for larger ones the candidate stays as it always was (at
+    // most 1.06 px off, and only at the first column or row).
+    PlanePoint withinAPixel(PlanePoint missed) const;
 
 private:
     Pair yInColumnFromNearSide(double X) const;

@@ -5,6 +5,7 @@
 #include "core/DrawingSurface.h"
 #include "core/WindowMetrics.h"
 #include "diagram/RegionColours.h"
+#include "diagram/RegionRings.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/sortByWeight.h"
@@ -108,23 +109,19 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
         diagram.regions.push_back({area, colours, lighterSides(sites, sideArea), sideArea});
         return diagram;
     }
-    // A patch for every cell, over its neighbours' by a quarter of a pixel, so that no
-    // renderer leaves a seam between two; the boundaries drawn over them cover the rest.
-    const SiteCells& cells = found.cells();
-    for (const SiteCells::Leaf& leaf : cells.leaves()) {
-        RegionPatch patch;
-        patch.rect = grown(leaf.box, 0.25);
-        patch.sideArea = grown(patch.rect, 1);
-        SiteArrays local;
-        for (const std::int32_t k : cells.candidates(leaf)) {
-            const auto at = static_cast<std::size_t>(k);
-            local.add(sites.x[at], sites.y[at], sites.w[at]);
-            patch.colours.push_back(colours[at]);
+    // Each region by its exact boundary: the cost of its pieces, however many sites
+    // crowd a cell.
+    SiteRegions regions(sites, area);
+    std::vector<RegionPart> parts;
+    for (std::int32_t k = 0; k < sites.N; ++k) {
+        regions.boundaryOf(k, parts);
+        if (parts.empty()) {
+            continue;
         }
-        if (local.N > 1) {
-            patch.sides = lighterSides(local, patch.sideArea);
-        }
-        diagram.regions.push_back(std::move(patch));
+        RegionOutline& outline = diagram.outlines.emplace_back();
+        outline.colour = colours[static_cast<std::size_t>(k)];
+        joinLoops(parts, outline.loopEnds);
+        outline.parts = parts;
     }
     return diagram;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/Colour.h"
 #include "diagram/BisectorSide.h"
 #include "diagram/BoundaryPieces.h"
 #include "diagram/SiteArrays.h"
+#include "diagram/SiteRegions.h"
 
 namespace voroquarn {
 
@@ -54,6 +56,16 @@ struct RegionPatch {
     ClipArea sideArea{};
 };
 
+// A region filled by its own boundary, for diagrams of more than MAX_SITES sites: its
+// loops one after another, each part's end the next one's start. The region lies on
+// each part's side of positive area, so that holes wind the other way and the nonzero
+// rule fills the region alone.
+struct RegionOutline {
+    Colour colour;
+    std::vector<RegionPart> parts;
+    std::vector<std::uint32_t> loopEnds;  // where in parts each loop ends
+};
+
 // One run's picture as values, for the writers that draw it resolution-free: the
 // drawing area, what the run drew before it traced (markers and labels in the order the
 // run drew them) and the diagram's exact boundary pieces in place of the traced pixels.
@@ -68,8 +80,10 @@ struct Diagram {
     // from 1 into these.
     SiteArrays sites;
     std::vector<BoundaryPiece> pieces;
-    // The regions filled, in patches; none: unfilled.
+    // The regions filled, in one patch (up to MAX_SITES sites) or by their outlines
+    // (more); none: unfilled.
     std::vector<RegionPatch> regions;
+    std::vector<RegionOutline> outlines;
     DiagramStyle style;
 };
 

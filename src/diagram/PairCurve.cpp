@@ -52,22 +52,58 @@ int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots
 
 }  // namespace
 
-void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const
+AlongCurve PairCurve::along(const PlaneFunction& f) const
 {
     const double k = c_.curvature;
     const double mu = f.mx * c_.ux + f.my * c_.uy;
     const double mv = f.mx * vx_ + f.my * vy_;
-    std::array<double, 2> roots{};
-    const int count = quadraticRoots(4 * f.alpha - 2 * k * mu + k * k * f.f0, 2 * mv, f.f0, roots);
-    for (int n = 0; n < count; ++n) {
-        if (std::isfinite(roots[n])) {
-            zeros.push_back(roots[n]);
-        }
-    }
+    const double mSize = std::max(f.mSize, std::abs(f.mx) + std::abs(f.my));
+    const double f0Size = std::max(f.f0Size, std::abs(f.f0));
+    return {4 * f.alpha - 2 * k * mu + k * k * f.f0,
+            2 * mv,
+            f.f0,
+            4 * std::abs(f.alpha) + 2 * std::abs(k) * mSize + k * k * f0Size,
+            2 * mSize,
+            f0Size};
 }
 
-double PairCurve::between(double from, double to)
+int AlongCurve::zeros(std::array<double, 2>& zeros) const
 {
+    std::array<double, 2> roots{};
+    const int count = quadraticRoots(a2, a1, a0, roots);
+    int finite = 0;
+    for (int n = 0; n < count; ++n) {
+        if (std::isfinite(roots[static_cast<std::size_t>(n)])) {
+            zeros[static_cast<std::size_t>(finite++)] = roots[static_cast<std::size_t>(n)];
+        }
+    }
+    if (finite == 2 && zeros[0] > zeros[1]) {
+        std::swap(zeros[0], zeros[1]);
+    }
+    return finite;
+}
+
+void PairCurve::appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const
+{
+    std::array<double, 2> roots{};
+    const int count = along(f).zeros(roots);
+    zeros.insert(zeros.end(), roots.begin(), roots.begin() + count);
+}
+
+double PairCurve::between(double from, double to) const
+{
+    const double k = c_.curvature;
+    if (!straight() && !(std::abs(k * from) <= 1 && std::abs(k * to) <= 1)) {
+        // t = tan(phi / 2) / k, and halfway in angle tan((a + b) / 2) = (sin a + sin b) /
+        // (cos a + cos b) for tan a = k from, tan b = k to: two square roots, no arctangent.
+        // Within a quarter turn either side of P, halfway in t is near enough to it.
+        const auto sine = [](double u) { return std::isfinite(u) ? u / std::sqrt(1 + u * u) : std::copysign(1.0, u); };
+        const auto cosine = [](double u) { return std::isfinite(u) ? 1 / std::sqrt(1 + u * u) : 0.0; };
+        const double a = k * from;
+        const double b = k * to;
+        const double cosines = cosine(a) + cosine(b);
+        return cosines > 0 ? (sine(a) + sine(b)) / (cosines * k) : 0.0;  // the whole circle: P
+    }
     if (std::isfinite(from) && std::isfinite(to)) {
         return from + (to - from) / 2;
     }
@@ -115,14 +151,23 @@ ClipArea PairCurve::bounds(double from, double to) const
 
 PlaneFunction PairCurve::tieOf(double sx, double sy, double ws, double kx, double ky, double w) const
 {
+    // w² |Q - S|² - ws² |Q - K|² as (w² - ws²) |Q - S|² + ws² (K - S).(2Q - S - K), about
+    // P: no term cancels another where S and K lie close together, whose difference is
+    // then exact.
     const double ax = c_.px - sx;
     const double ay = c_.py - sy;
-    const double bx = c_.px - kx;
-    const double by = c_.py - ky;
-    const double w2 = w * w;
+    const double dx = kx - sx;
+    const double dy = ky - sy;
     const double ws2 = ws * ws;
-    return {w2 - ws2, 2 * (w2 * ax - ws2 * bx), 2 * (w2 * ay - ws2 * by),
-            w2 * (ax * ax + ay * ay) - ws2 * (bx * bx + by * by)};
+    const double alpha = w * w - ws2;
+    const double toS = alpha * (ax * ax + ay * ay);
+    const double across = ws2 * (dx * (2 * ax - dx) + dy * (2 * ay - dy));
+    return {alpha,
+            2 * (alpha * ax + ws2 * dx),
+            2 * (alpha * ay + ws2 * dy),
+            toS + across,
+            2 * (std::abs(alpha * ax) + std::abs(alpha * ay) + ws2 * (std::abs(dx) + std::abs(dy))),
+            std::abs(toS) + ws2 * (std::abs(dx * (2 * ax - dx)) + std::abs(dy * (2 * ay - dy)))};
 }
 
 std::array<PlaneFunction, 4> PairCurve::edgesOf(const ClipArea& box) const

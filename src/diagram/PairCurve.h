@@ -16,6 +16,33 @@ struct PlaneFunction {
     double mx;
     double my;
     double f0;
+    // The size of the terms that m and f0 were summed from, which their rounding goes
+    // with: 0 where they were formed exactly.
+    double mSize = 0;
+    double f0Size = 0;
+};
+
+// A plane function F along a curve: (1 + k^2 t^2) F at the curve's point of parameter t,
+// the quadratic a2 t^2 + a1 t + a0, whose sign is F's.
+struct AlongCurve {
+    double a2;
+    double a1;
+    double a0;
+    // The size of the terms each coefficient was summed from: a coefficient far smaller
+    // than its size is rounding, of either sign.
+    double size2 = 0;
+    double size1 = 0;
+    double size0 = 0;
+
+    double at(double t) const { return (a2 * t + a1) * t + a0; }
+    // What the value at t could be off by rounding is a small share of this.
+    double scaleAt(double t) const
+    {
+        return std::max(std::abs(a2), size2) * t * t + std::max(std::abs(a1), size1) * std::abs(t) +
+               std::max(std::abs(a0), size0);
+    }
+    // Its finite zeros, ascending: 0, 1 or 2 of them.
+    int zeros(std::array<double, 2>& zeros) const;
 };
 
 // The bisector of a pair, its points P + (2 t v - 2 k t^2 u) / (1 + k^2 t^2) by one
@@ -44,12 +71,15 @@ public:
     // The point of any parameter, infinity included.
     PlanePoint pointAt(double t) const;
 
-    // A parameter strictly between from < to (either may be infinite): a point to tell
-    // what the stretch between them is.
-    static double between(double from, double to);
+    // A parameter well inside the curve from `from` to `to` (from < to, either may be
+    // infinite), where a third site's tie with the pair is far from zero unless it is
+    // zero all along: around a circle about halfway in angle, since halfway in t lies
+    // next to the far end of a long stretch, where the third may still seem to tie.
+    double between(double from, double to) const;
 
-    // The parameters where F is zero along the curve, appended to zeros. Along the
-    // curve, (1 + k^2 t^2) F is a quadratic in t with no term that holds R.
+    // F along the curve: (1 + k^2 t^2) F is a quadratic in t with no term that holds R.
+    AlongCurve along(const PlaneFunction& f) const;
+    // The parameters where F is zero along the curve, appended to zeros.
     void appendZeros(const PlaneFunction& f, std::vector<double>& zeros) const;
 
     // The smallest box that holds the curve from parameter `from` to `to` (from < to,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "diagram/OwnersAlong.h"
 #include "diagram/PairCurve.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/SiteCells.h"
@@ -12,6 +13,10 @@
 namespace voroquarn {
 
 namespace {
+
+// Over this many candidates, a cell's stretch of edge is owned by their lower envelope,
+// O(c log c), rather than by the ties of every pair, O(c²) (a pencil's cells hold hundreds).
+constexpr std::size_t CROWD = 32;
 
 WeightedSite siteOf(const SiteArrays& sites, std::int32_t k)
 {
@@ -74,6 +79,10 @@ private:
     void walkCell(std::span<const std::int32_t> candidates, double a, double b, std::vector<EdgeStretch>& stretches,
                   std::size_t first)
     {
+        if (candidates.size() > CROWD) {
+            walkCrowd(candidates, a, b, stretches, first);
+            return;
+        }
         cuts_.clear();
         for (std::size_t m = 0; m < candidates.size(); ++m) {
             const WeightedSite s = siteOf(sites_, candidates[m]);
@@ -100,6 +109,28 @@ private:
                 stretches.back().to = pointAt(to);
             } else {
                 stretches.push_back({site, pointAt(from), pointAt(to)});
+            }
+            from = to;
+        }
+    }
+
+    // The same by the candidates' lower envelope along the stretch. Where two tie along
+    // all of it, the one sorted first has it.
+    void walkCrowd(std::span<const std::int32_t> candidates, double a, double b, std::vector<EdgeStretch>& stretches,
+                   std::size_t first)
+    {
+        crowd_.clear();
+        for (const std::int32_t k : candidates) {
+            crowd_.push_back(siteOf(sites_, k));
+        }
+        ownersAlong(pointAt(a), pointAt(b), crowd_, candidates, runs_, scratch_);
+        double from = a;
+        for (const OwnerRun& run : runs_) {
+            const double to = run.to >= 1 ? b : a + run.to * (b - a);
+            if (stretches.size() > first && stretches.back().site == run.site) {
+                stretches.back().to = pointAt(to);
+            } else {
+                stretches.push_back({run.site, pointAt(from), pointAt(to)});
             }
             from = to;
         }
@@ -132,6 +163,9 @@ private:
     PairCurve line_;
     std::vector<double> zeros_;
     std::vector<double> cuts_;
+    std::vector<WeightedSite> crowd_;
+    std::vector<OwnerRun> runs_;
+    OwnersScratch scratch_;
 };
 
 }  // namespace

@@ -58,11 +58,13 @@ std::vector<std::int32_t> placesOf(const SiteArrays& placed, const SiteArrays& s
 std::vector<Colour> regionColours(const SiteArrays& placed, const SiteArrays& sorted,
                                   std::span<const Colour> palette = REGION_PALETTE);
 
-// The same for many sites, so that regions that share a boundary differ: site after site
-// in their order of placement, each takes the colour of its place unless a neighbour
-// (a pair of sorted sites, from 0) coloured before it has it, and then the first of the
-// palette that none has. Only where every colour is taken around it does a site share
-// its colour with a neighbour.
+// The same for many sites, so that regions that share a boundary (`neighbours`: pairs of
+// sorted sites, from 0) differ: site after site in their order of placement, each takes
+// the colour of its place unless a neighbour coloured before it has it, and then the
+// first of the palette that none has; where none is left, a neighbour that alone has a
+// colour moves to another, and failing that the sites are coloured in an order that
+// leaves one free wherever the graph of neighbours allows it (always where regions are
+// connected).
 std::vector<Colour> neighbourColours(const SiteArrays& placed, const SiteArrays& sorted,
                                      const std::vector<std::pair<std::int32_t, std::int32_t>>& neighbours,
                                      std::span<const Colour> palette = REGION_PALETTE);

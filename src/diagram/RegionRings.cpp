@@ -197,6 +197,20 @@ bool contains(const std::vector<PlanePoint>& ring, PlanePoint p)
 
 }  // namespace
 
+void joinLoops(std::vector<RegionPart>& parts, std::vector<std::uint32_t>& loopEnds)
+{
+    std::vector<RegionPart> joined;
+    joined.reserve(parts.size());
+    loopEnds.clear();
+    for (const std::vector<std::size_t>& ring : joinRings(parts)) {
+        for (const std::size_t p : ring) {
+            joined.push_back(parts[p]);
+        }
+        loopEnds.push_back(static_cast<std::uint32_t>(joined.size()));
+    }
+    parts = std::move(joined);
+}
+
 void appendPolyline(const RegionPart& part, double tolerance, std::vector<PlanePoint>& points)
 {
     const BoundaryPiece& piece = part.piece;

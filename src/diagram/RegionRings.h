@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct RegionPolygon {
 // so that each stays simple. Pieces shared by two regions become the same points in
 // both.
 std::vector<RegionPolygon> regionPolygons(std::span<const RegionPart> parts, double tolerance);
+
+// The parts reordered into closed loops, one after another, each part's end the next
+// one's start, joined as regionPolygons joins its rings; loopEnds says where each ends.
+void joinLoops(std::vector<RegionPart>& parts, std::vector<std::uint32_t>& loopEnds);
 
 // Appends the part as a polyline within `tolerance` of it: its first point and, along
 // an arc, as many more as it needs; not its last point, which the next part begins with.

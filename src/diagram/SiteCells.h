@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -23,34 +24,53 @@ bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const Weighte
 // candidates, so that what is asked of a point or a piece of the picture costs what a
 // handful of sites cost, whatever their number.
 //
-// The cells are the leaves of a binary tree of boxes, each box cut in half across its
-// longer side, down to the cells of at most LEAF_SITES candidates. A box's candidates
-// are its parent's that survive two tests against the parent's site t of the least
-// greatest ratio over the box: a site whose least ratio over the box exceeds that, and a
-// site that t beats at every point of the box (fartherThroughout), are left out. For
-// random sites a cell holds a few candidates and the tree has O(N) cells, built in
-// O(N log N).
+// The cells are the leaves of a binary tree of boxes, each cut in half across its longer
+// side while it has more than LEAF_SITES candidates and is wider than FLOOR. A box keeps
+// those of its parent's candidates that can beat the parent's site of least greatest
+// ratio over it somewhere in it. Random sites make O(N) cells of a few candidates in
+// O(N log N); sites whose boundaries crowd closer than a pixel (a pencil of circles,
+// many regions meeting at one point) make crowded cells a pixel wide instead of ever
+// smaller ones, and WeightedDiagram finds their pieces another way.
 //
 // Cells own their points half-open, [left, right) x [top, bottom), but for the area's
-// own right and bottom edges. Sites are taken sorted by weight, counted from 0; a site
-// that is an exact copy of an earlier one ties with it everywhere and is left out, so
-// that the first of them stands for all. Candidates are listed in ascending order.
+// own right and bottom edges. Sites are taken sorted by weight, counted from 0; an exact
+// copy of an earlier site is left out (the first stands for all). Candidates ascend.
+// The whole coordinates (pixel centres) that a cell from `from` to `to` owns along one
+// axis, first to last: from its near edge on, up to its far edge, which belongs to the
+// next cell but at the area's own end (`closed`).
+struct OwnedWhole {
+    double first;
+    double last;
+};
+inline OwnedWhole ownedWhole(double from, double to, bool closed)
+{
+    return {std::ceil(from), closed ? std::floor(to) : std::ceil(to) - 1};
+}
+
 class SiteCells {
 public:
     // A cell can hold at most this many candidates before it is cut.
     static constexpr std::uint32_t LEAF_SITES = 6;
-    // Boxes are not cut more often than this: the deepest are about 2^-32 of the area
-    // across, where only sites closer together than that can still share a cell.
-    static constexpr int MAX_DEPTH = 64;
-    // A cell at the greatest depth keeps at most this many candidates, those of least
-    // ratio at its centre: the diagram within it may then differ from the true one by
-    // less than the cell's size.
-    static constexpr std::uint32_t MOST_SITES = 256;
+    // Boxes no wider than this (pixels) are not cut: where more boundaries than that
+    // cross a pixel, cutting further would cost as many cells as the boundaries are close.
+    static constexpr double FLOOR = 4.0;
+    // A box of more candidates than this, and no wider than CROWD_WIDTH, is not cut where
+    // both halves keep nine tenths of them (wider boxes keep many by the rough bound alone).
+    static constexpr std::uint32_t CROWD = 32;
+    static constexpr double CROWD_WIDTH = 256;
+    // A safety for areas of any size: no box is cut more often than this.
+    static constexpr int MAX_DEPTH = 96;
+
+    // A cell of more candidates than this is crowded: WeightedDiagram finds its pairs
+    // along its edges, and the tracing and the fill go through it line by line.
+    static constexpr std::uint32_t CROWDED = 12;
 
     struct Leaf {
         ClipArea box;
         std::uint32_t first;  // of its candidates in candidates()
         std::uint32_t count;
+
+        bool crowded() const { return count > CROWDED; }
     };
 
     // The sites (sorted by weight, kept by reference while building) and the area to
@@ -63,6 +83,14 @@ public:
     bool built() const { return pending_.empty(); }
 
     const ClipArea& area() const { return area_; }
+    OwnedWhole ownedColumns(const Leaf& leaf) const
+    {
+        return ownedWhole(leaf.box.left, leaf.box.right, leaf.box.right == area_.right);
+    }
+    OwnedWhole ownedRows(const Leaf& leaf) const
+    {
+        return ownedWhole(leaf.box.top, leaf.box.bottom, leaf.box.bottom == area_.bottom);
+    }
     const std::deque<Leaf>& leaves() const { return leaves_; }
     std::span<const std::int32_t> candidates(const Leaf& leaf) const
     {
@@ -98,7 +126,13 @@ private:
     };
 
     void step(std::size_t& work);
-    void makeLeaf(const Pending& box);
+    // The candidate of work_[begin, end) nearest at the box's centre.
+    std::int32_t nearestAtCentre(std::size_t begin, std::size_t end, const ClipArea& box) const;
+    // Leaves out of the candidates at [begin, begin + count) of work_ those that another
+    // beats all over the box; returns how many stay there.
+    std::size_t pruneBeaten(std::size_t begin, std::size_t count, const ClipArea& box);
+    // Makes node `at` a cell of the box with the candidates at [begin, begin + count).
+    void makeLeaf(std::uint32_t at, const ClipArea& box, std::size_t begin, std::size_t count);
     // Appends to work_ the candidates of `box` among those of its parent at
     // [begin, end) of work_.
     void keepCandidates(std::size_t begin, std::size_t end, const ClipArea& box);

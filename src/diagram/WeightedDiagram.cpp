@@ -1,11 +1,13 @@
 #include "diagram/WeightedDiagram.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <numeric>
 #include <tuple>
 
 #include "diagram/BisectorCurve.h"
+#include "diagram/OwnersAlong.h"
 #include "diagram/PairCurve.h"
 #include "diagram/SiteArrays.h"
 
@@ -14,6 +16,31 @@ namespace voroquarn {
 namespace {
 
 constexpr double INFINITE = std::numeric_limits<double>::infinity();
+
+// The real roots of a2 s^2 + a1 s + a0, formed without cancellation; none where all
+// vanish.
+int realRoots(double a2, double a1, double a0, std::array<double, 2>& roots)
+{
+    if (a2 == 0) {
+        if (a1 == 0) {
+            return 0;
+        }
+        roots[0] = -a0 / a1;
+        return 1;
+    }
+    const double discriminant = a1 * a1 - 4 * a2 * a0;
+    if (!(discriminant >= 0)) {
+        return 0;
+    }
+    const double q = -(a1 + std::copysign(std::sqrt(discriminant), a1)) / 2;
+    if (q == 0) {
+        roots[0] = 0;
+        return 1;
+    }
+    roots[0] = q / a2;
+    roots[1] = a0 / q;
+    return 2;
+}
 
 WeightedSite siteOf(const SiteArrays& sites, std::int32_t k)
 {
@@ -76,6 +103,27 @@ ClipArea WeightedDiagram::boxOf(const Meeting& meeting) const
             cell.top + h * meeting.box[3]};
 }
 
+void WeightedDiagram::findFragments(std::uint32_t leaf)
+{
+    const SiteCells::Leaf& cell = cells_.leaves()[leaf];
+    const std::span<const std::int32_t> candidates = cells_.candidates(cell);
+    if (candidates.size() < 2) {
+        return;
+    }
+    const ClipArea& box = cell.box;
+    orderCandidates(cell, order_);
+    // Trying every pair of a crowd of k sites costs O(k^3); they meet in O(k) boundaries.
+    if (cell.crowded()) {
+        findCrowdedFragments(leaf);
+        return;
+    }
+    for (std::size_t a = 0; a < candidates.size(); ++a) {
+        for (std::size_t b = a + 1; b < candidates.size(); ++b) {
+            findPair(candidates[a], candidates[b], leaf, box);
+        }
+    }
+}
+
 void WeightedDiagram::orderCandidates(const SiteCells::Leaf& cell,
                                       std::vector<std::pair<double, std::int32_t>>& order) const
 {
@@ -90,62 +138,144 @@ void WeightedDiagram::orderCandidates(const SiteCells::Leaf& cell,
     std::sort(order.begin(), order.end());
 }
 
-void WeightedDiagram::keepInCell(const ClipArea& box, const PairCurve& pair, std::int32_t i, std::int32_t j,
-                                 const std::vector<std::pair<double, std::int32_t>>& order,
-                                 std::vector<WeightedSite>& thirds, StretchScratch& stretch) const
+void WeightedDiagram::findPair(std::int32_t i, std::int32_t j, std::uint32_t leaf, const ClipArea& box)
 {
-    thirds.clear();
-    for (const auto& [ratio, k] : order) {
-        if (k != i && k != j) {
-            thirds.push_back(siteOf(sites_, k));
-        }
-    }
-    keptStretches(pair, siteOf(sites_, i), thirds, box, stretch);
-}
-
-void WeightedDiagram::findFragments(std::uint32_t leaf)
-{
-    const SiteCells::Leaf& cell = cells_.leaves()[leaf];
-    const std::span<const std::int32_t> candidates = cells_.candidates(cell);
-    if (candidates.size() < 2) {
+    scratch_.kept.clear();
+    const std::optional<BisectorCurve> curve = bisectorCurve(sites_, i + 1, j + 1);
+    if (!curve) {
         return;
     }
-    const ClipArea& box = cell.box;
-    orderCandidates(cell, order_);
-
-    for (std::size_t a = 0; a < candidates.size(); ++a) {
-        const std::int32_t i = candidates[a];
-        for (std::size_t b = a + 1; b < candidates.size(); ++b) {
-            const std::int32_t j = candidates[b];
-            const std::optional<BisectorCurve> curve = bisectorCurve(sites_, i + 1, j + 1);
-            if (!curve) {
-                continue;
-            }
-            const PairCurve pair(*curve);
-            keepInCell(box, pair, i, j, order_, thirds_, scratch_);
-            if (scratch_.kept.empty()) {
-                continue;
-            }
-            // Where the stretches lie, in 255ths of the cell, rounded outwards.
-            ClipArea where{box.right, box.bottom, box.left, box.top};
-            for (const Stretch& stretch : scratch_.kept) {
-                const ClipArea lies = pair.bounds(stretch.from, stretch.to);
-                where = {std::min(where.left, lies.left), std::min(where.top, lies.top), std::max(where.right, lies.right),
-                         std::max(where.bottom, lies.bottom)};
-                if (keep_ == Keep::Pieces) {
-                    fragments_.push_back({i, j, leaf, stretch});
-                }
-            }
-            const auto share = [](double from, double to, double at, bool up) {
-                const double part = to > from ? std::clamp((at - from) / (to - from), 0.0, 1.0) * 255 : (up ? 255 : 0);
-                return static_cast<std::uint8_t>(up ? std::min(255.0, std::ceil(part)) : std::max(0.0, std::floor(part)));
-            };
-            meetings_.push_back({i, j, leaf,
-                                 {share(box.left, box.right, where.left, false), share(box.top, box.bottom, where.top, false),
-                                  share(box.left, box.right, where.right, true),
-                                  share(box.top, box.bottom, where.bottom, true)}});
+    thirds_.clear();
+    thirdSites_.clear();
+    for (const auto& [ratio, k] : order_) {
+        if (k != i && k != j) {
+            thirds_.push_back(siteOf(sites_, k));
+            thirdSites_.push_back(k);
         }
     }
+    const PairCurve pair(*curve);
+    keptStretches(pair, siteOf(sites_, i), thirds_, box, scratch_);
+    if (scratch_.kept.empty()) {
+        return;
+    }
+    // Where the stretches lie, in 255ths of the cell, rounded outwards.
+    ClipArea where{box.right, box.bottom, box.left, box.top};
+    for (const CutStretch& kept : scratch_.kept) {
+        const ClipArea lies = pair.bounds(kept.stretch.from, kept.stretch.to);
+        where = {std::min(where.left, lies.left), std::min(where.top, lies.top), std::max(where.right, lies.right),
+                 std::max(where.bottom, lies.bottom)};
+        if (keep_ == Keep::Pieces) {
+            fragments_.push_back({i, j, leaf, kept.stretch});
+        }
+    }
+    const auto share = [](double from, double to, double at, bool up) {
+        const double part = to > from ? std::clamp((at - from) / (to - from), 0.0, 1.0) * 255 : (up ? 255 : 0);
+        return static_cast<std::uint8_t>(up ? std::min(255.0, std::ceil(part)) : std::max(0.0, std::floor(part)));
+    };
+    meetings_.push_back({i, j, leaf,
+                         {share(box.left, box.right, where.left, false), share(box.top, box.bottom, where.top, false),
+                          share(box.left, box.right, where.right, true), share(box.top, box.bottom, where.bottom, true)}});
+}
+
+// Every boundary inside a cell reaches its edges, or ends where a third site cuts it,
+// whose own boundaries with the pair start there; or it lies around a site inside the
+// cell (a region that shows nowhere on the edges holds its own site: its bisector with
+// any one neighbour is a disc around it). So the pairs whose owners follow one another
+// along the edges and away from the sites inside, and in turn the pairs of each third
+// site that cuts a pair's stretches with that pair's two sites, are all the pairs with
+// a boundary in the cell. Each costs O(k) for k candidates: O(k m) for m boundaries,
+// where every pair would cost O(k^3).
+void WeightedDiagram::findCrowdedFragments(std::uint32_t leaf)
+{
+    const ClipArea box = cells_.leaves()[leaf].box;
+    const std::span<const std::int32_t> candidates = cells_.candidates(cells_.leaves()[leaf]);
+    pairsToFind_.clear();
+    pairsFound_.clear();
+    const auto want = [&](std::int32_t a, std::int32_t b) {
+        if (a != b) {
+            pairsToFind_.emplace_back(std::min(a, b), std::max(a, b));
+        }
+    };
+    crowd_.clear();
+    crowdIds_.clear();
+    for (const auto& [centre, k] : order_) {
+        crowd_.push_back(siteOf(sites_, k));
+        crowdIds_.push_back(k);
+    }
+    const std::array<PlanePoint, 4> corners{PlanePoint{box.left, box.top}, PlanePoint{box.right, box.top},
+                                            PlanePoint{box.right, box.bottom}, PlanePoint{box.left, box.bottom}};
+    std::int32_t last = -1;
+    for (std::size_t n = 0; n < corners.size(); ++n) {
+        ownersAlong(corners[n], corners[(n + 1) % corners.size()], crowd_, crowdIds_, runs_, ownersScratch_);
+        for (const OwnerRun& run : runs_) {
+            if (last >= 0) {
+                want(last, run.site);
+            }
+            last = run.site;
+        }
+    }
+    for (const std::int32_t k : candidates) {
+        const WeightedSite s = siteOf(sites_, k);
+        if (s.x >= box.left && s.x <= box.right && s.y >= box.top && s.y <= box.bottom) {
+            want(k, firstOtherOwner({s.x, s.y}, {box.right, s.y}, k));
+        }
+    }
+    for (std::size_t n = 0; n < pairsToFind_.size(); ++n) {
+        const auto [i, j] = pairsToFind_[n];
+        const std::uint64_t key = static_cast<std::uint64_t>(i) << 32U | static_cast<std::uint32_t>(j);
+        if (std::find(pairsFound_.begin(), pairsFound_.end(), key) != pairsFound_.end()) {
+            continue;
+        }
+        pairsFound_.push_back(key);
+        findPair(i, j, leaf, box);
+        for (const CutStretch& kept : scratch_.kept) {
+            for (const std::int32_t cut : {kept.fromCut, kept.toCut}) {
+                if (cut != CutStretch::NOT_CUT) {
+                    const std::int32_t third = thirdSites_[static_cast<std::size_t>(cut)];
+                    want(i, third);
+                    want(j, third);
+                }
+            }
+        }
+    }
+}
+
+std::int32_t WeightedDiagram::firstOtherOwner(PlanePoint a, PlanePoint b, std::int32_t owner) const
+{
+    // Along p(s) = a + s (b - a): the first tie beyond the start where another site
+    // becomes nearer than the owner.
+    const PlanePoint d{b.x - a.x, b.y - a.y};
+    const WeightedSite o = siteOf(sites_, owner);
+    const double ox = a.x - o.x;
+    const double oy = a.y - o.y;
+    const double wo2 = o.w * o.w;
+    double first = INFINITE;
+    std::int32_t other = owner;
+    for (const auto& [centre, k] : order_) {
+        if (k == owner) {
+            continue;
+        }
+        // w_k² |p - o|² - w_o² |p - k|², negative where the owner is nearer: the first
+        // zero where it turns positive.
+        const WeightedSite c = siteOf(sites_, k);
+        const double kx = a.x - c.x;
+        const double ky = a.y - c.y;
+        const double wk2 = c.w * c.w;
+        const double a2 = (wk2 - wo2) * (d.x * d.x + d.y * d.y);
+        const double a1 = 2 * (wk2 * (d.x * ox + d.y * oy) - wo2 * (d.x * kx + d.y * ky));
+        const double a0 = wk2 * (ox * ox + oy * oy) - wo2 * (kx * kx + ky * ky);
+        std::array<double, 2> roots{};
+        const int count = realRoots(a2, a1, a0, roots);
+        for (int r = 0; r < count; ++r) {
+            const double at = roots[static_cast<std::size_t>(r)];
+            const double slope = 2 * a2 * at + a1;
+            if (at > 0 && at <= 1 && at < first && (slope > 0 || (slope == 0 && a2 > 0))) {
+                first = at;
+                other = k;
+            }
+        }
+    }
+    return other;
 }
 
 std::vector<BoundaryPiece> WeightedDiagram::pieces() const
@@ -186,8 +316,16 @@ void WeightedDiagram::piecesOf(std::size_t first, std::vector<BoundaryPiece>& pi
          ++m) {
         const SiteCells::Leaf& cell = cells_.leaves()[m->leaf];
         orderCandidates(cell, scratch.order);
-        keepInCell(cell.box, pair, i, j, scratch.order, scratch.thirds, scratch.stretch);
-        scratch.stretches.insert(scratch.stretches.end(), scratch.stretch.kept.begin(), scratch.stretch.kept.end());
+        scratch.thirds.clear();
+        for (const auto& [ratio, k] : scratch.order) {
+            if (k != i && k != j) {
+                scratch.thirds.push_back(siteOf(sites_, k));
+            }
+        }
+        keptStretches(pair, siteOf(sites_, i), scratch.thirds, cell.box, scratch.stretch);
+        for (const CutStretch& kept : scratch.stretch.kept) {
+            scratch.stretches.push_back(kept.stretch);
+        }
     }
     std::sort(scratch.stretches.begin(), scratch.stretches.end(),
               [](const Stretch& a, const Stretch& b) { return a.from < b.from; });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diagram/BoundaryPieces.h"
+#include "diagram/OwnersAlong.h"
 #include "diagram/PairStretches.h"
 #include "diagram/SiteCells.h"
 
@@ -92,15 +93,19 @@ private:
     // The candidates of a cell best first, by their ratio at the cell's centre: the
     // likeliest to take a pair's bisector away come first.
     void orderCandidates(const SiteCells::Leaf& cell, std::vector<std::pair<double, std::int32_t>>& order) const;
-    // The stretches of the pair i < j kept in the cell against its other candidates,
-    // `order` as orderCandidates leaves it, into stretch.kept.
-    void keepInCell(const ClipArea& box, const PairCurve& pair, std::int32_t i, std::int32_t j,
-                    const std::vector<std::pair<double, std::int32_t>>& order, std::vector<WeightedSite>& thirds,
-                    StretchScratch& stretch) const;
     // The pieces of the pair i < j from its stretches in all its cells, sorted by their
     // start, appended to `pieces`; joins the stretches in place.
     void appendPieces(std::int32_t i, std::int32_t j, std::vector<Stretch>& stretches,
                       std::vector<BoundaryPiece>& pieces) const;
+    // The pairs of a crowded cell: those whose owners follow one another along its edges
+    // or leave a site inside it, and those that cut their stretches there, in turn.
+    void findCrowdedFragments(std::uint32_t leaf);
+    // The first site other than `owner` (from 0), the nearest at a, to be nearer than it
+    // along the segment from a to b; `owner` itself if none is.
+    std::int32_t firstOtherOwner(PlanePoint a, PlanePoint b, std::int32_t owner) const;
+    // Finds the stretches of sites i < j (from 0) in the cell among its other candidates
+    // (order_, best first), keeps them and their meeting, and leaves them in scratch_.
+    void findPair(std::int32_t i, std::int32_t j, std::uint32_t leaf, const ClipArea& box);
 
     const SiteArrays& sites_;
     SiteCells cells_;
@@ -113,6 +118,13 @@ private:
     // Reused from cell to cell.
     std::vector<std::pair<double, std::int32_t>> order_;
     std::vector<WeightedSite> thirds_;
+    std::vector<std::int32_t> thirdSites_;
+    std::vector<WeightedSite> crowd_;
+    std::vector<std::int32_t> crowdIds_;
+    std::vector<OwnerRun> runs_;
+    OwnersScratch ownersScratch_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> pairsToFind_;
+    std::vector<std::uint64_t> pairsFound_;
     StretchScratch scratch_;
 };
 

@@ -18,6 +18,7 @@
 #include "diagram/sortByWeight.h"
 #include "diagram/sweep.h"
 #include "diagram/traceBisector.h"
+#include "diagram/traceCellByLines.h"
 
 namespace voroquarn {
 
@@ -42,14 +43,21 @@ ClipArea extentOf(const DrawingSurface& window)
 
 
 // The tracing of many sites: pair by pair, and for each pair the cells where it has a
-// stretch of the diagram, where it lies there.
+// stretch of the diagram, where it lies there; then the crowded cells, line by line.
 Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
 {
     const SiteCells& cells = diagram.cells();
     for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
         const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
-        co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, leaf.box, diagram.boxOf(m),
-                                     cells.candidates(leaf), cells.area());
+        if (!leaf.crowded()) {
+            co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, leaf.box, diagram.boxOf(m),
+                                         cells.candidates(leaf), cells.area());
+        }
+    }
+    for (const SiteCells::Leaf& leaf : cells.leaves()) {
+        if (leaf.crowded()) {
+            co_await traceCellByLines(window, diagram.sites(), cells, leaf);
+        }
     }
 }
 
@@ -75,7 +83,15 @@ std::int64_t tracingAhead(const WeightedDiagram& diagram, const SweepExtents& ex
         if (n == 0 || m.i != diagram.meetings()[n - 1].i || m.j != diagram.meetings()[n - 1].j) {
             pair.emplace(diagram.sites(), m.i + 1, m.j + 1);
         }
-        steps += pair->inCell(cells.leaves()[m.leaf].box, diagram.boxOf(m), cells.area(), extents);
+        const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
+        if (!leaf.crowded()) {
+            steps += pair->inCell(leaf.box, diagram.boxOf(m), cells.area(), extents);
+        }
+    }
+    for (const SiteCells::Leaf& leaf : cells.leaves()) {
+        if (leaf.crowded()) {
+            steps += cellByLinesSteps(cells, leaf, extents);
+        }
     }
     return steps;
 }

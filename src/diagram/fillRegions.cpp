@@ -7,6 +7,7 @@
 
 #include "core/DrawingSurface.h"
 #include "diagram/Nearer.h"
+#include "diagram/OwnersAlong.h"
 #include "diagram/WeightedDiagram.h"
 #include "diagram/dist.h"
 #include "diagram/sweep.h"
@@ -132,6 +133,45 @@ void labelColumns(NearestSite& nearest, RowRuns& runs, int from, int to, double 
     }
 }
 
+// The sites nearest along the rows of crowded cells, and what finding them reuses.
+class RowEnvelope {
+public:
+    explicit RowEnvelope(const SiteArrays& sites) : sites_(sites) {}
+
+    // Labels the columns from..to (from < to) of one row of a crowded cell: its
+    // candidates' envelope along the row says who owns each run of pixels, and a pixel
+    // whose centre lies where two tie is decided as labelColumns decides it.
+    void label(NearestSite& nearest, RowRuns& runs, int from, int to, double y, std::span<const std::int32_t> candidates)
+    {
+        crowd_.clear();
+        for (const std::int32_t k : candidates) {
+            const auto at = static_cast<std::size_t>(k);
+            crowd_.push_back({sites_.x[at], sites_.y[at], sites_.w[at]});
+        }
+        ownersAlong({static_cast<double>(from), y}, {static_cast<double>(to), y}, crowd_, candidates, owners_, scratch_);
+        const double span = to - from;
+        std::size_t run = 0;
+        for (int column = from; column <= to; ++column) {
+            const double share = (column - from) / span;
+            while (owners_[run].to < share && run + 1 < owners_.size()) {
+                ++run;
+            }
+            const bool atTie = std::abs(owners_[run].to - share) * span < NEAR_TIE ||
+                               (run > 0 && std::abs(owners_[run - 1].to - share) * span < NEAR_TIE);
+            runs.at(column, atTie ? nearest.at(column, y, candidates).site : owners_[run].site);
+        }
+    }
+
+private:
+    // Pixels whose centre lies this close to a change of owner are decided one by one.
+    static constexpr double NEAR_TIE = 1e-6;
+
+    const SiteArrays& sites_;
+    std::vector<WeightedSite> crowd_;
+    std::vector<OwnerRun> owners_;
+    OwnersScratch scratch_;
+};
+
 // The rows a fill of many sites steps through: the area's, from row 0 on.
 double firstFilledRow(const ClipArea& area) { return std::max(0, static_cast<int>(std::ceil(area.top))); }
 
@@ -160,17 +200,18 @@ Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const 
     const SiteCells& cells = diagram.cells();
     const ClipArea& area = cells.area();
     NearestSite nearest(diagram.sites());
+    RowEnvelope envelope(diagram.sites());
     co_await sweep(window, SweepAxis::Rows, firstFilledRow(area), area.bottom, [&](double y) {
         const double extent = std::min(sweepExtent(window, SweepAxis::Columns), area.right);
         const int last = extent >= 0 ? static_cast<int>(extent) : -1;
         RowRuns runs(window, colours, static_cast<int>(y));
         cells.forEachLeafInRow(y, [&](const SiteCells::Leaf& leaf) {
-            // The columns whose centres the cell owns: from its left edge on, up to its
-            // right edge, which belongs to the next cell but at the area's end.
-            const int from = std::max(0, static_cast<int>(std::ceil(leaf.box.left)));
-            const double right = leaf.box.right;
-            const int to = std::min(last, static_cast<int>(right == area.right ? std::floor(right) : std::ceil(right) - 1));
-            if (from <= to && leaf.count > 0) {
+            const OwnedWhole columns = cells.ownedColumns(leaf);
+            const int from = std::max(0, static_cast<int>(columns.first));
+            const int to = std::min(last, static_cast<int>(columns.last));
+            if (from < to && leaf.crowded()) {
+                envelope.label(nearest, runs, from, to, y, cells.candidates(leaf));
+            } else if (from <= to && leaf.count > 0) {
                 labelColumns(nearest, runs, from, to, y, cells.candidates(leaf));
             }
         });

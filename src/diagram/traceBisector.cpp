@@ -5,6 +5,7 @@
 
 #include "diagram/ApolloniusCircle.h"
 #include "diagram/BoundaryTest.h"
+#include "diagram/SiteCells.h"
 #include "diagram/StraightBisector.h"
 #include "diagram/sweep.h"
 
@@ -38,20 +39,18 @@ struct Reach {
     }
 };
 
-// The whole numbers owned along one axis from `from` on, up to `to`, open or closed.
-double firstWhole(double from) { return std::ceil(from); }
-double lastWhole(double to, bool closed) { return closed ? std::floor(to) : std::ceil(to) - 1; }
-
 Reach cellReach(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area)
 {
     Reach reach;
     reach.owned = cell;
     reach.closedRight = cell.right == area.right;
     reach.closedBottom = cell.bottom == area.bottom;
-    reach.firstColumn = std::max(firstWhole(cell.left), std::floor(pieces.left) - 1);
-    reach.lastColumn = std::min(lastWhole(cell.right, reach.closedRight), std::ceil(pieces.right) + 1);
-    reach.firstRow = std::max(firstWhole(cell.top), std::floor(pieces.top) - 1);
-    reach.lastRow = std::min(lastWhole(cell.bottom, reach.closedBottom), std::ceil(pieces.bottom) + 1);
+    const OwnedWhole columns = ownedWhole(cell.left, cell.right, reach.closedRight);
+    const OwnedWhole rows = ownedWhole(cell.top, cell.bottom, reach.closedBottom);
+    reach.firstColumn = std::max(columns.first, std::floor(pieces.left) - 1);
+    reach.lastColumn = std::min(columns.last, std::ceil(pieces.right) + 1);
+    reach.firstRow = std::max(rows.first, std::floor(pieces.top) - 1);
+    reach.lastRow = std::min(rows.last, std::ceil(pieces.bottom) + 1);
     return reach;
 }
 
@@ -111,11 +110,23 @@ Steps traceCircle(DrawingSurface& window, const BoundaryPlotter& plotter, const 
     const SweepRanges ranges = within(circleRanges(c), plotter.reach());
     co_await sweep(window, SweepAxis::Columns, ranges.firstColumn, ranges.lastColumn, [&](double X) {
         const ApolloniusCircle::Pair y = c.yInColumn(X);
+        if (y.first == y.second) [[unlikely]] {
+            const PlanePoint p = c.withinAPixel({X, y.first});
+            plotter.plotIfBoundary(p.x, p.y);
+            plotter.plotIfBoundary(p.x, p.y);
+            return;
+        }
         plotter.plotIfBoundary(X, y.first);
         plotter.plotIfBoundary(X, y.second);
     });
     co_await sweep(window, SweepAxis::Rows, ranges.firstRow, ranges.lastRow, [&](double Y) {
         const ApolloniusCircle::Pair x = c.xInRow(Y);
+        if (x.first == x.second) [[unlikely]] {
+            const PlanePoint p = c.withinAPixel({x.first, Y});
+            plotter.plotIfBoundary(p.x, p.y);
+            plotter.plotIfBoundary(p.x, p.y);
+            return;
+        }
         plotter.plotIfBoundary(x.first, Y);
         plotter.plotIfBoundary(x.second, Y);
     });

@@ -109,6 +109,24 @@ void fillPatch(QPainter& painter, const RegionPatch& patch)
     }
 }
 
+// A region by its loops, in its colour.
+void fillOutline(QPainter& painter, const RegionOutline& outline)
+{
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    std::size_t first = 0;
+    for (const std::uint32_t end : outline.loopEnds) {
+        const PlanePoint start = outline.parts[first].from();
+        path.moveTo(start.x, start.y);
+        for (std::size_t p = first; p < end; ++p) {
+            appendPart(path, outline.parts[p].piece, outline.parts[p].reversed);
+        }
+        path.closeSubpath();
+        first = end;
+    }
+    painter.fillPath(path, toColor(outline.colour));
+}
+
 void drawMarkers(QPainter& painter, const Diagram& diagram)
 {
     const double dot = diagram.style.dotRadius;
@@ -166,6 +184,9 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
     painter.translate(0.5, 0.5);
     for (const RegionPatch& patch : diagram.regions) {
         fillPatch(painter, patch);
+    }
+    for (const RegionOutline& outline : diagram.outlines) {
+        fillOutline(painter, outline);
     }
     QPen pen(toColor(WHITE), diagram.style.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(pen);

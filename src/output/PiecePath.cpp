@@ -19,7 +19,7 @@ constexpr double MAX_DEVIATION = 1e-4;
 // it. QPainterPath::arcTo cuts its curves from a quarter of the whole circle instead:
 // 2.7e-4 of the radius off, which is 0.27 px at a radius of 1000 px and hundreds of
 // thousands of pixels for the nearly flat circles of weights one float apart.
-void appendArc(QPainterPath& path, const BoundaryPiece& arc)
+void appendArc(QPainterPath& path, const BoundaryPiece& arc, bool reversed)
 {
     const double maxAngle = std::min(std::numbers::pi / 2, std::pow(MAX_DEVIATION * 55296 / arc.radius, 1.0 / 6));
     const int parts = static_cast<int>(std::clamp(std::ceil(arc.sweep / maxAngle), 1.0, 64.0));
@@ -27,24 +27,30 @@ void appendArc(QPainterPath& path, const BoundaryPiece& arc)
     // The tangent at p along growing angles, as long as the radius: p - centre turned
     // by +90 degrees (clockwise on screen).
     const auto tangent = [&](PlanePoint p) { return QPointF(arc.centre.y - p.y, p.x - arc.centre.x); };
-    PlanePoint from = arc.start;
+    // Backwards, the same points from the end, along tangents turned round.
+    const double turn = reversed ? -1 : 1;
+    PlanePoint from = reversed ? arc.end : arc.start;
     for (int n = 1; n <= parts; ++n) {
-        const PlanePoint to = n == parts ? arc.end : arc.pointAt(static_cast<double>(n) / parts);
+        const double t = static_cast<double>(reversed ? parts - n : n) / parts;
+        const PlanePoint to = n == parts ? (reversed ? arc.start : arc.end) : arc.pointAt(t);
         const QPointF a(from.x, from.y);
         const QPointF b(to.x, to.y);
-        path.cubicTo(a + k * tangent(from), b - k * tangent(to), b);
+        path.cubicTo(a + turn * k * tangent(from), b - turn * k * tangent(to), b);
         from = to;
     }
 }
 
 }  // namespace
 
-void appendPiece(QPainterPath& path, const BoundaryPiece& piece)
+void appendPiece(QPainterPath& path, const BoundaryPiece& piece) { appendPart(path, piece, false); }
+
+void appendPart(QPainterPath& path, const BoundaryPiece& piece, bool reversed)
 {
     if (piece.shape == BoundaryPiece::Shape::Arc) {
-        appendArc(path, piece);
+        appendArc(path, piece, reversed);
     } else {
-        path.lineTo(piece.end.x, piece.end.y);
+        const PlanePoint to = reversed ? piece.start : piece.end;
+        path.lineTo(to.x, to.y);
     }
 }
 

@@ -12,6 +12,9 @@ namespace voroquarn {
 // (QPainterPath::arcTo strays by 2.7e-4 of the radius).
 void appendPiece(QPainterPath& path, const BoundaryPiece& piece);
 
+// The same from the piece's end to its start where `reversed`.
+void appendPart(QPainterPath& path, const BoundaryPiece& piece, bool reversed);
+
 // The pieces, each a subpath of its own.
 QPainterPath piecesPath(std::span<const BoundaryPiece> pieces);
 

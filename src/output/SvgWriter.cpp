@@ -42,6 +42,20 @@ QString pieceCommand(const BoundaryPiece& piece)
     return d + point(piece.end);
 }
 
+// The path command along a region's part, from its first point to its last.
+QString partCommand(const RegionPart& part)
+{
+    if (!part.reversed) {
+        return pieceCommand(part.piece);
+    }
+    const BoundaryPiece& piece = part.piece;
+    if (piece.shape == BoundaryPiece::Shape::Arc) {
+        return QStringLiteral(" A %1 %1 0 %2 0 ").arg(number(piece.radius), piece.largeArc() ? QStringLiteral("1") : QStringLiteral("0")) +
+               point(piece.start);
+    }
+    return QStringLiteral(" L ") + point(piece.start);
+}
+
 // One piece as path data.
 QString pathData(const BoundaryPiece& piece) { return QStringLiteral("M ") + point(piece.start) + pieceCommand(piece); }
 
@@ -120,14 +134,35 @@ void writePatch(QXmlStreamWriter& xml, const RegionPatch& patch, std::size_t num
     }
 }
 
+// A region as one path of its loops, in its colour.
+void writeOutline(QXmlStreamWriter& xml, const RegionOutline& outline)
+{
+    QString d;
+    std::size_t first = 0;
+    for (const std::uint32_t end : outline.loopEnds) {
+        d += (first == 0 ? QStringLiteral("M ") : QStringLiteral(" M ")) + point(outline.parts[first].from());
+        for (std::size_t p = first; p < end; ++p) {
+            d += partCommand(outline.parts[p]);
+        }
+        d += QStringLiteral(" Z");
+        first = end;
+    }
+    xml.writeEmptyElement(QStringLiteral("path"));
+    xml.writeAttribute(QStringLiteral("d"), d);
+    xml.writeAttribute(QStringLiteral("fill"), colourName(outline.colour));
+}
+
 void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
 {
-    if (diagram.regions.empty()) {
+    if (diagram.regions.empty() && diagram.outlines.empty()) {
         return;
     }
     startPixelCentredGroup(xml);
     for (std::size_t n = 0; n < diagram.regions.size(); ++n) {
         writePatch(xml, diagram.regions[n], n);
+    }
+    for (const RegionOutline& outline : diagram.outlines) {
+        writeOutline(xml, outline);
     }
     xml.writeEndElement();
 }
