@@ -91,12 +91,18 @@ DISPLAY=$display xscreensaver-command -deactivate >/dev/null || fail "the daemon
 first=$(head -n 1 "$home/started" | cut -d ' ' -f 1)
 for _ in $(seq 200); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 # A request that reaches the daemon while it still unblanks from the first is now and then
-# lost: the activation is asked for again every 10 s, up to six times.
+# lost, or leaves it blanked without a program: then it is deactivated and activated
+# again, every 10 s, up to six times.
 for try in 1 2 3 4 5 6; do
-    DISPLAY=$display xscreensaver-command -activate >/dev/null || fail "the daemon does not activate"
+    if [ "$try" -gt 1 ]; then
+        echo "saver recipe: no start 10 s after activation $((try - 1)); again" >&2
+        DISPLAY=$display xscreensaver-command -deactivate >/dev/null 2>&1 || true
+        sleep 1
+    fi
+    DISPLAY=$display xscreensaver-command -activate >>"$home/daemon.log" 2>&1 ||
+        echo "saver recipe: activation $try refused" >&2
     for _ in $(seq 100); do [ "$(starts)" -ge 2 ] && break; sleep 0.1; done
     [ "$(starts)" -ge 2 ] && break
-    echo "saver recipe: no start 10 s after activation $try" >&2
 done
 [ "$(starts)" -ge 2 ] || fail "the next activation did not start voroquarn: $(cat "$home/daemon.log")"
 [ "$(cut -d ' ' -f 2- "$home/started" | sort -u)" = "--root" ] ||
