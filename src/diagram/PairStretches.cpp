@@ -79,7 +79,8 @@ bool tiny(const PairCurve& curve, double from, double to)
 
 }  // namespace
 
-void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::span<const WeightedSite> thirds,
+void keptStretches(const PairCurve& curve, const WeightedSite& first, const WeightedSite& second,
+                   std::span<const WeightedSite> thirds,
                    const ClipArea& box, StretchScratch& scratch)
 {
     std::vector<double>& zeros = scratch.zeros;
@@ -124,6 +125,8 @@ void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::s
         }
         const WeightedSite& t = thirds[third];
         const auto cutBy = static_cast<std::int32_t>(third);
+        const auto apart = [&](const WeightedSite& s) { return std::abs(s.x - t.x) + std::abs(s.y - t.y); };
+        const WeightedSite& reference = apart(second) < apart(first) ? second : first;
         // Where the third ties with the pair along the curve: negative where the pair is
         // nearer, positive where the third is.
         const AlongCurve tie = curve.along(curve.tieOf(reference.x, reference.y, reference.w, t.x, t.y, t.w));

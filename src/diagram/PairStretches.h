@@ -48,8 +48,9 @@ struct StretchScratch {
 // The stretches of a pair's bisector inside the box (edges included) along which no
 // third site is strictly nearer than the pair, in the order of the parameter, into
 // scratch.kept: the pair's part of the diagram there, if the thirds are every site that
-// can be nearest in the box. `reference` is one site of the pair, as near as the other
-// all along the curve.
+// can be nearest in the box. `first` and `second` are the pair's sites, equally near all
+// along the curve; each third is weighed against the one nearer to it, whose difference
+// from it rounding spoils least (sites an ulp apart tie with the other only by rounding).
 //
 // The curve inside the box is cut at the box's edges; then, third by third, each
 // stretch is cut where the third ties with the pair, and a part is dropped where the
@@ -58,7 +59,8 @@ struct StretchScratch {
 // after a few: O(k) for most pairs of k thirds, O(k²) at worst. A circle's parameter
 // wraps at infinity: a stretch that goes on across the point opposite P comes as two,
 // one ending at +infinity and one starting at -infinity.
-void keptStretches(const PairCurve& curve, const WeightedSite& reference, std::span<const WeightedSite> thirds,
+void keptStretches(const PairCurve& curve, const WeightedSite& first, const WeightedSite& second,
+                   std::span<const WeightedSite> thirds,
                    const ClipArea& box, StretchScratch& scratch);
 
 }  // namespace voroquarn

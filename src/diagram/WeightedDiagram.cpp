@@ -154,7 +154,7 @@ void WeightedDiagram::findPair(std::int32_t i, std::int32_t j, std::uint32_t lea
         }
     }
     const PairCurve pair(*curve);
-    keptStretches(pair, siteOf(sites_, i), thirds_, box, scratch_);
+    keptStretches(pair, siteOf(sites_, i), siteOf(sites_, j), thirds_, box, scratch_);
     if (scratch_.kept.empty()) {
         return;
     }
@@ -322,7 +322,7 @@ void WeightedDiagram::piecesOf(std::size_t first, std::vector<BoundaryPiece>& pi
                 scratch.thirds.push_back(siteOf(sites_, k));
             }
         }
-        keptStretches(pair, siteOf(sites_, i), scratch.thirds, cell.box, scratch.stretch);
+        keptStretches(pair, siteOf(sites_, i), siteOf(sites_, j), scratch.thirds, cell.box, scratch.stretch);
         for (const CutStretch& kept : scratch.stretch.kept) {
             scratch.stretches.push_back(kept.stretch);
         }
