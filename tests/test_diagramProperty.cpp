@@ -177,14 +177,19 @@ TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
 // changes, and their regions' exact areas fill the picture.
 TEST(DiagramProperty, DegenerateSitesAreDrawnWhereTheNearestSiteChanges)
 {
-    std::vector<std::pair<const char*, SiteArrays>> families;
-    const auto family = [&](const char* name, int n, auto site) {
+    struct Family {
+        const char* name;
+        SiteArrays sites;
+        bool labelled;  // false where doubles cannot tell which site is nearer
+    };
+    std::vector<Family> families;
+    const auto family = [&](const char* name, int n, auto site, bool labelled = true) {
         SiteArrays sites;
         for (int k = 0; k < n; ++k) {
             const auto [x, y, w] = site(k);
             sites.add(x, y, static_cast<float>(w));
         }
-        families.emplace_back(name, std::move(sites));
+        families.push_back({name, std::move(sites), labelled});
     };
     // Sites on a diagonal from P, each weighted by its distance from P: every tie circle
     // passes through P and touches the others there.
@@ -215,12 +220,23 @@ TEST(DiagramProperty, DegenerateSitesAreDrawnWhereTheNearestSiteChanges)
             default: return std::tuple{x, y, w};
         }
     });
+    // Equal weights a few ulps apart, whose ratios differ by less than their rounding.
+    family("equal weights a few ulps apart", 4 * base.N, [&](int k) {
+        const auto b = static_cast<std::size_t>(k % base.N);
+        double x = base.x[b];
+        for (int ulp = 0; ulp < k / base.N; ++ulp) {
+            x = std::nextafter(x, HUGE_VAL);
+        }
+        return std::tuple{x, base.y[b], base.w[b]};
+    }, false);
 
-    for (const auto& [name, sites] : families) {
+    for (const auto& [name, sites, labelled] : families) {
         SCOPED_TRACE(::testing::Message() << name << ": " << describe(sites));
-        const auto [strayPixels, missedChanges] = disagreements(sites);
-        EXPECT_EQ(strayPixels, 0) << "drawn where no region ends";
-        EXPECT_EQ(missedChanges, 0) << "a region ends where nothing is drawn";
+        if (labelled) {
+            const auto [strayPixels, missedChanges] = disagreements(sites);
+            EXPECT_EQ(strayPixels, 0) << "drawn where no region ends";
+            EXPECT_EQ(missedChanges, 0) << "a region ends where nothing is drawn";
+        }
         double total = 0;
         for (const double area : measureRegions(sites, drawingArea(W, H)).area) {
             total += area;
