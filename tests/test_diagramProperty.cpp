@@ -5,14 +5,18 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "core/RandomSource.h"
 #include "core/driveToEnd.h"
 #include "core/nearestPixel.h"
+#include "diagram/Diagram.h"
 #include "diagram/RegionColours.h"
+#include "diagram/RegionMeasures.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/drawDiagram.h"
 #include "support/NearestSite.h"
@@ -132,28 +136,112 @@ bool nearASite(const SiteArrays& s, int x, int y)
     return false;
 }
 
+// Away from the sites, the pixels drawn where no region ends, and those where a region
+// ends with nothing drawn within a pixel.
+struct Disagreements {
+    int strayPixels = 0;
+    int missedChanges = 0;
+};
+
+Disagreements disagreements(const SiteArrays& sites)
+{
+    const Grid changes = labelChanges(sites);
+    const Grid drawn = tracedPixels(sites);
+    Disagreements found;
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            if (nearASite(sites, x, y)) {
+                continue;
+            }
+            found.strayPixels += drawn.at(x, y) != 0 && !changes.anyWithin(x, y, 1) ? 1 : 0;
+            found.missedChanges += changes.at(x, y) != 0 && !drawn.anyWithin(x, y, 1) ? 1 : 0;
+        }
+    }
+    return found;
+}
+
 TEST(DiagramProperty, DrawnPixelsAreExactlyWhereTheNearestSiteChanges)
 {
     std::mt19937 engine(20261207);
     for (int round = 0; round < 800; ++round) {
         const SiteArrays sites = randomSites(engine, OUTER_W, OUTER_H);
-        const Grid changes = labelChanges(sites);
-        const Grid drawn = tracedPixels(sites);
-
-        int strayPixels = 0;
-        int missedChanges = 0;
-        for (int y = 0; y < H; ++y) {
-            for (int x = 0; x < W; ++x) {
-                if (nearASite(sites, x, y)) {
-                    continue;
-                }
-                strayPixels += drawn.at(x, y) != 0 && !changes.anyWithin(x, y, 1) ? 1 : 0;
-                missedChanges += changes.at(x, y) != 0 && !drawn.anyWithin(x, y, 1) ? 1 : 0;
-            }
-        }
+        const auto [strayPixels, missedChanges] = disagreements(sites);
         ASSERT_EQ(strayPixels, 0) << "drawn where no region ends; round " << round << ": " << describe(sites);
         ASSERT_EQ(missedChanges, 0) << "a region ends where nothing is drawn; round " << round << ": "
                                     << describe(sites);
+    }
+}
+
+// A few dozen sites of each kind that bench/degenerate-sites makes by the thousand, whose
+// boundaries meet, touch or coincide in numbers: drawn exactly where the nearest site
+// changes, and their regions' exact areas fill the picture.
+TEST(DiagramProperty, DegenerateSitesAreDrawnWhereTheNearestSiteChanges)
+{
+    struct Family {
+        const char* name;
+        SiteArrays sites;
+        bool labelled;  // false where doubles cannot tell which site is nearer
+    };
+    std::vector<Family> families;
+    const auto family = [&](const char* name, int n, auto site, bool labelled = true) {
+        SiteArrays sites;
+        for (int k = 0; k < n; ++k) {
+            const auto [x, y, w] = site(k);
+            sites.add(x, y, static_cast<float>(w));
+        }
+        families.push_back({name, std::move(sites), labelled});
+    };
+    // Sites on a diagonal from P, each weighted by its distance from P: every tie circle
+    // passes through P and touches the others there.
+    family("pencil through a point inside", 30, [](int k) { return std::tuple{71.0 + k, 51.0 + k, k + 1.0}; });
+    family("pencil through a point outside", 30, [](int k) { return std::tuple{-5.0 + 5 * k, -5.0 + 5 * k, k + 1.0}; });
+    // Ever wider apart on a ray, weights in a slower progression: each circle holds the last.
+    family("nested circles", 30, [](int k) { return std::tuple{20 + 3 * (std::pow(1.4, k) - 1), 60.0, std::pow(1.2, k)}; });
+    family("cocircular, equal weights", 40, [](int k) {
+        const double turn = 2 * std::numbers::pi * k / 40;
+        return std::tuple{80 + 48 * std::cos(turn), 60 + 48 * std::sin(turn), 7.0};
+    });
+    family("collinear, equal weights", 40, [](int k) { return std::tuple{4.0 * k + 2, 60.0, 7.0}; });
+    family("grid, equal weights", 30, [](int k) { return std::tuple{24.0 * (k % 6) + 12, 24.0 * (k / 6) + 12, 7.0}; });
+    // Each of a few sites six times: itself, a lighter copy, a copy, a few ulps away one
+    // float heavier, 1e-9 px away, one ulp away one float lighter.
+    std::mt19937 engine(25);
+    const SiteArrays base = randomSites(engine, OUTER_W, OUTER_H);
+    family("coincident and ulp-close", 6 * base.N, [&](int k) {
+        const auto b = static_cast<std::size_t>(k % base.N);
+        const double x = base.x[b];
+        const double y = base.y[b];
+        const float w = base.w[b];
+        switch (k / base.N) {
+            case 1: return std::tuple{x, y, 7.0F};
+            case 3: return std::tuple{std::nextafter(std::nextafter(x, HUGE_VAL), HUGE_VAL), y, std::nextafter(w, HUGE_VALF)};
+            case 4: return std::tuple{x + 1e-9, y - 1e-9, w};
+            case 5: return std::tuple{x, std::nextafter(y, -HUGE_VAL), std::nextafter(w, 0.0F)};
+            default: return std::tuple{x, y, w};
+        }
+    });
+    // Equal weights a few ulps apart, whose ratios differ by less than their rounding.
+    family("equal weights a few ulps apart", 4 * base.N, [&](int k) {
+        const auto b = static_cast<std::size_t>(k % base.N);
+        double x = base.x[b];
+        for (int ulp = 0; ulp < k / base.N; ++ulp) {
+            x = std::nextafter(x, HUGE_VAL);
+        }
+        return std::tuple{x, base.y[b], base.w[b]};
+    }, false);
+
+    for (const auto& [name, sites, labelled] : families) {
+        SCOPED_TRACE(::testing::Message() << name << ": " << describe(sites));
+        if (labelled) {
+            const auto [strayPixels, missedChanges] = disagreements(sites);
+            EXPECT_EQ(strayPixels, 0) << "drawn where no region ends";
+            EXPECT_EQ(missedChanges, 0) << "a region ends where nothing is drawn";
+        }
+        double total = 0;
+        for (const double area : measureRegions(sites, drawingArea(W, H)).area) {
+            total += area;
+        }
+        EXPECT_NEAR(total / (W * H), 1, 1e-9);
     }
 }
 
