@@ -59,4 +59,16 @@ inline Nearer nearer(double px, double py, const WeightedSite& a, const Weighted
 // compare either way by rounding; further apart their order is certain.
 inline constexpr double RATIO_TOLERANCE = 1e-13;
 
+// Whether site s, of ratio rs at (px, py), is strictly nearer there than site t, of
+// ratio rt: by the ratios where they are certain, else as `nearer` tells. On a tie t
+// keeps the point: the diagram's rule, that of sites in turn the first one tied wins.
+inline bool strictlyNearer(double px, double py, const WeightedSite& s, double rs, const WeightedSite& t, double rt)
+{
+    const double slack = std::isfinite(rt) ? RATIO_TOLERANCE * rt : 0;
+    if (!(std::abs(rs - rt) <= slack)) {
+        return rs < rt;  // certain, or as the plain ratios say where they overflow
+    }
+    return nearer(px, py, s, t) == Nearer::First;
+}
+
 }  // namespace voroquarn

@@ -9,6 +9,7 @@
 
 #include "diagram/BoundaryPieces.h"
 #include "diagram/Nearer.h"
+#include "diagram/OwnedBox.h"
 
 namespace voroquarn {
 
@@ -32,21 +33,9 @@ bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const Weighte
 // many regions meeting at one point) make crowded cells a pixel wide instead of ever
 // smaller ones, and WeightedDiagram finds their pieces another way.
 //
-// Cells own their points half-open, [left, right) x [top, bottom), but for the area's
-// own right and bottom edges. Sites are taken sorted by weight, counted from 0; an exact
-// copy of an earlier site is left out (the first stands for all). Candidates ascend.
-// The whole coordinates (pixel centres) that a cell from `from` to `to` owns along one
-// axis, first to last: from its near edge on, up to its far edge, which belongs to the
-// next cell but at the area's own end (`closed`).
-struct OwnedWhole {
-    double first;
-    double last;
-};
-inline OwnedWhole ownedWhole(double from, double to, bool closed)
-{
-    return {std::ceil(from), closed ? std::floor(to) : std::ceil(to) - 1};
-}
-
+// Cells own their points as OwnedBox says. Sites are taken sorted by weight, counted
+// from 0; an exact copy of an earlier site is left out (the first stands for all).
+// Candidates ascend.
 class SiteCells {
 public:
     // A cell can hold at most this many candidates before it is cut.
@@ -83,14 +72,8 @@ public:
     bool built() const { return pending_.empty(); }
 
     const ClipArea& area() const { return area_; }
-    OwnedWhole ownedColumns(const Leaf& leaf) const
-    {
-        return ownedWhole(leaf.box.left, leaf.box.right, leaf.box.right == area_.right);
-    }
-    OwnedWhole ownedRows(const Leaf& leaf) const
-    {
-        return ownedWhole(leaf.box.top, leaf.box.bottom, leaf.box.bottom == area_.bottom);
-    }
+    // The points and pixels a cell owns.
+    OwnedBox owned(const Leaf& leaf) const { return {leaf.box, area_}; }
     const std::deque<Leaf>& leaves() const { return leaves_; }
     std::span<const std::int32_t> candidates(const Leaf& leaf) const
     {
