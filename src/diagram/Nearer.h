@@ -16,14 +16,12 @@ struct WeightedSite {
 // can tell with the better-conditioned of two forms.
 enum class Nearer { First, Tie, Second };
 
-// The comparison of dist(p, a) / wa with dist(p, b) / wb, through the sign of
+// The comparison of dist(p, a) / wa with dist(p, b) / wb by the sign of
 //     G = wb² |p - a|² - wa² |p - b|²,
-// first as written, then, where that is too close to call, as
+// as written, and where that is too close to call as
 //     G = (wb² - wa²) |p - a|² + wa² (b - a).(2p - a - b),
-// whose second term holds no cancellation where a and b lie close together and p far
-// from both: there the plain form loses every digit (sites 1e-12 px apart seen from
-// 100 px away) and the second keeps them. Each form is trusted only beyond a bound on
-// its own rounding error; within the second one's bound the answer is a tie.
+// which keeps its digits where a and b lie close and p far from both (sites 1e-12 px
+// apart seen from 100 px). Within the second form's rounding bound it is a tie.
 inline Nearer nearer(double px, double py, const WeightedSite& a, const WeightedSite& b)
 {
     constexpr double BOUND = 16 * 0x1p-53;  // generous: a handful of roundings, each < 2^-53

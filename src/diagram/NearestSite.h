@@ -11,15 +11,11 @@
 
 namespace voroquarn {
 
-// The site nearest to a pixel, and for how many more pixels of its row it stays so.
-//
-// A site's ratio changes by at most 1/w from one pixel to the next, so a gap g between
-// another site's ratio and the nearest one's can close by at most the sum of their two
-// slopes a pixel: the nearest site stays nearest for g / (1/wk + 1/ws) pixels. Within a
-// region that is most of its row, so that a row costs a few evaluations for each region
-// it crosses rather than one for every pixel; near a boundary the gaps are small and
-// every pixel is evaluated. A margin far above the ratios' rounding keeps every pixel
-// passed over exactly as a pixel-by-pixel labelling would have it.
+// The site nearest to a pixel, and for how many more pixels of its row it stays so: a
+// ratio changes by at most 1/w a pixel, so a gap g to another site's closes no sooner
+// than in g / (1/wk + 1/ws) pixels, and a row costs a few evaluations a region, not one
+// a pixel. A margin far above the ratios' rounding keeps every pixel passed over as a
+// pixel-by-pixel labelling has it.
 class NearestSite {
 public:
     explicit NearestSite(const SiteArrays& sites) : sites_(sites) {}
