@@ -1,9 +1,10 @@
-// The distance and the bisector of two weighted sites.
+// The distance, the nearer of two weighted sites and their bisector.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "diagram/ApolloniusCircle.h"
+#include "diagram/Nearer.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/StraightBisector.h"
 #include "diagram/dist.h"
@@ -30,6 +31,39 @@ TEST(Dist, IsTheSquareRootOfTheSumOfSquares)
     EXPECT_EQ(dist(3, 4, 0, 0), 5.0);
     EXPECT_EQ(dist(-7.5, 2, -7.5, 2), 0.0);
     EXPECT_EQ(dist(1e-3, 7, 250, -3), dist(250, -3, 1e-3, 7));
+}
+
+// Which of two sites is nearer at a point, in three answers; where the plain ratios of
+// distance over weight round the wrong way (`hard`), the careful form still tells, and
+// strictlyNearer says First only for First.
+TEST(Nearer, TellsFirstSecondAndTieWhereThePlainRatiosFail)
+{
+    struct Case {
+        double px, py;
+        WeightedSite a, b;
+        Nearer expected;
+        bool hard;
+    };
+    const Case cases[] = {
+        {1, 0, {0, 0, 1}, {10, 0, 1}, Nearer::First, false},
+        {9, 0, {0, 0, 1}, {10, 0, 1}, Nearer::Second, false},
+        {1.9, 0, {0, 0, 2}, {3, 0, 1}, Nearer::First, false},    // 0.95 against 1.1
+        {7, 3, {5, 5, 2}, {5, 5, 2}, Nearer::Tie, false},       // copies
+        {1, 1, {0, 0, 1}, {4, 4, 3}, Nearer::Tie, true},        // on the circle: sqrt 2 each
+        {1, 1, {4, 4, 3}, {0, 0, 1}, Nearer::Tie, true},
+        {0, 100, {0, 0, 1}, {1e-12, 0, 1}, Nearer::First, true},  // apart by 1e-24 px²
+        {98, 193, {0, 0, 1}, {2e-13, -1e-13, 1}, Nearer::Second, true},
+        {98, 193, {2e-13, -1e-13, 1}, {0, 0, 1}, Nearer::First, true},
+    };
+    for (const Case& c : cases) {
+        const double ra = dist(c.px, c.py, c.a.x, c.a.y) / c.a.w;
+        const double rb = dist(c.px, c.py, c.b.x, c.b.y) / c.b.w;
+        const Nearer plain = ra < rb ? Nearer::First : ra > rb ? Nearer::Second : Nearer::Tie;
+        SCOPED_TRACE(::testing::Message() << "at " << c.px << ", " << c.py << " b " << c.b.x << ", " << c.b.y);
+        EXPECT_EQ(nearer(c.px, c.py, c.a, c.b), c.expected);
+        EXPECT_EQ(strictlyNearer(c.px, c.py, c.a, ra, c.b, rb), c.expected == Nearer::First);
+        EXPECT_EQ(plain != c.expected, c.hard) << "a case not as hard as it says";
+    }
 }
 
 TEST(ApolloniusCircle, WorkedExample)

@@ -49,7 +49,7 @@ double ratio(const SiteArrays& s, int k, PlanePoint p)
 bool nearATie(const SiteArrays& s, int i, int j, PlanePoint q)
 {
     const auto copy = [&](int k, int l) {
-        return s.x[k - 1] == s.x[l - 1] && s.y[k - 1] == s.y[l - 1] && s.w[k - 1] == s.w[l - 1];
+        return sameSite(s, static_cast<std::size_t>(k - 1), static_cast<std::size_t>(l - 1));
     };
     const auto towards = [&](int k, double& gx, double& gy) {
         const double d = dist(q.x, q.y, s.x[k - 1], s.y[k - 1]) * s.w[k - 1];

@@ -10,7 +10,9 @@
 #include <random>
 
 #include "diagram/Diagram.h"
+#include "diagram/RegionColours.h"
 #include "diagram/RegionMeasures.h"
+#include "diagram/TiledDiagram.h"
 #include "screen/ExploredSites.h"
 #include "screen/ExplorerPicture.h"
 #include "screen/ExplorerSaving.h"
@@ -104,6 +106,39 @@ TEST(ExploredSites, EveryEditUndoesAndRedoesWithinItsLimits)
     EXPECT_EQ(sites.ids()[0], 5U) << "an id used before";
     EXPECT_FALSE(sites.undo());
     EXPECT_TRUE(sites.unsaved()) << "the sites last saved were forgotten";
+}
+
+// On a tie the explorer names the site whose region the picture gives the point: of two
+// equally near in the weighted sense the first sorted by weight (the lighter; of one
+// weight the one the sort puts first), of exact copies the first placed; of markers as
+// near the pointer, the same among them.
+TEST(ExploredSites, TiesGoWhereThePictureGivesThePoint)
+{
+    struct Case {
+        const char* what;
+        SiteArrays placed;
+        int x, y;
+        std::int32_t region;  // nearestSite
+        std::int32_t under;   // siteAt
+    };
+    const Case cases[] = {
+        {"the lighter, on their circle", arraysOf({{4, 4, 3}, {0, 0, 1}}), 1, 1, 1, 1},
+        {"one weight", arraysOf({{0, 0, 1}, {4, 0, 1}}), 2, 0, 1, 1},
+        {"markers as near, the heavier first", arraysOf({{0, 0, 2}, {4, 0, 1}}), 2, 0, 0, 0},
+        {"copies", arraysOf({{10, 10, 2}, {10, 10, 2}, {30, 10, 1}}), 12, 10, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ExploredSites sites(c.placed);
+        EXPECT_EQ(sites.nearestSite(c.x, c.y), c.region);
+        EXPECT_EQ(sites.siteAt(c.x, c.y, 8), c.under);
+        TiledDiagram picture(40, 40, 40, true);
+        picture.update(c.placed, sites.ids());
+        const std::uint32_t owner = picture.owners()[static_cast<std::size_t>(c.y * 40 + c.x)];
+        EXPECT_EQ(placesOf(c.placed, picture.sorted())[static_cast<std::size_t>(picture.sortedIndexOf(owner))],
+                  c.region)
+            << "not the region the picture shows";
+    }
 }
 
 // Typed weights: what a site file takes, within the limits of the edits.

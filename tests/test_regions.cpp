@@ -141,7 +141,7 @@ TEST(Regions, AddUpMatchThePixelsAndThePiecesAndKeepTheirShape)
             }
             for (std::int32_t earlier = 0; earlier < k; ++earlier) {
                 const auto e = static_cast<std::size_t>(earlier);
-                if (sites.x[e] == sites.x[at] && sites.y[e] == sites.y[at] && sites.w[e] == sites.w[at]) {
+                if (sameSite(sites, e, at)) {
                     EXPECT_EQ(a, 0) << "copy " << k;
                     EXPECT_TRUE(measures.neighboursOf(k).empty()) << "copy " << k;
                 }

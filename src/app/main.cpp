@@ -16,7 +16,7 @@
 #include "diagram/SiteArrays.h"
 #include "diagram/drawDiagram.h"
 #include "output/Messages.h"
-#include "output/OutputFile.h"
+#include "output/OutputTarget.h"
 #include "output/RunOutput.h"
 #include "screen/PlatformGuard.h"
 #include "screen/QtEnvironment.h"

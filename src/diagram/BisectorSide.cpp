@@ -180,8 +180,8 @@ BisectorSide lighterSide(const SiteArrays& sites, int i, int j, const ClipArea& 
     };
     if (sites.x[i - 1] == sites.x[j - 1] && sites.y[i - 1] == sites.y[j - 1]) {
         // Everywhere but at their place, the heavier site is nearer; copies tie.
-        return {sites.w[i - 1] == sites.w[j - 1] ? BisectorSide::Extent::Everywhere : BisectorSide::Extent::Nowhere,
-                {}};
+        const bool copies = sameSite(sites, static_cast<std::size_t>(i - 1), static_cast<std::size_t>(j - 1));
+        return {copies ? BisectorSide::Extent::Everywhere : BisectorSide::Extent::Nowhere, {}};
     }
     SiteArrays pair;
     pair.resize(2);

@@ -4,16 +4,6 @@
 
 namespace voroquarn {
 
-namespace {
-
-bool sameSite(const SiteArrays& sites, int k, int l)
-{
-    return sites.x[k - 1] == sites.x[l - 1] && sites.y[k - 1] == sites.y[l - 1] &&
-           sites.w[k - 1] == sites.w[l - 1];
-}
-
-}  // namespace
-
 BoundaryTest::BoundaryTest(const SiteArrays& sites, int i, int j)
     : reference_{sites.x[i - 1], sites.y[i - 1], sites.w[i - 1]}
 {
@@ -40,7 +30,10 @@ void BoundaryTest::addThird(const SiteArrays& sites, int i, int j, int k)
     // A copy of site i or j has their ratio on the bisector and can never be strictly
     // nearer; compared with the candidate's rounded ratio it would win by rounding alone
     // and cut the boundary into dots.
-    if (k == i || k == j || sameSite(sites, k, i) || sameSite(sites, k, j)) {
+    const auto copyOf = [&](int l) {
+        return sameSite(sites, static_cast<std::size_t>(k - 1), static_cast<std::size_t>(l - 1));
+    };
+    if (k == i || k == j || copyOf(i) || copyOf(j)) {
         return;
     }
     thirds_.push_back({sites.x[k - 1], sites.y[k - 1], sites.w[k - 1]});

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -23,20 +22,13 @@ public:
     BoundaryTest(const SiteArrays& sites, int i, int j);
     BoundaryTest(const SiteArrays& sites, int i, int j, std::span<const std::int32_t> candidates);
 
-    // True unless some third site's ratio is strictly below site i's ratio at (px, py).
-    // Site j's ratio is not computed: on the bisector it equals site i's. Where the two
-    // ratios are too close for their rounding to tell, `nearer` decides.
+    // True unless some third site is strictly nearer than site i at (px, py)
+    // (strictlyNearer). Site j's ratio is not computed: on the bisector it equals site i's.
     bool isBoundaryPoint(double px, double py) const
     {
         const double e = dist(px, py, reference_.x, reference_.y) / reference_.w;
-        const double slack = std::isfinite(e) ? RATIO_TOLERANCE * e : 0;
         for (const WeightedSite& k : thirds_) {
-            const double ek = dist(px, py, k.x, k.y) / k.w;
-            if (!(std::abs(e - ek) <= slack)) {
-                if (e > ek) {
-                    return false;  // certain, or as the plain ratios say where they overflow
-                }
-            } else if (nearer(px, py, k, reference_) == Nearer::First) {
+            if (strictlyNearer(px, py, k, dist(px, py, k.x, k.y) / k.w, reference_, e)) {
                 return false;
             }
         }

@@ -16,14 +16,12 @@ struct WeightedSite {
 // can tell with the better-conditioned of two forms.
 enum class Nearer { First, Tie, Second };
 
-// The comparison of dist(p, a) / wa with dist(p, b) / wb, through the sign of
+// The comparison of dist(p, a) / wa with dist(p, b) / wb by the sign of
 //     G = wb² |p - a|² - wa² |p - b|²,
-// first as written, then, where that is too close to call, as
+// as written, and where that is too close to call as
 //     G = (wb² - wa²) |p - a|² + wa² (b - a).(2p - a - b),
-// whose second term holds no cancellation where a and b lie close together and p far
-// from both: there the plain form loses every digit (sites 1e-12 px apart seen from
-// 100 px away) and the second keeps them. Each form is trusted only beyond a bound on
-// its own rounding error; within the second one's bound the answer is a tie.
+// which keeps its digits where a and b lie close and p far from both (sites 1e-12 px
+// apart seen from 100 px). Within the second form's rounding bound it is a tie.
 inline Nearer nearer(double px, double py, const WeightedSite& a, const WeightedSite& b)
 {
     constexpr double BOUND = 16 * 0x1p-53;  // generous: a handful of roundings, each < 2^-53
@@ -58,5 +56,17 @@ inline Nearer nearer(double px, double py, const WeightedSite& a, const Weighted
 // Two ratios (distance over weight) within this relative distance of each other may
 // compare either way by rounding; further apart their order is certain.
 inline constexpr double RATIO_TOLERANCE = 1e-13;
+
+// Whether site s, of ratio rs at (px, py), is strictly nearer there than site t, of
+// ratio rt: by the ratios where they are certain, else as `nearer` tells. On a tie t
+// keeps the point: the diagram's rule, that of sites in turn the first one tied wins.
+inline bool strictlyNearer(double px, double py, const WeightedSite& s, double rs, const WeightedSite& t, double rt)
+{
+    const double slack = std::isfinite(rt) ? RATIO_TOLERANCE * rt : 0;
+    if (!(std::abs(rs - rt) <= slack)) {
+        return rs < rt;  // certain, or as the plain ratios say where they overflow
+    }
+    return nearer(px, py, s, t) == Nearer::First;
+}
 
 }  // namespace voroquarn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -34,5 +35,14 @@ struct SiteArrays {
         ++N;
     }
 };
+
+// Whether site k of `a` and site l of `b` (both from 0) are one site: the same place and
+// the same weight. Of exact copies the first stands for all: it wins their ties and has
+// their region.
+inline bool sameSite(const SiteArrays& a, std::size_t k, const SiteArrays& b, std::size_t l)
+{
+    return a.x[k] == b.x[l] && a.y[k] == b.y[l] && a.w[k] == b.w[l];
+}
+inline bool sameSite(const SiteArrays& sites, std::size_t k, std::size_t l) { return sameSite(sites, k, sites, l); }
 
 }  // namespace voroquarn

@@ -128,9 +128,7 @@ SiteCells::SiteCells(const SiteArrays& sites, const ClipArea& area) : area_(area
     for (std::size_t n = 0; n < order.size(); ++n) {
         const auto at = static_cast<std::size_t>(order[n].second);
         const double w = sites.w[at];
-        const bool copy = n > 0 && packed_.back().x == sites.x[at] && packed_.back().y == sites.y[at] &&
-                          packed_.back().w == w;
-        if (!copy) {
+        if (n == 0 || !sameSite(sites, at, static_cast<std::size_t>(packed_.back().site))) {
             work_.push_back(static_cast<std::int32_t>(packed_.size()));
         }
         packed_.push_back({sites.x[at], sites.y[at], w, 1 / (w * w), order[n].second});

@@ -9,6 +9,7 @@
 
 #include "diagram/BoundaryPieces.h"
 #include "diagram/Nearer.h"
+#include "diagram/OwnedBox.h"
 
 namespace voroquarn {
 
@@ -18,35 +19,12 @@ struct SiteArrays;
 // box, for certain: false where rounding could hide a tie. The box's edges count.
 bool fartherThroughout(const ClipArea& box, const WeightedSite& s, const WeightedSite& t);
 
-// The area cut into cells, each knowing the few sites that can be nearest anywhere in it
-// (its candidates): every other site is, for certain, farther than one of them from
-// every point of the cell. Within a cell the diagram of all sites is the diagram of its
-// candidates, so that what is asked of a point or a piece of the picture costs what a
-// handful of sites cost, whatever their number.
-//
-// The cells are the leaves of a binary tree of boxes, each cut in half across its longer
-// side while it has more than LEAF_SITES candidates and is wider than FLOOR. A box keeps
-// those of its parent's candidates that can beat the parent's site of least greatest
-// ratio over it somewhere in it. Random sites make O(N) cells of a few candidates in
-// O(N log N); sites whose boundaries crowd closer than a pixel (a pencil of circles,
-// many regions meeting at one point) make crowded cells a pixel wide instead of ever
-// smaller ones, and WeightedDiagram finds their pieces another way.
-//
-// Cells own their points half-open, [left, right) x [top, bottom), but for the area's
-// own right and bottom edges. Sites are taken sorted by weight, counted from 0; an exact
-// copy of an earlier site is left out (the first stands for all). Candidates ascend.
-// The whole coordinates (pixel centres) that a cell from `from` to `to` owns along one
-// axis, first to last: from its near edge on, up to its far edge, which belongs to the
-// next cell but at the area's own end (`closed`).
-struct OwnedWhole {
-    double first;
-    double last;
-};
-inline OwnedWhole ownedWhole(double from, double to, bool closed)
-{
-    return {std::ceil(from), closed ? std::floor(to) : std::ceil(to) - 1};
-}
-
+// The area cut into cells, each with its candidates: the few sites that can be nearest
+// somewhere in it, every other one farther for certain. Within a cell the diagram is its
+// candidates' diagram, so that asking about a point costs a handful of sites, whatever
+// their number. The cells are the leaves of a tree of boxes halved across their longer
+// side, O(N log N) for random sites. Sites are sorted by weight, from 0; an exact copy
+// of an earlier one is left out. Candidates ascend.
 class SiteCells {
 public:
     // A cell can hold at most this many candidates before it is cut.
@@ -83,14 +61,8 @@ public:
     bool built() const { return pending_.empty(); }
 
     const ClipArea& area() const { return area_; }
-    OwnedWhole ownedColumns(const Leaf& leaf) const
-    {
-        return ownedWhole(leaf.box.left, leaf.box.right, leaf.box.right == area_.right);
-    }
-    OwnedWhole ownedRows(const Leaf& leaf) const
-    {
-        return ownedWhole(leaf.box.top, leaf.box.bottom, leaf.box.bottom == area_.bottom);
-    }
+    // The points and pixels a cell owns.
+    OwnedBox owned(const Leaf& leaf) const { return {leaf.box, area_}; }
     const std::deque<Leaf>& leaves() const { return leaves_; }
     std::span<const std::int32_t> candidates(const Leaf& leaf) const
     {

@@ -209,8 +209,7 @@ bool TiledDiagram::markChanged(const SiteArrays& previous, const std::vector<std
         if (before >= 0) {
             const auto then = static_cast<std::size_t>(before);
             stays[then] = true;
-            if (previous.x[then] == sorted_.x[now] && previous.y[then] == sorted_.y[now] &&
-                previous.w[then] == sorted_.w[now]) {
+            if (sameSite(previous, then, sorted_, now)) {
                 continue;
             }
             mark(previous, before);

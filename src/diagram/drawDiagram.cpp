@@ -50,8 +50,8 @@ Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
     for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
         const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
         if (!leaf.crowded()) {
-            co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, leaf.box, diagram.boxOf(m),
-                                         cells.candidates(leaf), cells.area());
+            co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, cells.owned(leaf),
+                                         diagram.boxOf(m), cells.candidates(leaf));
         }
     }
     for (const SiteCells::Leaf& leaf : cells.leaves()) {
@@ -85,7 +85,7 @@ std::int64_t tracingAhead(const WeightedDiagram& diagram, const SweepExtents& ex
         }
         const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
         if (!leaf.crowded()) {
-            steps += pair->inCell(leaf.box, diagram.boxOf(m), cells.area(), extents);
+            steps += pair->inCell(cells.owned(leaf), diagram.boxOf(m), extents);
         }
     }
     for (const SiteCells::Leaf& leaf : cells.leaves()) {

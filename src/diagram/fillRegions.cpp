@@ -6,10 +6,9 @@
 #include <span>
 
 #include "core/DrawingSurface.h"
-#include "diagram/Nearer.h"
+#include "diagram/NearestSite.h"
 #include "diagram/OwnersAlong.h"
 #include "diagram/WeightedDiagram.h"
-#include "diagram/dist.h"
 #include "diagram/sweep.h"
 
 namespace voroquarn {
@@ -18,77 +17,6 @@ namespace {
 
 // A fill goes down as far as the window reaches.
 constexpr double UNBOUNDED_ROWS = std::numeric_limits<double>::infinity();
-
-// The site nearest to a pixel, and for how many more pixels of its row it stays so.
-//
-// A site's ratio changes by at most 1/w from one pixel to the next, so a gap g between
-// another site's ratio and the nearest one's can close by at most the sum of their two
-// slopes a pixel: the nearest site stays nearest for g / (1/wk + 1/ws) pixels. Within a
-// region that is most of its row, so that a row costs a few evaluations for each region
-// it crosses rather than one for every pixel; near a boundary the gaps are small and
-// every pixel is evaluated. A margin far above the ratios' rounding keeps every pixel
-// passed over exactly as a pixel-by-pixel labelling would have it.
-class NearestSite {
-public:
-    explicit NearestSite(const SiteArrays& sites) : sites_(sites) {}
-
-    struct Found {
-        std::int32_t site;  // from 0
-        double more;        // how many pixels to the right certainly have the same site
-    };
-
-    // At the pixel centre (x, y): the site of least distance over weight among the
-    // candidates (ascending, from 0), the first of them on a tie.
-    Found at(double x, double y, std::span<const std::int32_t> candidates)
-    {
-        ratio_.resize(candidates.size());
-        std::size_t nearest = 0;
-        for (std::size_t n = 0; n < candidates.size(); ++n) {
-            const std::size_t k = static_cast<std::size_t>(candidates[n]);
-            ratio_[n] = dist(x, y, sites_.x[k], sites_.y[k]) / sites_.w[k];
-            const double best = ratio_[nearest];
-            const double slack = std::isfinite(best) ? RATIO_TOLERANCE * best : 0;
-            const bool certain = !(std::abs(ratio_[n] - best) <= slack);
-            if (certain ? ratio_[n] < best
-                        : n != nearest && nearer(x, y, site(candidates[n]), site(candidates[nearest])) == Nearer::First) {
-                nearest = n;
-            }
-        }
-        double more = HUGE_VAL;
-        const std::int32_t best = candidates[nearest];
-        const double slopeOfBest = 1.0 / sites_.w[static_cast<std::size_t>(best)];
-        for (std::size_t n = 0; n < candidates.size(); ++n) {
-            if (n == nearest || isCopy(candidates[n], best)) {
-                continue;  // a copy ties everywhere, and the first of them wins
-            }
-            const double gap = ratio_[n] - ratio_[nearest];
-            const double margin = 1e-9 * (ratio_[n] + ratio_[nearest]);
-            const double slope = 1.0 / sites_.w[static_cast<std::size_t>(candidates[n])];
-            const double steps = (gap - margin) / (slope + slopeOfBest);
-            more = steps < more ? steps : more;
-            if (!(more >= 1)) {
-                return {best, 0};  // also NaN, from infinite ratios
-            }
-        }
-        return {best, more};
-    }
-
-private:
-    WeightedSite site(std::int32_t k) const
-    {
-        const auto at = static_cast<std::size_t>(k);
-        return {sites_.x[at], sites_.y[at], sites_.w[at]};
-    }
-    bool isCopy(std::int32_t k, std::int32_t l) const
-    {
-        const auto a = static_cast<std::size_t>(k);
-        const auto b = static_cast<std::size_t>(l);
-        return sites_.x[a] == sites_.x[b] && sites_.y[a] == sites_.y[b] && sites_.w[a] == sites_.w[b];
-    }
-
-    const SiteArrays& sites_;
-    std::vector<double> ratio_;
-};
 
 // Fills the run of one site's pixels, and starts the next.
 class RowRuns {
@@ -206,7 +134,7 @@ Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const 
         const int last = extent >= 0 ? static_cast<int>(extent) : -1;
         RowRuns runs(window, colours, static_cast<int>(y));
         cells.forEachLeafInRow(y, [&](const SiteCells::Leaf& leaf) {
-            const OwnedWhole columns = cells.ownedColumns(leaf);
+            const OwnedWhole columns = cells.owned(leaf).columns();
             const int from = std::max(0, static_cast<int>(columns.first));
             const int to = std::min(last, static_cast<int>(columns.last));
             if (from < to && leaf.crowded()) {

@@ -5,7 +5,6 @@
 
 #include "diagram/ApolloniusCircle.h"
 #include "diagram/BoundaryTest.h"
-#include "diagram/SiteCells.h"
 #include "diagram/StraightBisector.h"
 #include "diagram/sweep.h"
 
@@ -14,6 +13,7 @@ namespace voroquarn {
 namespace {
 
 constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
+constexpr ClipArea PLANE{-UNBOUNDED, -UNBOUNDED, UNBOUNDED, UNBOUNDED};
 
 // No window reaches this far from its origin (it is Qt's largest window size, and where
 // single precision stops telling pixels apart). A nearly flat circle puts half of its
@@ -27,26 +27,15 @@ struct Reach {
     double lastColumn = UNBOUNDED;
     double firstRow = -UNBOUNDED;
     double lastRow = UNBOUNDED;
-    // The points owned: left <= x < right (or <= where closed), and so for y.
-    ClipArea owned{-UNBOUNDED, -UNBOUNDED, UNBOUNDED, UNBOUNDED};
-    bool closedRight = true;
-    bool closedBottom = true;
-
-    bool owns(double x, double y) const
-    {
-        return x >= owned.left && (x < owned.right || (closedRight && x == owned.right)) && y >= owned.top &&
-               (y < owned.bottom || (closedBottom && y == owned.bottom));
-    }
+    OwnedBox owned{PLANE, PLANE};
 };
 
-Reach cellReach(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area)
+Reach cellReach(const OwnedBox& cell, const ClipArea& pieces)
 {
     Reach reach;
     reach.owned = cell;
-    reach.closedRight = cell.right == area.right;
-    reach.closedBottom = cell.bottom == area.bottom;
-    const OwnedWhole columns = ownedWhole(cell.left, cell.right, reach.closedRight);
-    const OwnedWhole rows = ownedWhole(cell.top, cell.bottom, reach.closedBottom);
+    const OwnedWhole columns = cell.columns();
+    const OwnedWhole rows = cell.rows();
     reach.firstColumn = std::max(columns.first, std::floor(pieces.left) - 1);
     reach.lastColumn = std::min(columns.last, std::ceil(pieces.right) + 1);
     reach.firstRow = std::max(rows.first, std::floor(pieces.top) - 1);
@@ -67,7 +56,7 @@ public:
         if (!(std::abs(px) < FARTHEST_PIXEL && std::abs(py) < FARTHEST_PIXEL)) {
             return;  // also every NaN
         }
-        if (reach_.owns(px, py) && test_.isBoundaryPoint(px, py)) {
+        if (reach_.owned.owns(px, py) && test_.isBoundaryPoint(px, py)) {
             window_.setPixel(static_cast<float>(px), static_cast<float>(py), WHITE);
         }
     }
@@ -159,11 +148,11 @@ Steps traceBisector(DrawingSurface& window, const SiteArrays sites, int i, int j
     co_await tracePair(window, sites, i, j, BoundaryPlotter(window, BoundaryTest(sites, i, j), Reach{}));
 }
 
-Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
-                          const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area)
+Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const OwnedBox& cell,
+                          const ClipArea& pieces, std::span<const std::int32_t> candidates)
 {
     return tracePair(window, sites, i, j,
-                     BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces, area)));
+                     BoundaryPlotter(window, BoundaryTest(sites, i, j, candidates), cellReach(cell, pieces)));
 }
 
 std::int64_t SweepRanges::steps(const SweepExtents& extents) const
@@ -179,10 +168,9 @@ TracingSteps::TracingSteps(const SiteArrays& sites, int i, int j)
 
 std::int64_t TracingSteps::whole(const SweepExtents& extents) const { return ranges_.steps(extents); }
 
-std::int64_t TracingSteps::inCell(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area,
-                                  const SweepExtents& extents) const
+std::int64_t TracingSteps::inCell(const OwnedBox& cell, const ClipArea& pieces, const SweepExtents& extents) const
 {
-    return within(ranges_, cellReach(cell, pieces, area)).steps(extents);
+    return within(ranges_, cellReach(cell, pieces)).steps(extents);
 }
 
 }  // namespace voroquarn

@@ -5,6 +5,7 @@
 
 #include "core/Steps.h"
 #include "diagram/BoundaryPieces.h"
+#include "diagram/OwnedBox.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/sweep.h"
 
@@ -18,14 +19,12 @@ class DrawingSurface;
 // long after the call.
 Steps traceBisector(DrawingSurface& window, SiteArrays sites, int i, int j);
 
-// The same within one cell of the diagram (`cell`, which owns its points half-open but
-// along the `area`'s right and bottom edges) where the pair's pieces lie (`pieces`,
-// their bounds): only the steps whose column or row lies in both, a pixel more on every
-// side, only the points that lie in the cell, each tested against the cell's
-// candidates (counted from 0). The sites, the cell and the candidates must outlive the
-// drawing.
-Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const ClipArea& cell,
-                          const ClipArea& pieces, std::span<const std::int32_t> candidates, const ClipArea& area);
+// The same within one cell of the diagram where the pair's pieces lie (`pieces`, their
+// bounds): only the steps whose column or row lies in both, a pixel more on every
+// side, only the points the cell owns, each tested against the cell's candidates
+// (counted from 0). The sites and the candidates must outlive the drawing.
+Steps traceBisectorInCell(DrawingSurface& window, const SiteArrays& sites, int i, int j, const OwnedBox& cell,
+                          const ClipArea& pieces, std::span<const std::int32_t> candidates);
 
 // The coordinates a pair's two sweeps step through, columns and then rows; a sweep
 // whose range is empty is not made.
@@ -46,8 +45,7 @@ class TracingSteps {
 public:
     TracingSteps(const SiteArrays& sites, int i, int j);
     std::int64_t whole(const SweepExtents& extents) const;
-    std::int64_t inCell(const ClipArea& cell, const ClipArea& pieces, const ClipArea& area,
-                        const SweepExtents& extents) const;
+    std::int64_t inCell(const OwnedBox& cell, const ClipArea& pieces, const SweepExtents& extents) const;
 
 private:
     SweepRanges ranges_;

@@ -20,9 +20,8 @@ Steps traceCellByLines(DrawingSurface& window, const SiteArrays& sites, const Si
     }
     OwnersScratch scratch;
     std::vector<OwnerRun> runs;
+    const OwnedBox owned = cells.owned(leaf);
     const ClipArea& box = leaf.box;
-    const bool closedRight = box.right == cells.area().right;
-    const bool closedBottom = box.bottom == cells.area().bottom;
     // Where the owner changes along the line from a to b, but at b itself unless the
     // line ends at the area's edge: the next cell has that point.
     const auto plotChanges = [&](PlanePoint a, PlanePoint b, bool closed) {
@@ -34,18 +33,19 @@ Steps traceCellByLines(DrawingSurface& window, const SiteArrays& sites, const Si
             }
         }
     };
-    const OwnedWhole columns = cells.ownedColumns(leaf);
+    const OwnedWhole columns = owned.columns();
     co_await sweep(window, SweepAxis::Columns, columns.first, columns.last,
-                   [&](double X) { plotChanges({X, box.top}, {X, box.bottom}, closedBottom); });
-    const OwnedWhole rows = cells.ownedRows(leaf);
+                   [&](double X) { plotChanges({X, box.top}, {X, box.bottom}, owned.closedBottom); });
+    const OwnedWhole rows = owned.rows();
     co_await sweep(window, SweepAxis::Rows, rows.first, rows.last,
-                   [&](double Y) { plotChanges({box.left, Y}, {box.right, Y}, closedRight); });
+                   [&](double Y) { plotChanges({box.left, Y}, {box.right, Y}, owned.closedRight); });
 }
 
 std::int64_t cellByLinesSteps(const SiteCells& cells, const SiteCells::Leaf& leaf, const SweepExtents& extents)
 {
-    const OwnedWhole columns = cells.ownedColumns(leaf);
-    const OwnedWhole rows = cells.ownedRows(leaf);
+    const OwnedBox owned = cells.owned(leaf);
+    const OwnedWhole columns = owned.columns();
+    const OwnedWhole rows = owned.rows();
     return sweepSteps(columns.first, columns.last, extents.columns) + sweepSteps(rows.first, rows.last, extents.rows);
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <algorithm>
 #include <compare>
 #include <map>
 #include <memory>
@@ -171,6 +172,11 @@ private:
 
     // The most stamps kept; beyond, they are made anew.
     static constexpr std::size_t MAX_STAMPS = 32768;
+    // Changed areas are kept one by one up to this many; beyond it they are merged into
+    // one bounding rectangle, which is never wrong, only slower to put on screen.
+    static constexpr std::size_t MAX_CHANGED_AREAS = 1024;
+    // The pen of a circle's outline, as wide as a pixel at marker scale 1.
+    static int outlineWidth(qreal scale) { return std::max(1, qRound(scale)); }
 
     struct FreeBuffer {
         void operator()(uchar* buffer) const;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <tuple>
 
+#include "diagram/NearestSite.h"
 #include "diagram/dist.h"
 
 namespace voroquarn {
@@ -28,7 +28,7 @@ std::variant<float, std::string> typedWeight(std::string_view text)
 ExploredSites::ExploredSites(SiteArrays placed)
 {
     restart(std::move(placed));
-    saved_ = asSites();
+    saved_ = sites_;
 }
 
 void ExploredSites::restart(SiteArrays placed)
@@ -44,17 +44,22 @@ void ExploredSites::restart(SiteArrays placed)
     moving_.reset();
 }
 
-void ExploredSites::noteSaved(std::vector<Site> saved) { saved_ = std::move(saved); }
+void ExploredSites::noteSaved(const std::vector<Site>& saved)
+{
+    saved_ = {};
+    for (const Site& site : saved) {
+        saved_.add(site.x, site.y, site.w);
+    }
+}
 
 bool ExploredSites::unsaved() const
 {
-    const auto at = [&](std::size_t k) { return std::tie(sites_.x[k], sites_.y[k], sites_.w[k]); };
-    for (std::size_t k = 0; k < saved_.size() && k < static_cast<std::size_t>(sites_.N); ++k) {
-        if (at(k) != std::tie(saved_[k].x, saved_[k].y, saved_[k].w)) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(std::min(saved_.N, sites_.N)); ++k) {
+        if (!sameSite(sites_, k, saved_, k)) {
             return true;
         }
     }
-    return saved_.size() != static_cast<std::size_t>(sites_.N);
+    return saved_.N != sites_.N;
 }
 
 std::vector<Site> ExploredSites::asSites() const
@@ -74,33 +79,26 @@ Site ExploredSites::site(std::int32_t k) const
 
 std::optional<std::int32_t> ExploredSites::siteAt(double x, double y, double reach) const
 {
-    std::optional<std::int32_t> found;
+    std::vector<std::int32_t> nearest;  // every site as near as the nearest
     double least = reach;
     for (std::int32_t k = 0; k < sites_.N; ++k) {
         const auto at = static_cast<std::size_t>(k);
         const double d = dist(x, y, sites_.x[at], sites_.y[at]);
-        if (d <= least) {
+        if (d < least) {
             least = d;
-            found = k;
+            nearest.clear();
+        }
+        if (d == least) {
+            nearest.push_back(k);
         }
     }
-    return found;
+    if (nearest.size() > 1) {
+        return regionHolding(sites_, x, y, nearest);
+    }
+    return nearest.empty() ? std::nullopt : std::optional(nearest.front());
 }
 
-std::int32_t ExploredSites::nearestSite(double x, double y) const
-{
-    std::int32_t nearest = 0;
-    double least = HUGE_VAL;
-    for (std::int32_t k = 0; k < sites_.N; ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        const double ratio = dist(x, y, sites_.x[at], sites_.y[at]) / sites_.w[at];
-        if (ratio < least) {
-            least = ratio;
-            nearest = k;
-        }
-    }
-    return nearest;
-}
+std::int32_t ExploredSites::nearestSite(double x, double y) const { return regionHolding(sites_, x, y); }
 
 void ExploredSites::moveTo(std::int32_t k, double x, double y)
 {

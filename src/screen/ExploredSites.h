@@ -35,10 +35,13 @@ public:
     std::span<const std::uint32_t> ids() const { return ids_; }
     std::vector<Site> asSites() const;
 
-    // The site whose centre is nearest to (x, y) and at most `reach` pixels from it, the
-    // one placed last on a tie; nothing when none is so near.
+    // The site whose centre is nearest to (x, y) and at most `reach` pixels from it;
+    // nothing when none is so near. Of several as near, the one the diagram gives the
+    // point to among them, by the rule of nearestSite.
     std::optional<std::int32_t> siteAt(double x, double y, double reach) const;
-    // The site of least distance over weight from (x, y): the one whose region holds it.
+    // The site whose region holds (x, y), as the picture has it (regionHolding): of
+    // least distance over weight; on a tie the first sorted by weight as the drawing
+    // sorts them, and of exact copies the first placed, the one with their region.
     std::int32_t nearestSite(double x, double y) const;
 
     // Moves site k while a drag goes on; the whole drag becomes one edit at endMove, or
@@ -66,7 +69,7 @@ public:
     void restart(SiteArrays placed);
 
     // Notes that these sites, in their order, are saved.
-    void noteSaved(std::vector<Site> saved);
+    void noteSaved(const std::vector<Site>& saved);
     // Whether the sites differ from those last saved.
     bool unsaved() const;
 
@@ -94,7 +97,7 @@ private:
     std::vector<Edit> done_;
     std::vector<Edit> undone_;
     std::optional<Edit> moving_;  // the drag going on: where the site was before it
-    std::vector<Site> saved_;
+    SiteArrays saved_;
 };
 
 // A weight as typed, written as a site file writes one, within the weights the edits keep

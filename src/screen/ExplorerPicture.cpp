@@ -10,6 +10,7 @@
 #include "diagram/makeSites.h"
 #include "output/Label.h"
 #include "output/PiecePath.h"
+#include "output/Rgb.h"
 
 namespace voroquarn {
 
@@ -29,12 +30,6 @@ constexpr double FAR_OUT = 1e7;
 
 // The tiles are laid out anew once the sites have grown or shrunk this much in number.
 constexpr std::int32_t RETILE_FACTOR = 2;
-
-QRgb toRgb(Colour colour)
-{
-    return qRgb(static_cast<int>(colour & 0xFFU), static_cast<int>((colour >> 8U) & 0xFFU),
-                static_cast<int>((colour >> 16U) & 0xFFU));
-}
 
 }  // namespace
 

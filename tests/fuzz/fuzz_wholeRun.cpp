@@ -33,15 +33,6 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(argc, argv);
-    for (const voroquarn::RegionOutline& outline : diagram.outlines) {
-        for (const voroquarn::RegionPart& part : outline.parts) {
-            if (!(std::isfinite(part.piece.start.x) && std::isfinite(part.piece.start.y) &&
-                  std::isfinite(part.piece.end.x) && std::isfinite(part.piece.end.y))) {
-                std::fputs("a region's outline is not finite\n", stderr);
-                std::abort();
-            }
-        }
-    }
     return 0;
 }
 
@@ -86,6 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         std::abort();
                     }
                 }
+            }
+        }
+    }
+    for (const voroquarn::RegionOutline& outline : diagram.outlines) {
+        for (const voroquarn::RegionPart& part : outline.parts) {
+            if (!(std::isfinite(part.piece.start.x) && std::isfinite(part.piece.start.y) &&
+                  std::isfinite(part.piece.end.x) && std::isfinite(part.piece.end.y))) {
+                std::fputs("a region's outline is not finite\n", stderr);
+                std::abort();
             }
         }
     }
