@@ -7,6 +7,7 @@
 #include "diagram/RegionColours.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/WeightedDiagram.h"
+#include "diagram/buildDiagram.h"
 #include "diagram/sortByWeight.h"
 #include "core/driveToEnd.h"
 
@@ -96,7 +97,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const ClipArea area = drawingArea(width, height);
     WeightedDiagram found(sites, area);
-    found.buildAll();
+    buildDiagram(found, settings.progress);
     diagram.pieces = found.pieces();
     if (!settings.fill) {
         return diagram;
