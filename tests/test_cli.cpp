@@ -305,6 +305,39 @@ TEST_F(Cli, AFailedWriteToStandardOutputIsAnError)
     EXPECT_TRUE(QFile::exists(out));
 }
 
+// A long run says how far it is on a terminal only. Three runs at once, each held up for
+// two seconds by the slow reader of its picture, some 350 kB of PNG, more than a pipe
+// holds: two under a pseudo-terminal (script) show a line of their phase and share,
+// redrawn in place, and wipe it at the end or before an error; the third, without a
+// terminal, says nothing and draws the same picture.
+TEST_F(Cli, ALongRunSaysHowFarItIsOnATerminalOnly)
+{
+    const Result result = voroquarn::testing::runCommand(
+        "/bin/sh",
+        {"-c", R"sh(slowly() { echo "'$0' --seed 5 --count 2000 --size 2000x2000 --fill --output - | (sleep 2; $1)"; }
+                  sh -c "$(slowly "cat >'$1/plain.png'")" &
+                  script -qec "$(slowly "cat >'$1/shown.png'")" /dev/null </dev/null >"$1/shown.txt" &
+                  script -qec "$(slowly "head -c 1000 >/dev/null")" /dev/null </dev/null >"$1/failed.txt" &
+                  wait)sh",
+         VOROQUARN_BINARY, dir_.path()},
+        {}, {{"SHELL", "/bin/sh"}});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, QString());
+    const auto contents = [&](const QString& name) {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto endsIn = [&](const QString& name, const QString& pattern) {
+        const QString text = QString::fromUtf8(contents(name));
+        EXPECT_TRUE(QRegularExpression(pattern).match(text).hasMatch()) << name.toStdString() << ": " << text.toStdString();
+    };
+    endsIn("shown.txt", "\\rvoroquarn: (finding the diagram|filling the regions|drawing the boundaries|writing the "
+                        "file), \\d+ %.*\\r +\\r$");
+    endsIn("failed.txt", "\\r +\\rvoroquarn: standard output: cannot be written: Broken pipe\\r\\n$");
+    EXPECT_EQ(contents("shown.png"), contents("plain.png"));
+    EXPECT_FALSE(contents("plain.png").isEmpty());
+}
+
 // Scale factors, font resolution, font configuration and a runtime folder Qt dislikes
 // change nothing in the file and make Qt say nothing (a warning would be fatal here).
 TEST_F(Cli, TheImageIsTheSameInEveryEnvironment)

@@ -59,14 +59,14 @@ TEST(VectorWriters, ADeviceThatRefusesBytesFailsTheWrite)
     for (const auto write : {writeSvg, writePdf}) {
         QBuffer whole;
         whole.open(QIODevice::WriteOnly);
-        ASSERT_TRUE(write(diagram, whole));
+        ASSERT_TRUE(write(diagram, whole, nullptr));
         const qint64 size = whole.data().size();
         for (const qint64 room : {qint64(0), size / 2, size - 1}) {
             FullDevice full(room);
-            EXPECT_FALSE(write(diagram, full)) << room << " of " << size;
+            EXPECT_FALSE(write(diagram, full, nullptr)) << room << " of " << size;
         }
         FullDevice enough(size);
-        EXPECT_TRUE(write(diagram, enough));
+        EXPECT_TRUE(write(diagram, enough, nullptr));
     }
 }
 

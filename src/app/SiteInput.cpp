@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/Progress.h"
 #include "core/Shown.h"
 
 namespace voroquarn {
@@ -18,8 +19,9 @@ namespace {
 constexpr std::size_t MAX_FILE_BYTES = std::size_t{1} << 30;
 
 // Reads `fd` into `reader` until its end, until the reader refuses it, or until it
-// gave more than MAX_FILE_BYTES (`tooLarge`); 0 or the error.
-int readInto(int fd, SiteFileReader& reader, bool& tooLarge)
+// gave more than MAX_FILE_BYTES (`tooLarge`), telling `progress` the share of `size`
+// bytes read (0: not known); 0 or the error.
+int readInto(int fd, SiteFileReader& reader, bool& tooLarge, Progress* progress, std::size_t size)
 {
     char block[65536];
     std::size_t total = 0;
@@ -32,6 +34,7 @@ int readInto(int fd, SiteFileReader& reader, bool& tooLarge)
             return errno;
         }
         total += static_cast<std::size_t>(got);
+        report(progress, RunPhase::Reading, size > 0 ? static_cast<double>(total) / static_cast<double>(size) : -1);
         tooLarge = total > MAX_FILE_BYTES;
         if (got == 0 || tooLarge || !reader.read({block, static_cast<std::size_t>(got)})) {
             return 0;
@@ -41,7 +44,7 @@ int readInto(int fd, SiteFileReader& reader, bool& tooLarge)
 
 }  // namespace
 
-std::variant<std::vector<Site>, std::string> loadSites(const std::string& path)
+std::variant<std::vector<Site>, std::string> loadSites(const std::string& path, Progress* progress)
 {
     const bool standardInput = path == "-";
     const std::string name = standardInput ? "standard input" : shown(path);
@@ -68,7 +71,8 @@ std::variant<std::vector<Site>, std::string> loadSites(const std::string& path)
     // A regular file shows its size before it is read.
     bool tooLarge = error == 0 && S_ISREG(status.st_mode) && static_cast<std::size_t>(status.st_size) > MAX_FILE_BYTES;
     if (error == 0 && !folder && !tooLarge) {
-        error = readInto(fd, reader, tooLarge);
+        error = readInto(fd, reader, tooLarge, progress,
+                         S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0);
     }
     if (!standardInput) {
         ::close(fd);

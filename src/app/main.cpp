@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "app/ProgressLine.h"
 #include "app/Settings.h"
 #include "app/SiteInput.h"
 #include "app/StandardStreams.h"
@@ -37,7 +38,8 @@ void printSites(StandardOutput& out, const SiteArrays& sites)
 
 // Draws the picture into the --output file in its format; needs no display. Nothing is
 // written when the sites could not be printed.
-int renderToFile(const char* program, const Options& options, RunSettings settings, const StandardOutput& out)
+int renderToFile(const char* program, const Options& options, RunSettings settings, const StandardOutput& out,
+                 ProgressLine& line)
 {
     useFixedRenderingEnvironment();
     PlatformGuard guard;
@@ -46,8 +48,11 @@ int renderToFile(const char* program, const Options& options, RunSettings settin
     guard.connected();
 
     SeededRandom random(options.seed);
-    if (const auto problem = writeRunOutput(options.outputFormat, *options.outputPath, options.size, random,
-                                            std::move(settings), [&out] { return !out.failed(); })) {
+    settings.progress = line.progress();
+    const auto problem = writeRunOutput(options.outputFormat, *options.outputPath, options.size, random,
+                                        std::move(settings), [&out] { return !out.failed(); });
+    line.end();
+    if (problem) {
         return fail(*problem);
     }
     return out.failed() ? EXIT_ERROR : 0;  // said when the program ends
@@ -69,35 +74,44 @@ int run(int argc, char* argv[], StandardOutput& out)
     const Options& options = *command.options;
 
     RunSettings settings = runSettingsOf(options);
+    // Gone before anything else is said on standard error, and before a window opens.
+    ProgressLine line;
+    const auto failing = [&line](const auto& message) {
+        line.end();
+        return fail(message);
+    };
     if (options.sitesPath) {
         try {
-            auto loaded = loadSites(*options.sitesPath);
+            auto loaded = loadSites(*options.sitesPath, line.progress());
             if (const std::string* problem = std::get_if<std::string>(&loaded)) {
-                return fail(*problem);
+                return failing(*problem);
             }
             settings.givenSites = std::get<std::vector<Site>>(std::move(loaded));
         } catch (const std::bad_alloc&) {
-            return fail((*options.sitesPath == "-" ? std::string("standard input") : shown(*options.sitesPath)) +
-                        ": not enough memory for its sites");
+            return failing((*options.sitesPath == "-" ? std::string("standard input") : shown(*options.sitesPath)) +
+                           ": not enough memory for its sites");
         }
     }
     if (options.printSites) {
         // One diagram's sites after another, with a blank line between two diagrams.
-        settings.onSitesPlaced = [&out, printed = std::make_shared<bool>(false)](const SiteArrays& sites) {
-            if (*printed) {
-                out.write("\n");
-            }
-            *printed = true;
-            printSites(out, sites);
+        settings.onSitesPlaced = [&out, &line, printed = std::make_shared<bool>(false)](const SiteArrays& sites) {
+            line.meanwhile([&] {
+                if (*printed) {
+                    out.write("\n");
+                }
+                *printed = true;
+                printSites(out, sites);
+            });
         };
     }
     useUsableRuntimeFolder();
     if (options.outputPath) {
         if (const auto problem = checkOutputTarget(*options.outputPath, options.sitesPath)) {
-            return fail(*problem);
+            return failing(*problem);
         }
-        return renderToFile(argv[0], options, std::move(settings), out);
+        return renderToFile(argv[0], options, std::move(settings), out, line);
     }
+    line.end();
     return runOnScreen(argv[0], screenSettingsOf(options, std::move(settings)));
 }
 

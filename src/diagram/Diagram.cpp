@@ -8,6 +8,7 @@
 #include "diagram/RegionRings.h"
 #include "diagram/drawDiagram.h"
 #include "diagram/WeightedDiagram.h"
+#include "diagram/buildDiagram.h"
 #include "diagram/sortByWeight.h"
 #include "core/driveToEnd.h"
 
@@ -97,7 +98,7 @@ Diagram recordDiagram(int width, int height, RandomSource& random, const RunSett
     sortByWeight(sites.N, sites.w, sites.x, sites.y);
     const ClipArea area = drawingArea(width, height);
     WeightedDiagram found(sites, area);
-    found.buildAll();
+    buildDiagram(found, settings.progress);
     diagram.pieces = found.pieces();
     if (!settings.fill) {
         return diagram;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "diagram/RegionColours.h"
+#include "diagram/buildDiagram.h"
 #include "diagram/sortByWeight.h"
 
 namespace voroquarn {
@@ -31,10 +32,10 @@ bool alongEdge(const BoundaryPiece& piece, const ClipArea& area)
 
 }  // namespace
 
-SiteRegions::SiteRegions(const SiteArrays& given, const ClipArea& area)
+SiteRegions::SiteRegions(const SiteArrays& given, const ClipArea& area, Progress* progress)
     : given_(given), sorted_(sortedByWeight(given)), diagram_(sorted_, area, WeightedDiagram::Keep::Meetings)
 {
-    diagram_.buildAll();
+    buildDiagram(diagram_, progress);
     places_ = placesOf(given_, sorted_);
     sortedOf_.assign(places_.size(), 0);
     for (std::size_t s = 0; s < places_.size(); ++s) {

@@ -10,6 +10,8 @@
 
 namespace voroquarn {
 
+class Progress;
+
 // One part of a region's boundary: a piece of the diagram, or a stretch of the area's
 // edge as a segment, walked so that the region lies on its side of positive signed
 // area (in pixel coordinates, y down: on the right as seen on screen).
@@ -32,8 +34,8 @@ struct RegionPart {
 class SiteRegions {
 public:
     // The sites are kept by reference and must stay as they are; the area must not be
-    // empty.
-    SiteRegions(const SiteArrays& given, const ClipArea& area);
+    // empty. `progress`, if any, is told how far the diagram is.
+    SiteRegions(const SiteArrays& given, const ClipArea& area, Progress* progress = nullptr);
 
     const SiteArrays& sites() const { return given_; }
     const ClipArea& area() const { return diagram_.cells().area(); }

@@ -8,10 +8,12 @@
 
 #include "core/BackgroundWork.h"
 #include "core/DrawingSurface.h"
+#include "core/Progress.h"
 #include "core/RandomSource.h"
 #include "diagram/RegionColours.h"
 #include "diagram/SiteArrays.h"
 #include "diagram/WeightedDiagram.h"
+#include "diagram/buildDiagram.h"
 #include "diagram/drawPieces.h"
 #include "diagram/fillRegions.h"
 #include "diagram/makeSites.h"
@@ -44,10 +46,12 @@ ClipArea extentOf(const DrawingSurface& window)
 
 // The tracing of many sites: pair by pair, and for each pair the cells where it has a
 // stretch of the diagram, where it lies there; then the crowded cells, line by line.
-Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram)
+Steps traceNeighbours(DrawingSurface& window, const WeightedDiagram& diagram, Progress* progress)
 {
     const SiteCells& cells = diagram.cells();
+    ItemsDone traced(progress, RunPhase::Drawing, diagram.meetings().size());
     for (const WeightedDiagram::Meeting& m : diagram.meetings()) {
+        ++traced;
         const SiteCells::Leaf& leaf = cells.leaves()[m.leaf];
         if (!leaf.crowded()) {
             co_await traceBisectorInCell(window, diagram.sites(), m.i + 1, m.j + 1, cells.owned(leaf),
@@ -201,16 +205,19 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         // Filled only where the picture is still background, so that the markers stay
         // what the window has shown since they were drawn.
         if (settings.fill) {
-            co_await fillRegions(window, sites, regionColours(placed, sites, palette));
+            co_await fillRegions(window, sites, regionColours(placed, sites, palette), settings.progress);
         }
         if (marksAfterFill) {
             co_await markPlacedSites(window, placed, settings);
         }
         if (settings.smooth) {
-            co_await drawPieces(window, std::move(pieces));
+            co_await drawPieces(window, std::move(pieces), settings.progress);
             co_return;
         }
+        const double pairs = sites.N * (sites.N - 1) / 2.0;
+        int traced = 0;
         for (const auto [i, j] : SitePairs(static_cast<std::int16_t>(sites.N))) {
+            report(settings.progress, RunPhase::Drawing, traced++ / pairs);
             co_await traceBisector(window, sites, i, j);
         }
         co_return;
@@ -221,18 +228,18 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
     const bool fill = settings.fill;
     const bool sayAhead = settings.sayStepsAhead;
     const bool smooth = settings.smooth;
+    Progress* const progress = settings.progress;
     std::vector<BoundaryPiece> pieces;
     const SweepExtents extents = sweepExtents(window);
     std::optional<WeightedDiagram> diagram;
     std::vector<Colour> colours;
     std::int64_t ahead = 0;
     const BackgroundWork finding([&](const std::stop_token& stop) {
+        report(progress, RunPhase::Diagram, 0);
         sortByWeight(sites.N, sites.w, sites.x, sites.y);
         diagram.emplace(sites, area, smooth ? WeightedDiagram::Keep::Pieces : WeightedDiagram::Keep::Meetings);
-        while (!diagram->build(BUILD_PER_SLICE)) {
-            if (stop.stop_requested()) {
-                return;
-            }
+        if (!buildDiagram(*diagram, progress, BUILD_PER_SLICE, stop)) {
+            return;
         }
         if (fill) {
             colours = neighbourColours(placed, sites, diagram->neighbours(), palette);
@@ -252,15 +259,15 @@ Steps drawDiagram(DrawingSurface& window, RandomSource& random, RunSettings sett
         co_yield Steps::StepsAhead{ahead};
     }
     if (fill) {
-        co_await fillRegions(window, *diagram, colours);
+        co_await fillRegions(window, *diagram, colours, progress);
     }
     if (marksAfterFill) {
         co_await markPlacedSites(window, placed, settings);
     }
     if (smooth) {
-        co_await drawPieces(window, std::move(pieces));
+        co_await drawPieces(window, std::move(pieces), progress);
     } else {
-        co_await traceNeighbours(window, *diagram);
+        co_await traceNeighbours(window, *diagram, progress);
     }
 }
 

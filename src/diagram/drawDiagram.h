@@ -14,6 +14,7 @@
 namespace voroquarn {
 
 class DrawingSurface;
+class Progress;
 class RandomSource;
 
 // How a picture looks.
@@ -50,6 +51,8 @@ struct RunSettings {
     // Say how many Steps the drawing takes (Steps::StepsAhead) once its preparations are
     // done, for a driver that paces it by its duration.
     bool sayStepsAhead = false;
+    // Told how far the diagram, the fill and the tracing have got, if anyone asks.
+    Progress* progress = nullptr;
 };
 
 // The pairs (i, j) of the sites 1..N with i < j, in the order (1,2), (1,3), ..., (1,N),

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "core/DrawingSurface.h"
+#include "core/Progress.h"
 
 namespace voroquarn {
 
@@ -46,11 +47,13 @@ std::int64_t pieceSteps(std::span<const BoundaryPiece> pieces)
     return steps;
 }
 
-Steps drawPieces(DrawingSurface& window, const std::vector<BoundaryPiece> pieces)
+Steps drawPieces(DrawingSurface& window, const std::vector<BoundaryPiece> pieces, Progress* progress)
 {
     std::vector<PlanePoint> points;
     points.reserve(static_cast<std::size_t>(MAX_CHORDS) + 1);
+    ItemsDone drawn(progress, RunPhase::Drawing, pieces.size());
     for (const BoundaryPiece& piece : pieces) {
+        ++drawn;
         const std::int64_t stretches = stretchesOf(piece);
         const int chords = chordsOf(piece, piece.sweep / static_cast<double>(stretches));
         for (std::int64_t k = 0; k < stretches; ++k) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/DrawingSurface.h"
+#include "core/Progress.h"
 #include "diagram/NearestSite.h"
 #include "diagram/OwnersAlong.h"
 #include "diagram/WeightedDiagram.h"
@@ -105,7 +106,7 @@ double firstFilledRow(const ClipArea& area) { return std::max(0, static_cast<int
 
 }  // namespace
 
-Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vector<Colour> colours)
+Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vector<Colour> colours, Progress* progress)
 {
     if (sites.N < 1) {
         co_return;
@@ -114,6 +115,7 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vec
     std::vector<std::int32_t> all(static_cast<std::size_t>(sites.N));
     std::iota(all.begin(), all.end(), 0);
     co_await sweep(window, SweepAxis::Rows, 0, UNBOUNDED_ROWS, [&](double y) {
+        report(progress, RunPhase::Filling, y / sweepExtent(window, SweepAxis::Rows));
         const double extent = sweepExtent(window, SweepAxis::Columns);
         // Columns 0 to last; one call for every run of pixels of one site.
         const int last = extent >= 0 ? static_cast<int>(extent) : 0;
@@ -123,13 +125,15 @@ Steps fillRegions(DrawingSurface& window, const SiteArrays sites, const std::vec
     });
 }
 
-Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const std::vector<Colour> colours)
+Steps fillRegions(DrawingSurface& window, const WeightedDiagram& diagram, const std::vector<Colour> colours,
+                  Progress* progress)
 {
     const SiteCells& cells = diagram.cells();
     const ClipArea& area = cells.area();
     NearestSite nearest(diagram.sites());
     RowEnvelope envelope(diagram.sites());
     co_await sweep(window, SweepAxis::Rows, firstFilledRow(area), area.bottom, [&](double y) {
+        report(progress, RunPhase::Filling, y / area.bottom);
         const double extent = std::min(sweepExtent(window, SweepAxis::Columns), area.right);
         const int last = extent >= 0 ? static_cast<int>(extent) : -1;
         RowRuns runs(window, colours, static_cast<int>(y));

@@ -1,5 +1,6 @@
 #include "output/ImageOutput.h"
 
+#include "core/Progress.h"
 #include "output/OutputFile.h"
 #include "output/PngWriter.h"
 
@@ -39,9 +40,18 @@ std::optional<QString> writePngFile(const QImage& picture, const std::string& pa
     return writeThroughFile(picture, picture.size(), path);
 }
 
-std::optional<QString> writePngFile(const IndexedLines& picture, const std::string& path)
+std::optional<QString> writePngFile(const IndexedLines& picture, const std::string& path, Progress* progress)
 {
-    return writeThroughFile(picture, picture.size, path);
+    if (progress == nullptr) {
+        return writeThroughFile(picture, picture.size, path);
+    }
+    IndexedLines told = picture;
+    const double height = picture.size.height();
+    told.line = [&picture, progress, height](int y) {
+        progress->set(RunPhase::Writing, y / height);
+        return picture.line(y);
+    };
+    return writeThroughFile(told, picture.size, path);
 }
 
 QString notEnoughMemoryFor(QSize size)

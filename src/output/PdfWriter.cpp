@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 
+#include "core/Progress.h"
 #include "diagram/Diagram.h"
 #include "output/Label.h"
 #include "output/PiecePath.h"
@@ -202,8 +203,9 @@ bool drawPdf(const Diagram& diagram, QIODevice& device)
 
 }  // namespace
 
-bool writePdf(const Diagram& diagram, QIODevice& device)
+bool writePdf(const Diagram& diagram, QIODevice& device, Progress* progress)
 {
+    report(progress, RunPhase::Writing, -1);
     // Qt's PDF writer does not say when its device refuses bytes: the document is made
     // in memory and written out at once, checked.
     QBuffer document;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "diagram/RegionMeasures.h"
 #include "diagram/RegionRings.h"
 #include "diagram/SiteRegions.h"
@@ -55,7 +56,7 @@ void appendGeometry(std::string& text, const std::vector<RegionPolygon>& polygon
 
 }  // namespace
 
-bool writeRegionShapes(SiteRegions& regions, QIODevice& device)
+bool writeRegionShapes(SiteRegions& regions, QIODevice& device, Progress* progress)
 {
     const SiteArrays& sites = regions.sites();
     std::string text = R"({"type":"FeatureCollection","features":[)";
@@ -66,7 +67,9 @@ bool writeRegionShapes(SiteRegions& regions, QIODevice& device)
         text.clear();
         return written;
     };
+    ItemsDone written(progress, RunPhase::Writing, static_cast<std::size_t>(sites.N));
     for (std::int32_t k = 0; k < sites.N; ++k) {
+        ++written;
         regions.boundaryOf(k, parts);
         measureRegion(parts, measure);
         const auto at = static_cast<std::size_t>(k);

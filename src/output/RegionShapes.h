@@ -4,6 +4,7 @@ class QIODevice;
 
 namespace voroquarn {
 
+class Progress;
 class SiteRegions;
 
 // How far an arc of a region file may stray from the polyline that stands for it, px.
@@ -16,8 +17,8 @@ inline constexpr double REGION_TOLERANCE = 0.01;
 // empty. Arcs are polylines within REGION_TOLERANCE of them. Coordinates are the
 // picture's pixels, y down, as the sites are given, not longitude and latitude; an
 // outer ring has a positive signed area in them, a hole a negative one. Its properties
-// are the row of writeRegionTable. Returns false when the device refused a write; its
-// error string says why.
-bool writeRegionShapes(SiteRegions& regions, QIODevice& device);
+// are the row of writeRegionTable. `progress`, if any, is told how far the writing is.
+// Returns false when the device refused a write; its error string says why.
+bool writeRegionShapes(SiteRegions& regions, QIODevice& device, Progress* progress = nullptr);
 
 }  // namespace voroquarn

@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <vector>
 
+#include "core/Progress.h"
 #include "diagram/RegionMeasures.h"
 #include "diagram/SiteRegions.h"
 #include "output/ShortestNumber.h"
@@ -23,13 +24,15 @@ void appendNeighbours(std::string& text, std::span<const std::int32_t> neighbour
     }
 }
 
-bool writeRegionTable(SiteRegions& regions, QIODevice& device)
+bool writeRegionTable(SiteRegions& regions, QIODevice& device, Progress* progress)
 {
     const SiteArrays& sites = regions.sites();
     std::string row = "site,x,y,weight,area,perimeter,neighbours\n";
     std::vector<RegionPart> parts;
     RegionMeasure measure;
+    ItemsDone written(progress, RunPhase::Writing, static_cast<std::size_t>(sites.N));
     for (std::int32_t k = 0; k < sites.N; ++k) {
+        ++written;
         regions.boundaryOf(k, parts);
         measureRegion(parts, measure);
         const auto at = static_cast<std::size_t>(k);

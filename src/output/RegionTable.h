@@ -8,6 +8,7 @@ class QIODevice;
 
 namespace voroquarn {
 
+class Progress;
 class SiteRegions;
 
 // Writes the sites' regions as CSV into `device`, which is open for writing: a header,
@@ -16,8 +17,9 @@ class SiteRegions;
 // area (px²) and perimeter (px) of the region inside the area, exactly, and the
 // numbers of the sites that share a boundary of positive length with it, ascending,
 // separated by ';'. Numbers have the fewest digits that read back as the same value.
-// Returns false when the device refused a write; its error string says why.
-bool writeRegionTable(SiteRegions& regions, QIODevice& device);
+// `progress`, if any, is told how far the writing is. Returns false when the device
+// refused a write; its error string says why.
+bool writeRegionTable(SiteRegions& regions, QIODevice& device, Progress* progress = nullptr);
 
 // Appends a number as the region files write it: the shortest text that reads back as
 // the same value.

@@ -22,6 +22,7 @@ std::optional<QString> writeImage(const std::string& path, QSize size, RandomSou
     if (surface.picture().isNull()) {
         return notEnoughMemoryFor(size);
     }
+    Progress* const progress = settings.progress;
     driveToEnd(drawDiagram(surface, random, std::move(settings)), surface);
     if (!stillWanted()) {
         return std::nullopt;
@@ -29,7 +30,7 @@ std::optional<QString> writeImage(const std::string& path, QSize size, RandomSou
     if (surface.picture().isNull()) {
         return notEnoughMemoryFor(size);
     }
-    return writePngFile(surface.picture().lines(), path);
+    return writePngFile(surface.picture().lines(), path, progress);
 }
 
 std::optional<QString> writeVector(VectorWriter writer, const std::string& path, QSize size, RandomSource& random,
@@ -39,21 +40,22 @@ std::optional<QString> writeVector(VectorWriter writer, const std::string& path,
     if (!stillWanted()) {
         return std::nullopt;
     }
-    return writeVectorFile(diagram, writer, path);
+    return writeVectorFile(diagram, writer, path, settings.progress);
 }
 
 // The regions of the run's sites as data, by `writer`: writeRegionTable or
 // writeRegionShapes.
-std::optional<QString> writeRegions(bool (*writer)(SiteRegions&, QIODevice&), const std::string& path, QSize size,
-                                    RandomSource& random, RunSettings settings, const std::function<bool()>& stillWanted)
+std::optional<QString> writeRegions(bool (*writer)(SiteRegions&, QIODevice&, Progress*), const std::string& path,
+                                    QSize size, RandomSource& random, RunSettings settings,
+                                    const std::function<bool()>& stillWanted)
 {
     const SiteArrays sites = runSites(size.width(), size.height(), random, settings);
     std::vector<Site>().swap(settings.givenSites);  // placed: a million of them are 24 MB
-    SiteRegions regions(sites, drawingArea(size.width(), size.height()));
+    SiteRegions regions(sites, drawingArea(size.width(), size.height()), settings.progress);
     if (!stillWanted()) {
         return std::nullopt;
     }
-    return writeFileWith(path, [&](QIODevice& device) { return writer(regions, device); });
+    return writeFileWith(path, [&](QIODevice& device) { return writer(regions, device, settings.progress); });
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 #include <QXmlStreamWriter>
+#include "core/Progress.h"
 #include "diagram/Diagram.h"
 #include "output/Label.h"
 #include "output/ShortestNumber.h"
@@ -152,24 +153,27 @@ void writeOutline(QXmlStreamWriter& xml, const RegionOutline& outline)
     xml.writeAttribute(QStringLiteral("fill"), colourName(outline.colour));
 }
 
-void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram)
+void writeRegions(QXmlStreamWriter& xml, const Diagram& diagram, ItemsDone& written)
 {
     if (diagram.regions.empty() && diagram.outlines.empty()) {
         return;
     }
     startPixelCentredGroup(xml);
     for (std::size_t n = 0; n < diagram.regions.size(); ++n) {
+        ++written;
         writePatch(xml, diagram.regions[n], n);
     }
     for (const RegionOutline& outline : diagram.outlines) {
+        ++written;
         writeOutline(xml, outline);
     }
     xml.writeEndElement();
 }
 
-void writeMarkers(QXmlStreamWriter& xml, const Diagram& diagram)
+void writeMarkers(QXmlStreamWriter& xml, const Diagram& diagram, ItemsDone& written)
 {
     for (const DiagramMarker& marker : diagram.markers) {
+        ++written;
         const bool dot = diagram.style.dotRadius > 0;
         const bool round = dot || marker.rx == marker.ry;
         xml.writeEmptyElement(round ? QStringLiteral("circle") : QStringLiteral("ellipse"));
@@ -188,7 +192,7 @@ void writeMarkers(QXmlStreamWriter& xml, const Diagram& diagram)
     }
 }
 
-void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram)
+void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram, ItemsDone& written)
 {
     if (!diagram.style.labels || diagram.labels.empty()) {
         return;
@@ -201,6 +205,7 @@ void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram)
     xml.writeAttribute(QStringLiteral("font-size"), QString::number(face.pixelSize));
     xml.writeAttribute(QStringLiteral("fill"), colourName(WHITE));
     for (const DiagramLabel& label : diagram.labels) {
+        ++written;
         xml.writeStartElement(QStringLiteral("text"));
         xml.writeAttribute(QStringLiteral("x"), number(label.x));
         xml.writeAttribute(QStringLiteral("y"), number(label.y + static_cast<float>(face.ascent)));
@@ -212,8 +217,11 @@ void writeLabels(QXmlStreamWriter& xml, const Diagram& diagram)
 
 }  // namespace
 
-bool writeSvg(const Diagram& diagram, QIODevice& device)
+bool writeSvg(const Diagram& diagram, QIODevice& device, Progress* progress)
 {
+    ItemsDone written(progress, RunPhase::Writing,
+                      diagram.regions.size() + diagram.outlines.size() + diagram.markers.size() +
+                          (diagram.style.labels ? diagram.labels.size() : 0) + diagram.pieces.size());
     QXmlStreamWriter xml(&device);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);
@@ -232,7 +240,7 @@ bool writeSvg(const Diagram& diagram, QIODevice& device)
     xml.writeAttribute(QStringLiteral("width"), width);
     xml.writeAttribute(QStringLiteral("height"), height);
     xml.writeAttribute(QStringLiteral("fill"), colourName(BLACK));
-    writeRegions(xml, diagram);
+    writeRegions(xml, diagram, written);
 
     startPixelCentredGroup(xml);
     xml.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
@@ -240,13 +248,14 @@ bool writeSvg(const Diagram& diagram, QIODevice& device)
     xml.writeAttribute(QStringLiteral("stroke-width"), number(diagram.style.lineWidth));
     xml.writeAttribute(QStringLiteral("stroke-linecap"), QStringLiteral("round"));
     xml.writeAttribute(QStringLiteral("stroke-linejoin"), QStringLiteral("round"));
-    writeMarkers(xml, diagram);
+    writeMarkers(xml, diagram, written);
     for (const BoundaryPiece& piece : diagram.pieces) {
+        ++written;
         xml.writeEmptyElement(QStringLiteral("path"));
         xml.writeAttribute(QStringLiteral("d"), pathData(piece));
     }
     xml.writeEndElement();
-    writeLabels(xml, diagram);
+    writeLabels(xml, diagram, written);
 
     xml.writeEndElement();
     xml.writeEndDocument();

@@ -4,9 +4,10 @@
 
 namespace voroquarn {
 
-std::optional<QString> writeVectorFile(const Diagram& diagram, VectorWriter writer, const std::string& path)
+std::optional<QString> writeVectorFile(const Diagram& diagram, VectorWriter writer, const std::string& path,
+                                       Progress* progress)
 {
-    return writeFileWith(path, [&](QIODevice& device) { return writer(diagram, device); });
+    return writeFileWith(path, [&](QIODevice& device) { return writer(diagram, device, progress); });
 }
 
 std::optional<QString> writeFileWith(const std::string& path, const std::function<bool(QIODevice&)>& write)
