@@ -51,7 +51,7 @@ int renderToFile(const char* program, const Options& options, RunSettings settin
     settings.progress = line.progress();
     const auto problem = writeRunOutput(options.outputFormat, *options.outputPath, options.size, random,
                                         std::move(settings), [&out] { return !out.failed(); });
-    line.end();
+    line.end();  // before the error, if there is one
     if (problem) {
         return fail(*problem);
     }
