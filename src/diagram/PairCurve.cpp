@@ -15,8 +15,9 @@ namespace {
 // differ by at least one float).
 constexpr double FLAT_SWEEP = 0x1p-27;
 
-// The real roots of a2 x^2 + a1 x + a0, formed without cancellation; none when all
-// coefficients vanish. Scaled first, so that no square overflows.
+
+}  // namespace
+
 int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots)
 {
     const double scale = std::max({std::abs(a2), std::abs(a1), std::abs(a0)});
@@ -49,8 +50,6 @@ int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots
     roots[1] = a0 / q;
     return 2;
 }
-
-}  // namespace
 
 AlongCurve PairCurve::along(const PlaneFunction& f) const
 {

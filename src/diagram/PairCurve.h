@@ -22,6 +22,10 @@ struct PlaneFunction {
     double f0Size = 0;
 };
 
+// The real roots of a2 x^2 + a1 x + a0, formed without cancellation, into `roots`: how
+// many; none when all coefficients vanish. Scaled first, so that no square overflows.
+int quadraticRoots(double a2, double a1, double a0, std::array<double, 2>& roots);
+
 // A plane function F along a curve: (1 + k^2 t^2) F at the curve's point of parameter t,
 // the quadratic a2 t^2 + a1 t + a0, whose sign is F's.
 struct AlongCurve {

@@ -17,31 +17,6 @@ namespace {
 
 constexpr double INFINITE = std::numeric_limits<double>::infinity();
 
-// The real roots of a2 s^2 + a1 s + a0, formed without cancellation; none where all
-// vanish.
-int realRoots(double a2, double a1, double a0, std::array<double, 2>& roots)
-{
-    if (a2 == 0) {
-        if (a1 == 0) {
-            return 0;
-        }
-        roots[0] = -a0 / a1;
-        return 1;
-    }
-    const double discriminant = a1 * a1 - 4 * a2 * a0;
-    if (!(discriminant >= 0)) {
-        return 0;
-    }
-    const double q = -(a1 + std::copysign(std::sqrt(discriminant), a1)) / 2;
-    if (q == 0) {
-        roots[0] = 0;
-        return 1;
-    }
-    roots[0] = q / a2;
-    roots[1] = a0 / q;
-    return 2;
-}
-
 WeightedSite siteOf(const SiteArrays& sites, std::int32_t k)
 {
     const auto at = static_cast<std::size_t>(k);
@@ -265,7 +240,7 @@ std::int32_t WeightedDiagram::firstOtherOwner(PlanePoint a, PlanePoint b, std::i
         const double a1 = 2 * (wk2 * (d.x * ox + d.y * oy) - wo2 * (d.x * kx + d.y * ky));
         const double a0 = wk2 * (ox * ox + oy * oy) - wo2 * (kx * kx + ky * ky);
         std::array<double, 2> roots{};
-        const int count = realRoots(a2, a1, a0, roots);
+        const int count = quadraticRoots(a2, a1, a0, roots);
         for (int r = 0; r < count; ++r) {
             const double at = roots[static_cast<std::size_t>(r)];
             const double slope = 2 * a2 * at + a1;
