@@ -547,12 +547,14 @@ QString ExplorerControls::status()
         parts << QStringLiteral("x %1  y %2").arg(at.x, 0, 'f', decimals).arg(at.y, 0, 'f', decimals);
     }
     if (const auto k = indexOf(selected_)) {
-        if (!area_) {
+        // The area needs the whole diagram (10 ms at 1000 sites, 100 ms at 10 000): not at
+        // every step of a drag, but once the site is let go.
+        if (!area_ && !drag_) {
             const QSize size = window_.pictureSize();
             area_ = measureRegionOf(sites_.sites(), *k, drawingArea(size.width(), size.height())).area;
         }
         parts << QStringLiteral("weight %1").arg(shortest(sites_.sites().w[static_cast<std::size_t>(*k)]))
-              << QStringLiteral("area %1").arg(areaText(*area_));
+              << QStringLiteral("area %1").arg(area_ ? areaText(*area_) : QStringLiteral("…"));
     }
     parts << QStringLiteral("%1 sites").arg(sites_.sites().N);
     return parts.join(QStringLiteral("   "));
